@@ -1,0 +1,123 @@
+// The signal tables' stated facts and the primitives that walk them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "temperature/signal_tables.h"
+
+namespace kmm {
+namespace {
+
+const SignalTable& wide = wideSignalTable();
+const SignalTable& narrow = narrowSignalTable();
+
+TEST(SignalTables, WideTableHoldsEveryFixedFact) {
+    ASSERT_EQ(wide.last, 40959);
+    ASSERT_EQ(wide.upperBound, 21000);
+    for (int i = 0; i <= 1811; ++i) ASSERT_EQ(wide.entries[i], -450) << i;
+    const struct {
+        int position, value;
+    } rows[] = {{1812, -445}, {1896, 0},      {2048, 518},    {4096, 3224},
+                {8192, 6569}, {12288, 9264},  {16384, 11722}, {20480, 13929},
+                {24576, 15885}, {28672, 17588}, {32768, 19040}, {36864, 20240}};
+    for (const auto& r : rows) EXPECT_EQ(wide.entries[r.position], r.value) << r.position;
+    for (int i = 40049; i <= 40959; ++i) ASSERT_EQ(wide.entries[i], 21000) << i;
+    EXPECT_LT(wide.entries[40048], 21000);
+    EXPECT_LT(wide.entries[11093], 8500);
+    EXPECT_GE(wide.entries[11094], 8500);
+    for (int i = 1; i <= wide.last; ++i) ASSERT_LE(wide.entries[i - 1], wide.entries[i]) << i;
+}
+
+TEST(SignalTables, NarrowTableIsTheWideTableCappedAt8500) {
+    ASSERT_EQ(narrow.last, 16383);
+    ASSERT_EQ(narrow.upperBound, 8500);
+    for (int i = 0; i <= narrow.last; ++i)
+        ASSERT_EQ(narrow.entries[i], std::min<int>(wide.entries[i], 8500)) << i;
+    EXPECT_EQ(narrow.entries[11093] < 8500, true);
+    EXPECT_EQ(narrow.entries[11094], 8500);
+    EXPECT_EQ(narrow.entries[16383], 8500);
+}
+
+TEST(SignalTables, IndexAndPositionSaturateAtBothBounds) {
+    for (const SignalTable* t : {&wide, &narrow}) {
+        EXPECT_EQ(tempToSignalIndex(*t, t->upperBound), uint32_t(t->last));
+        EXPECT_EQ(tempToSignalIndex(*t, t->upperBound + 1000), uint32_t(t->last));
+        EXPECT_EQ(tempToSignalIndex(*t, -450), 0u);
+        EXPECT_EQ(tempToSignalIndex(*t, -10000), 0u);
+        EXPECT_EQ(signalPosition(*t, int16_t(t->upperBound)), float(t->last));
+        EXPECT_EQ(signalPosition(*t, -450), 0.0f);
+        EXPECT_EQ(signalPosition(*t, -32768), 0.0f);
+        // Position 0 and anything below read back as -45.0 degC, beyond the end as the end.
+        EXPECT_EQ(signalToTemp(*t, 0.0f), -450);
+        EXPECT_EQ(signalToTemp(*t, -5.5f), -450);
+        EXPECT_EQ(signalToTemp(*t, float(t->last) + 100.0f), t->upperBound);
+    }
+}
+
+TEST(SignalTables, AnchorsAreFoundExactlyAndPositionsInterpolate) {
+    EXPECT_EQ(tempToSignalIndex(wide, 518), 2048u);
+    EXPECT_EQ(signalPosition(wide, 518), 2048.0f);
+    EXPECT_EQ(tempToSignalIndex(wide, 0), 1896u);
+    // Between two steps the position lies strictly between them.
+    const int16_t between = int16_t(wide.entries[5000] + 1);
+    if (between < wide.entries[5001]) {
+        const float p = signalPosition(wide, between);
+        EXPECT_GT(p, 5000.0f);
+        EXPECT_LT(p, 5001.0f);
+    }
+}
+
+TEST(SignalTables, NonFinitePositionsReadBackFinite) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(signalToTemp(wide, inf), 21000);
+    EXPECT_EQ(signalToTemp(wide, -inf), -450);
+    EXPECT_EQ(signalToTemp(wide, nan), -450);
+}
+
+TEST(SignalTables, EmissivityBlendEnds) {
+    const uint32_t ref = tempToSignalIndex(wide, 230);
+    // 100 % leaves the temperature (within the 0.1 degC quantisation), 0 % gives the reference.
+    EXPECT_NEAR(apparentFromObject(wide, 1234, ref, 100), 1234, 1);
+    EXPECT_EQ(apparentFromObject(wide, 1234, ref, 0), wide.entries[ref]);
+    EXPECT_EQ(objectFromApparent(wide, 1234, ref, 0), 21000);
+    EXPECT_EQ(objectFromApparent(narrow, 1234, ref, 0), 8500);
+    EXPECT_EQ(objectFromApparent(wide, 1234, ref, 99), 1234);
+    EXPECT_EQ(objectFromApparent(wide, 1234, ref, 100), 1234);
+}
+
+// The inverse blend undoes the blend across the table range for emissivities from 0.9 within
+// 0.3 degC: both directions truncate toward zero (up to 0.1 degC each, the first magnified by
+// 1/emissivity). Lower emissivities also magnify it by the ratio of the table's slopes at the
+// two temperatures, so no fixed bound holds for them.
+TEST(SignalTables, InverseBlendRoundTripsAcrossTheRange) {
+    for (const SignalTable* t : {&wide, &narrow}) {
+        for (int pct : {90, 94, 98}) {
+            for (int ref_t : {-200, 230, 1500}) {
+                const uint32_t ref = tempToSignalIndex(*t, ref_t);
+                for (int tenths = -400; tenths < t->upperBound - 10; tenths += 37) {
+                    const int32_t apparent = apparentFromObject(*t, int16_t(tenths), ref, pct);
+                    const int32_t back = objectFromApparent(*t, int16_t(apparent), ref, pct);
+                    ASSERT_NEAR(back, tenths, 3)
+                        << "table " << t->last << " pct " << pct << " ref " << ref_t;
+                }
+            }
+        }
+    }
+}
+
+TEST(SignalTables, ConversionsToTenthsTruncateWrapAndSaturate) {
+    EXPECT_EQ(toTableTenths(36.59f), 365);
+    EXPECT_EQ(toTableTenths(-0.19f), -1);
+    EXPECT_EQ(toTableTenths(3276.7f), 32767);
+    EXPECT_EQ(toTableTenths(3276.8f), -32768);  // kept in 16 bits: wraps
+    EXPECT_EQ(toTableTenths(std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ(toTableTenths(1e30f), int16_t(-1));  // saturates to INT32_MAX, low 16 bits
+    EXPECT_EQ(toReferenceTenths(1e30f), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(toEmissivityPercent(0.95f), 95);
+    EXPECT_EQ(toEmissivityPercent(0.009f), 0);
+}
+
+}  // namespace
+}  // namespace kmm
