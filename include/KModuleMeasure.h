@@ -237,13 +237,153 @@ KMM_API void getNewTemperature_dll(const char* model, float* result, float tempe
                                    float newReflectedTemp, const DeviceCorrectionParam* param);
 
 /* ---- Calibration-curve temperatures ------------------------------------------------------ */
+/* A curve block is four calibration curves of curveLength little-endian uint16 entries each,
+ * one after another; entry i of a curve is the Y16 at curveStartTemp + i / 10 degC (plus the
+ * curve set's offset). Curves 0/1 belong to the lower breakpoint of the segment, 2/3 to the
+ * upper; curves 0/2 to settingLow (gain0, offset0), 1/3 to settingHigh (gain1, offset1).
+ * The records are taken by value and never written back. Common to these functions:
+ *  - segmentIndex 0 uses curves 2/3 only; an index at or above breakpointCount (or at or above
+ *    10) uses curves 0/1 only, so no breakpoint beyond the array is read;
+ *  - equal neighbouring breakpoints (a segment of zero width) weigh both ends 0.5;
+ *  - a NaN or infinite key, breakpoint or setting end propagates into the weights (the
+ *    temperature becomes NaN; a Y16 conversion of NaN gives 0). */
+
+/* Returned by ReverseCalculationLsb_dll when it computes nothing; no Y16 value takes it. */
+#define KMM_NO_Y16 INT32_MIN
+
+/* Temperature (degC) of one raw value through the four curves, high range (the ...High fields
+ * of state): curves evaluated for the segment, blended (along both axes when twoAxisMode is
+ * exactly 1), then corrected for emissivity (config.emissivity <= 0.98 and emissivityEnable:
+ * a fitted polynomial for curve types 0, 1, 3, the wide signal table for type 2) and for
+ * transmission (0.5 < transmission < 1.0 and transmissionEnable).
+ * y16 is read as a signed 16-bit value: 32768 and above are negative. reserved and info are
+ * not read. Curve type 2 blends the drift slope toward the reference on the first curve the
+ * call evaluates only (driftBlendDone in the call's copy of state).
+ * Bad input: null curves, curveLength <= 0 or a curveType outside 0..3: returns NaN. */
+KMM_API float GetHighTemperature_dll(uint16_t y16, const uint16_t* curves, int32_t curveLength,
+                                     const void* reserved, TempCalcInfo info, MeasureState state,
+                                     ParaConfig config, int32_t curveType);
+
+/* As GetHighTemperature_dll, with the ...Low fields of state (low range). */
+KMM_API float GetLowTemperature_dll(uint16_t y16, const uint16_t* curves, int32_t curveLength,
+                                    const void* reserved, TempCalcInfo info, MeasureState state,
+                                    ParaConfig config, int32_t curveType);
+
+/* Fills *config: settingHigh = high, settingLow = low, curveStartTemp = startTemp (degC),
+ * extraParam = extra, emissivity (fraction), reflectedTemp = reflected (degC), transmission
+ * (fraction), breakpointCount = count, formatTag = 2, and breakpoints[0..count-1] copied from
+ * values as raw 32-bit words (bit for bit). Every other byte of the record keeps its value.
+ * Bad input: curveType outside 0..3, null config or values, or count above 10: the record is
+ * left untouched. */
+KMM_API void SetParaConfig_dll(ParaConfig* config, const float* values, uint8_t count, float high,
+                               float low, float startTemp, float extra, float emissivity,
+                               float reflected, float transmission, uint32_t curveType);
+
+/* The Y16 value the camera reports for temperature (degC): every curve looked up at the
+ * temperature, its reference entry, ambient and drift terms and gain taken off, and the four
+ * answers blended with the weights of GetHighTemperature_dll. high selects the ...High or
+ * ...Low fields of state. Curve type 0 first takes off the transmission and emissivity
+ * corrections (polynomial inverted) and uses curveRefTemp, the reference drift slope and the
+ * opposite signs; types 1, 2, 3 use curveRefTempAlt and the current drift slopes as passed.
+ * A temperature off either end of a curve reads 16383 for that curve. reserved is not read.
+ * Choices: the reference entry is curve[refIndex] for 0 <= refIndex < curveLength (entry 0
+ * included) and 0 outside; a zero gain makes its curves contribute 0; values beyond the 32-bit
+ * range saturate before they are kept in 16 bits.
+ * Bad input: null curves, curveLength <= 0 or a curveType outside 0..3: returns KMM_NO_Y16. */
+KMM_API int32_t ReverseCalculationLsb_dll(float temperature, const uint16_t* curves,
+                                          int32_t curveLength, bool high, uint8_t reserved,
+                                          MeasureState state, ParaConfig config,
+                                          int32_t curveType);
 
 /* ---- Y16 grey mapping -------------------------------------------------------------------- */
 
 /* ---- Temperature-matrix image mapping and resize ----------------------------------------- */
 
+/* Maps a width x height matrix of temperatures (degC, float, row-major) to a grey image of
+ * width x height bytes. The model picks the family: DV01..DV06 and their -W variants offset
+ * codes, DV07 and DV08 the image pipeline, every other name Kelvin codes.
+ * autoRange true: the range comes from the data and is written to *maxTemp and *minTemp;
+ * false: *maxTemp and *minTemp (degC) are the window. On return both hold the range used,
+ * quantised to the family's code step (pipeline: 0.05 degC toward zero, written with and
+ * without autoRange; offset codes: written only with autoRange).
+ * tuning (pipeline family only): exactly 150.0 selects the standard tuning, any other value
+ * (NaN included) the fine one, which smooths the codes of a manual window first.
+ * Pipeline codes are degC x 20 truncated and kept in 16 bits: beyond +-1638.35 degC they
+ * wrap; NaN gives code 0.
+ * Not thread-safe for DV07/DV08 with autoRange: those calls share one module-wide table,
+ * so two of them must not overlap. Every other call may run on any thread at any time.
+ * Bad input: a null pointer, width or height <= 0, or width x height beyond 32 bits:
+ * nothing is read or written; an allocation failure returns quietly. */
+KMM_API void imageMapping_dll(const char* model, float tuning, const float* temperatures,
+                              uint8_t* image, int32_t width, int32_t height, float* maxTemp,
+                              float* minTemp, bool autoRange);
+
 /* ---- Closed-library (PYRO) functions ----------------------------------------------------- */
 
+/* Every function of this section opens one instance of the closed library (libpyro.so) for
+ * the call, hands it copies of the frame and blocks, runs one operation and closes it again.
+ * The arguments after the model name are the fields of PYRO_PARAM in its order; a block is
+ * present when its length is positive (sceneC and paramLine also need a non-null pointer).
+ * Models of the standard list (DV19..DV33 with their S and -W variants, DV50..DV54) and the
+ * fire list (DV34..DV39 and -W) need a paramLine of at least 822 bytes; its byte 152 holds
+ * the range mode, and with range mode 1 this library corrects Y16 values by its own offset
+ * (a signed 16-bit line in fields 172 and 792..820 of paramLine).
+ * No instance is opened (and nothing written) when calibData, sceneA or sceneB is absent or
+ * the library's init fails; an output the call does not compute keeps what the caller put
+ * there. An allocation failure throws std::bad_alloc after the instance has been closed.
+ * Bad input, common to all: a null model name or output, width or height <= 0, a null
+ * y16Data, y16Count below width x height, a null calibData, sceneA or sceneB with a positive
+ * length, or a listed model with a paramLine absent or shorter than 822 bytes: the call
+ * returns at once, calls nothing in the closed library and writes nothing. */
+
+/* Temperature matrix (degC, width x height floats, row-major) of the Y16 frame, measured by
+ * the closed library with emissivity measure1, distance measure2 and reflected temperature
+ * measure3 (their meaning is the closed library's). For the standard and fire lists with
+ * range mode 1 the frame is corrected by the offset after the library's ISP and before the
+ * measurement. Nothing is written when the library refuses the scene blocks. */
+KMM_API void getNewTempWithPyro_dll(const char* modelName, int width, int height,
+                                    const uint16_t* y16Data, int y16Count,
+                                    const void* calibData, int calibLength, const void* sceneB,
+                                    int sceneBLength, const void* sceneA, int sceneALength,
+                                    const void* sceneC, int sceneCLength, const void* paramLine,
+                                    int paramLineLength, float* temperatures, float measure1,
+                                    float measure2, float measure3);
+
+/* Temperature (degC) of the single value y16Value, written to *temperature; the frame is
+ * still processed by the library first. pointExtra is handed to the library with the three
+ * settings. Nothing is written when the library refuses the scene blocks. */
+KMM_API void getNewTemperatureWithPYROByY16(const char* modelName, int width, int height,
+                                            const uint16_t* y16Data, int y16Count,
+                                            uint16_t y16Value, const void* calibData,
+                                            int calibLength, const void* sceneB,
+                                            int sceneBLength, const void* sceneA,
+                                            int sceneALength, const void* sceneC,
+                                            int sceneCLength, const void* paramLine,
+                                            int paramLineLength, float* temperature,
+                                            float measure1, float measure2, float measure3,
+                                            float pointExtra);
+
 KMM_EXTERN_C_END
+
+#ifdef __cplusplus
+/* ---- Closed-library (PYRO) class members ------------------------------------------------- */
+
+/* No data members: two static members and assignment operators that copy nothing. */
+class KMM_API KestrelModuleMeasureMin {
+public:
+    KestrelModuleMeasureMin() = default;
+    KestrelModuleMeasureMin(const KestrelModuleMeasureMin&) = default;
+    /* Both return the object itself, unchanged. */
+    KestrelModuleMeasureMin& operator=(const KestrelModuleMeasureMin&);
+    KestrelModuleMeasureMin& operator=(KestrelModuleMeasureMin&&);
+
+    /* getNewTempWithPyro_dll with the frame and blocks in param and the settings in measure:
+     * the library receives the addresses of all six fields of measure (selectors of
+     * measure1..measure6), and measure2 as the matrix setting. temperatures: width x height.
+     * Returns at once when param.y16Count <= 0; otherwise bad input as for the section. */
+    static void tempwithpyroDll(const char* modelName, float* temperatures,
+                                const PYRO_PARAM& param, PYRO_MEASUREPARAM& measure);
+};
+#endif
 
 #endif /* KMODULEMEASURE_H */

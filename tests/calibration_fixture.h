@@ -1,0 +1,46 @@
+// Records and curves shared by the calibration-curve tests: a state with every correction off,
+// unit gains and the curve reference on entry 0, and small curves with round numbers.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "KModuleMeasure.h"
+
+namespace kmm::test {
+
+inline constexpr float kStart = 20.0f;  // curveStartTemp of the small curves
+
+inline MeasureState plainState() {
+    MeasureState s{};
+    s.gain0 = s.gain1 = 1.0f;
+    s.curveRefTemp = s.curveRefTempAlt = kStart;  // offset index 0
+    return s;
+}
+
+inline ParaConfig plainConfig() {
+    ParaConfig c{};
+    c.curveStartTemp = kStart;
+    c.emissivity = 1.0f;
+    c.transmission = 1.0f;
+    return c;
+}
+
+// entries first, first + step, ... (length of them)
+inline std::vector<uint16_t> rampCurve(int32_t length, int32_t first, int32_t step) {
+    std::vector<uint16_t> curve(static_cast<size_t>(length));
+    for (int32_t i = 0; i < length; ++i) curve[size_t(i)] = uint16_t(first + i * step);
+    return curve;
+}
+
+// Four ramps of one length, curve k starting at firsts[k].
+inline std::vector<uint16_t> rampBlock(int32_t length, const int32_t (&firsts)[4], int32_t step) {
+    std::vector<uint16_t> block;
+    for (int32_t first : firsts) {
+        const auto curve = rampCurve(length, first, step);
+        block.insert(block.end(), curve.begin(), curve.end());
+    }
+    return block;
+}
+
+}  // namespace kmm::test
