@@ -1,12 +1,130 @@
-// Kelvin-code grey mapping: scale choice, code conversion, percentile stretch, write-back.
+// Kelvin-code grey mapping: scale choice, code conversion, percentile stretch and the
+// write-back of the limits in the chosen scale.
 #include "imagemap/kelvin_mapping.h"
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "common/numeric.h"
+#include "common/pixel_count.h"
+
 namespace kmm {
+namespace {
 
-void mapKelvinFrame(float, const float*, uint8_t*, int32_t, int32_t, int32_t, int32_t, float*,
-                    float*, bool) {}
+// code = (T + kelvinOffset) x unitsPerKelvin in float. The coarse offset is 273.1, not 273.15.
+struct KelvinScale {
+    float kelvinOffset;
+    float unitsPerKelvin;
+};
+constexpr KelvinScale kFineScale{273.15f, 100.0f};
+constexpr KelvinScale kCoarseScale{273.1f, 10.0f};
 
-void mapCodesByPercentile(const uint16_t*, uint8_t*, int32_t, int32_t, int32_t, int32_t,
-                          uint16_t*, uint16_t*, bool) {}
+// Saturating, so that temperatures beyond the scale show as its ends, never as wrapped codes.
+uint16_t toKelvinCode(float celsius, KelvinScale s) {
+    return saturatingTrunc<uint16_t>((celsius + s.kelvinOffset) * s.unitsPerKelvin);
+}
+
+float toCelsius(uint16_t code, KelvinScale s) {
+    return static_cast<float>(code) / s.unitsPerKelvin - s.kelvinOffset;
+}
+
+// First code, walking from `from` toward `to`, at which the running count reaches `need`.
+// The caller guarantees that the walk reaches it.
+int32_t percentileCode(const std::vector<uint32_t>& histogram, int32_t base, int32_t from,
+                       int32_t step, int64_t need) {
+    int64_t running = 0;
+    for (int32_t code = from;; code += step) {
+        running += histogram[size_t(code - base)];
+        if (running >= need) return code;
+    }
+}
+
+}  // namespace
+
+void mapKelvinFrame(float /*tuning*/, const float* temperatures, uint8_t* image, int32_t width,
+                    int32_t height, int32_t contrast, int32_t brightness, float* maxTemp,
+                    float* minTemp, bool autoRange) {
+    const int32_t n = pixelCount(width, height);
+    if (n == 0 || !temperatures || !image || !maxTemp || !minTemp) return;
+
+    // Strict comparisons pass NaN elements over (and keep a NaN first element, which then
+    // selects the fine scale).
+    float largest = temperatures[0];
+    for (int32_t i = 1; i < n; ++i) {
+        if (temperatures[i] > largest) largest = temperatures[i];
+    }
+    if (!autoRange && *maxTemp > largest) largest = *maxTemp;
+    const KelvinScale scale = largest > 200.0f ? kCoarseScale : kFineScale;
+
+    auto codes = std::make_unique_for_overwrite<uint16_t[]>(size_t(n));
+    for (int32_t i = 0; i < n; ++i) codes[i] = toKelvinCode(temperatures[i], scale);
+    uint16_t maxCode = toKelvinCode(*maxTemp, scale);
+    uint16_t minCode = toKelvinCode(*minTemp, scale);
+
+    mapCodesByPercentile(codes.get(), image, contrast, brightness, width, height, &maxCode,
+                         &minCode, autoRange);
+
+    *maxTemp = toCelsius(maxCode, scale);
+    *minTemp = toCelsius(minCode, scale);
+}
+
+void mapCodesByPercentile(const uint16_t* codes, uint8_t* image, int32_t contrast,
+                          int32_t brightness, int32_t width, int32_t height, uint16_t* maxCode,
+                          uint16_t* minCode, bool autoRange) {
+    const int32_t n = pixelCount(width, height);
+    if (n == 0 || !codes || !image || !maxCode || !minCode) return;
+
+    int64_t gain = 0, offset = 0;
+    if (autoRange) {
+        uint64_t sum = 0;
+        uint16_t lowest = codes[0], highest = codes[0];
+        for (int32_t i = 0; i < n; ++i) {
+            sum += codes[i];
+            lowest = std::min(lowest, codes[i]);
+            highest = std::max(highest, codes[i]);
+        }
+        const int64_t mean = int64_t(sum / uint64_t(n));
+
+        // With a threshold of 0 (under 100 pixels) the limits are the ends of the code
+        // range. Otherwise the running totals over the empty bins outside the occupied
+        // range stay below it, so counting lowest..highest alone finds the same codes.
+        const auto threshold = static_cast<int32_t>(static_cast<float>(n) * 0.01f);
+        if (threshold == 0) {
+            *minCode = 0;
+            *maxCode = 65535;
+        } else {
+            std::vector<uint32_t> histogram(size_t(highest - lowest + 1));
+            for (int32_t i = 0; i < n; ++i) ++histogram[codes[i] - lowest];
+            *minCode = uint16_t(percentileCode(histogram, lowest, lowest, 1, threshold));
+            *maxCode = uint16_t(percentileCode(histogram, lowest, highest, -1, threshold));
+        }
+        // The 1 % and 99 % points never cross, so range >= 1.
+        const int32_t range = int32_t(*maxCode) - int32_t(*minCode) + 1;
+        // Narrow ranges get a smaller gain: the divisor grows by 2 for every step below 128.
+        const int32_t divisor = range >= 128 ? range : range + 2 * (128 - range);
+        gain = std::min<int64_t>(int64_t(contrast) * 1024 / divisor, 8192);
+        offset = brightness - mean * gain / 1024;
+    } else {
+        const int32_t lo = *minCode, hi = *maxCode;
+        const int32_t range = hi - lo + 1;
+        if (range <= 0) {
+            std::fill(image, image + n, uint8_t(0));
+            return;
+        }
+        gain = 261120 / range;  // 255 x 1024
+        int64_t insideSum = 0, insideCount = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            const bool inside = codes[i] > lo && codes[i] < hi;
+            insideSum += inside ? codes[i] : 0;
+            insideCount += inside;
+        }
+        offset = insideCount != 0
+                     ? 128 - insideSum / insideCount * gain / 1024
+                     : int64_t(128.0 - double(int64_t(lo + hi) * gain) * 0.5 / 1024);
+    }
+    // 64-bit products: a one-code window has gain 261120, and 65535 x 261120 needs 35 bits.
+    for (int32_t i = 0; i < n; ++i) image[i] = clampToByte(codes[i] * gain / 1024 + offset);
+}
 
 }  // namespace kmm
