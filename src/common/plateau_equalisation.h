@@ -1,0 +1,123 @@
+// Plateau-limited histogram equalisation blended with a linear stretch: the automatic range
+// of the Y16 AGC display paths and of the offset-code temperature mapping. One
+// implementation; the users differ only in the tuning data below.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace kmm {
+
+inline constexpr int32_t kGreyIndexCount = 65536;
+
+// How a signed 16-bit value v becomes the grey-level index k that addresses the tables:
+// k = (halved ? trunc(v / 2) : v) + offset, and never below 0. The floor at 0 only acts on
+// the halved scale for v < -16384 (and for offsets below 32768 generally): such values are
+// counted and looked up as if they were the lowest representable one.
+struct GreyIndexMapping {
+    int32_t offset = 32768;
+    bool halved = false;
+};
+
+inline int32_t greyIndex(int16_t v, GreyIndexMapping m) {
+    const int32_t k = (m.halved ? v / 2 : v) + m.offset;
+    return k < 0 ? 0 : k;
+}
+
+// Where the equalised term's running total is normalised.
+enum class TotalAt : uint8_t {
+    HighestIndex,     // cumulative[kMax]: the equalised term reaches `span` at the top
+    UpperPercentile,  // cumulative[kHigh]: indices above kHigh run past `span`
+};
+
+// The tuning of one equalisation. All integers; gains and weights in Q10 (1024 = 1.0).
+//
+//  index            grey-level index of a value (offset, halved scale)
+//  contrast         grey span given to the percentile range; numerator of the gain
+//  brightness       grey level the linear term gives to the mean value
+//  rangeKnee        ranges R below this get the divisor R + 4 * (rangeKnee - R)
+//  spanLimit        largest grey span of the equalised term: span = min(R, spanLimit)
+//  equaliseCentre   grey level at the middle of the equalised term (eqBase = centre -
+//                   span / 2); none: the equalised term starts at 0
+//  plateau          largest count per index that the cumulative table takes
+//  narrowPlateauBelow  when R is below this, the plateau is cut to a quarter (trunc);
+//                   0 never cuts
+//  lowDiscard,      per mille of the values ignored at the dark and the bright end when
+//  highDiscard      the percentile range kLow..kHigh is found
+//  maxGain          gain limit in units of 1.0 (the gain is at most maxGain * 1024)
+//  midWeightRise    for 20 < R <= 100 the linear weight is
+//                   820 + trunc((100 - R) * midWeightRise / 80): 204 makes it rise to 1024
+//                   toward R = 20, 0 keeps it at 820
+//  totalAt          index whose cumulative count normalises the equalised term
+struct PlateauTuning {
+    GreyIndexMapping index;
+    int32_t contrast = 255;
+    int32_t brightness = 100;
+    int32_t rangeKnee = 128;
+    int32_t spanLimit = 180;
+    std::optional<int32_t> equaliseCentre;
+    int32_t plateau = 20;
+    int32_t narrowPlateauBelow = 0;
+    int32_t lowDiscard = 5;
+    int32_t highDiscard = 5;
+    int32_t maxGain = 4;
+    int32_t midWeightRise = 204;
+    TotalAt totalAt = TotalAt::HighestIndex;
+};
+
+// The working tables of one run (458,752 bytes: allocate them, do not put them on the
+// stack). Only the entries kMin..kMax of a run are written or meaningful: the histogram is
+// cleared over that range alone, and nothing outside it is ever read, so the rest of each
+// table may hold anything.
+struct PlateauTables {
+    uint16_t histogram[kGreyIndexCount];  // counts saturate at 65535
+    uint32_t cumulative[kGreyIndexCount];
+    uint8_t lut[kGreyIndexCount];
+};
+
+// What a run found, for callers that report the range or test the steps.
+struct PlateauResult {
+    int32_t kMin = 0, kMax = 0;    // occupied index range
+    int32_t kLow = 0, kHigh = 0;   // percentile range
+    int32_t range = 1;             // R = kHigh - kLow + 1, always >= 1
+    int32_t mean = 0;              // floor(mean index) - offset
+    int32_t gain = 0;              // Q10
+    int32_t weight = 1024;         // Q10 weight of the linear term
+};
+
+// Builds tables.lut over kMin..kMax for count >= 1 values; afterwards every value v maps
+// to tables.lut[greyIndex(v, tuning.index)].
+//
+// Notes:
+//  1. The percentile scans use the saturated counts. When those cannot reach lowCount or
+//     highCount (more than 65535 values on one index of a huge frame), or the two ends
+//     cross, the range falls back to the occupied range kMin..kMax.
+//  2. lowCount and highCount are count * discard / 1000 computed in 64 bits.
+//  3. A zero normalising total (only with a plateau below 1) makes the equalised term eqBase.
+//  4. The equalised and linear terms are kept in 16 bits (two's-complement wrap) before
+//     blending, as the fixed-point design has it.
+PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values, int64_t count,
+                              PlateauTables& tables);
+
+// The steps, exposed for the tests and for callers that need one of them alone.
+
+// Linear-term weight (Q10) for a percentile range R >= 1.
+int32_t linearWeight(int32_t range, int32_t midWeightRise);
+
+// First index from kFrom upward (kTo downward when kFrom > kTo) at which the running total
+// of the counts is >= need and whose own count is non-zero; nullopt when none is.
+std::optional<int32_t> percentileIndex(const uint16_t* histogram, int32_t kFrom, int32_t kTo,
+                                       int64_t need);
+
+struct IndexScan {
+    int32_t kMin = 0, kMax = 0;
+    int64_t indexSum = 0;
+    int64_t valueSum = 0;
+};
+
+// Occupied index range and sums of count >= 1 values, then their histogram: cleared over
+// kMin..kMax only, counts saturating at 65535.
+IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMapping mapping,
+                              uint16_t* histogram);
+
+}  // namespace kmm
