@@ -1,0 +1,55 @@
+// Mode 1, the plateau-equalised mapping: a histogram equalisation whose bins are limited to
+// the plateau, spread over at most maxRange grey levels centred on the brightness.
+#include <algorithm>
+
+#include "common/numeric.h"
+#include "imagemap/pipeline/equalised_table.h"
+#include "imagemap/pipeline/grey_mapping.h"
+#include "imagemap/pipeline/image_pipeline.h"
+
+namespace kmm {
+
+std::array<uint32_t, 65536> cumulativeTable{};
+int32_t rangeValue = 0;
+
+void ImagePipeline::mapEqualised(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
+                                 uint32_t plateau, uint32_t percentile, uint32_t maxRange,
+                                 uint32_t brightness) {
+    if (const auto scan = scanHistogram(in, width, height, percentile)) {
+        mapEqualisedScanned(out, in, *scan, plateau, maxRange, brightness);
+    }
+}
+
+void ImagePipeline::mapEqualisedScanned(uint8_t* out, const int16_t* in,
+                                        const PercentileScan& scan, uint32_t plateau,
+                                        uint32_t maxRange, uint32_t brightness) {
+    const int32_t span = scan.high - scan.low + 1;
+    // A narrow scene would otherwise be dominated by a few full bins: limit them harder.
+    const uint32_t limit = span < 128 ? plateau / 4 : plateau;
+    const uint16_t* histogram = buffers_.histogram.get();
+    // Bins below the occupied range sum to 0 and those above it to the total; the loop only
+    // walks the occupied bins, the fills write the same values the full scan would.
+    std::fill(cumulativeTable.begin(), cumulativeTable.begin() + scan.firstBin, 0u);
+    uint32_t total = 0;
+    for (int32_t bin = scan.firstBin; bin <= scan.lastBin; ++bin) {
+        total += std::min<uint32_t>(histogram[bin], limit);
+        cumulativeTable[bin] = total;
+    }
+    std::fill(cumulativeTable.begin() + scan.lastBin + 1, cumulativeTable.end(), total);
+
+    const int32_t range = static_cast<int32_t>(std::min<int64_t>(span, maxRange));
+    rangeValue = range;
+    const int64_t shift = range < 255 ? 128 - range / 2 : -((range - 255) / 2);
+    const int64_t base = -128 + shift + int64_t(brightness);
+    // One grey level per occupied bin; the product and quotient are unsigned 32-bit (the
+    // total is at most 65,536 x 65,535, so total + 1 never wraps to 0).
+    const uint32_t urange = static_cast<uint32_t>(range);
+    const uint32_t divisor = cumulativeTable[kHistogramBins - 1] + 1u;
+    uint8_t* lut = buffers_.greyLut.get();
+    for (int32_t bin = scan.firstBin; bin <= scan.lastBin; ++bin) {
+        lut[bin] = clampToByte(int64_t(cumulativeTable[bin] * urange / divisor) + base);
+    }
+    for (int32_t i = 0; i < scan.count; ++i) out[i] = lut[histogramBin(in[i], histogramOffset)];
+}
+
+}  // namespace kmm

@@ -1,0 +1,50 @@
+// Mode 0, the linear percentile mapping: the frame mean lands on the brightness and the
+// percentile range spans the contrast, with less gain for ranges narrower than minimumSpan.
+#include <algorithm>
+
+#include "common/numeric.h"
+#include "imagemap/pipeline/image_pipeline.h"
+
+namespace kmm {
+
+void ImagePipeline::mapLinear(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
+                              uint32_t percentile, uint32_t brightness, uint32_t contrast,
+                              uint32_t minimumSpan) {
+    if (const auto scan = scanHistogram(in, width, height, percentile)) {
+        mapLinearScanned(out, in, *scan, brightness, contrast, minimumSpan);
+    }
+}
+
+void ImagePipeline::mapLinearScanned(uint8_t* out, const int16_t* in,
+                                     const PercentileScan& scan, uint32_t brightness,
+                                     uint32_t contrast, uint32_t minimumSpan) {
+    const int32_t span = scan.high - scan.low + 1;
+    linearStats = {static_cast<uint16_t>(scan.extremeHigh), static_cast<uint16_t>(scan.extremeLow),
+                   static_cast<uint16_t>(scan.high),        static_cast<uint16_t>(scan.low),
+                   static_cast<uint16_t>(scan.mean),        static_cast<uint16_t>(span)};
+    if (linearCalls == 0) {
+        linearSpan = span;
+        linearMean = scan.mean;
+    }
+    ++linearCalls;
+
+    // Below minimumSpan the divisor grows four times as fast as the span shrinks, so a
+    // nearly flat scene is not stretched into noise.
+    const int64_t m = minimumSpan;
+    int64_t divisor = span < m ? span + 4 * (m - span) : span;
+    if (divisor == 0) divisor = 1;  // span 0 with minimumSpan 0
+    const int64_t gain =
+        std::min<int64_t>(int64_t(contrast) * 1024 / divisor, int64_t(maximumGain) * 1024);
+    const int64_t offset = int64_t(brightness) - int64_t(scan.mean) * gain / 1024;
+    linearGain = static_cast<int32_t>(gain);
+    linearOffset = static_cast<int32_t>(offset);
+    for (int32_t i = 0; i < scan.count; ++i) out[i] = clampToByte(in[i] * gain / 1024 + offset);
+
+    linearSpan = span;
+    linearMean = scan.mean;
+    lastHigh = scan.high;
+    lastLow = scan.low;
+    lastSpan = span;
+}
+
+}  // namespace kmm

@@ -1,0 +1,57 @@
+// Mode 2, the mixed mapping: the linear and equalised images of one frame blended by a
+// weight that follows the scene's span, with custom, preset or default parameters.
+#include "common/numeric.h"
+#include "imagemap/pipeline/grey_mapping.h"
+#include "imagemap/pipeline/image_pipeline.h"
+
+namespace kmm {
+
+float mixedLinearWeight(int32_t lastSpan, uint32_t presetTuning) {
+    float w;
+    if (lastSpan <= 20) {
+        w = 1.0f;
+    } else if (lastSpan <= 100) {
+        w = 0.8f;
+    } else if (lastSpan < 300) {
+        w = static_cast<float>(300 - lastSpan) * 0.8f / 200.0f + 0.2f;
+    } else {
+        w = 0.2f;
+    }
+    return presetTuning == 1 ? 0.8f : w * 0.5f;
+}
+
+void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int32_t height) {
+    uint8_t* linear = buffers_.linearImage.get();
+    uint8_t* equalised = buffers_.equalisedImage.get();
+    // The work images hold one frame of the object's own size.
+    if (!linear || !equalised || int64_t(width) * height > int64_t(this->width) * this->height) {
+        return;
+    }
+
+    struct Choice {
+        uint32_t percentile, linearBrightness, linearContrast, maxRange, equaliseBrightness;
+    };
+    const Choice c = customTuning != 0
+                         ? Choice{percentile, linearBrightness, linearContrast, equaliseMaxRange,
+                                  equaliseBrightness}
+                         : (presetTuning != 0 ? Choice{10, 60, 200, 180, 60}
+                                              : Choice{10, 20, 300, equaliseMaxRange, 100});
+    lastEqualiseBrightness = c.equaliseBrightness;
+
+    // Both halves use the same percentile over the same frame, so one histogram serves
+    // both (the equalisation reads the counts the linear mapping leaves untouched). Both
+    // work images are fully written, so they need no clearing first.
+    const auto scan = scanHistogram(in, width, height, c.percentile);
+    if (!scan) return;
+    mapLinearScanned(linear, in, *scan, c.linearBrightness, c.linearContrast, minimumSpan);
+    mapEqualisedScanned(equalised, in, *scan, plateau, c.maxRange, c.equaliseBrightness);
+
+    const float w = mixedLinearWeight(lastSpan, presetTuning);
+    const float v = 1.0f - w;
+    for (int32_t i = 0; i < scan->count; ++i) {
+        const float blend = static_cast<float>(equalised[i]) * v + static_cast<float>(linear[i]) * w;
+        out[i] = clampToByte(static_cast<int32_t>(blend));  // both terms >= 0: trunc is exact
+    }
+}
+
+}  // namespace kmm
