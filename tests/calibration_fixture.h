@@ -33,14 +33,18 @@ inline std::vector<uint16_t> rampCurve(int32_t length, int32_t first, int32_t st
     return curve;
 }
 
-// Four ramps of one length, curve k starting at firsts[k].
-inline std::vector<uint16_t> rampBlock(int32_t length, const int32_t (&firsts)[4], int32_t step) {
+// Four ramps of one length, curve k starting at firsts[k] and rising by steps[k].
+inline std::vector<uint16_t> rampBlock(int32_t length, const int32_t (&firsts)[4],
+                                       const int32_t (&steps)[4]) {
     std::vector<uint16_t> block;
-    for (int32_t first : firsts) {
-        const auto curve = rampCurve(length, first, step);
+    for (int k = 0; k < 4; ++k) {
+        const auto curve = rampCurve(length, firsts[k], steps[k]);
         block.insert(block.end(), curve.begin(), curve.end());
     }
     return block;
+}
+inline std::vector<uint16_t> rampBlock(int32_t length, const int32_t (&firsts)[4], int32_t step) {
+    return rampBlock(length, firsts, {step, step, step, step});
 }
 
 }  // namespace kmm::test
