@@ -57,7 +57,9 @@ struct Library {
 TEST(Abi, ExportsResolveByPlainName) {
     Library lib;
     ASSERT_NE(lib.handle, nullptr) << dlerror();
-    for (const char* name : {"getNewTemperature_dll", "imageMapping_dll"}) {
+    for (const char* name : {"GetHighTemperature_dll", "GetLowTemperature_dll", "SetParaConfig_dll",
+                             "ReverseCalculationLsb_dll",
+                             "getNewTemperature_dll", "imageMapping_dll"}) {
         EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
     }
 }
