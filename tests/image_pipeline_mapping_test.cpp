@@ -2,11 +2,13 @@
 // module-wide equalisation table, the mixed weight, and untouched bytes past the image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "imagemap/pipeline/equalised_table.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "random.h"
 
 namespace kmm {
 namespace {
@@ -176,6 +178,49 @@ TEST(ImagePipelineMapping, MixedParameterSets) {
         p.mapMixed(out.data(), frame.data(), 10, 10);
         EXPECT_EQ(p.lastEqualiseBrightness, r.equaliseBrightness);
         EXPECT_EQ(out[0], r.grey) << r.custom << r.preset;
+    }
+}
+
+TEST(ImagePipelineMapping, MixedIsThePerPixelBlendOfItsTwoHalves) {
+    // The mixed mapping blends per value; the reference blends the two images pixel by
+    // pixel, as the mode is defined, from the public linear and equalised mappings.
+    struct Tuning {
+        uint32_t preset;
+        uint32_t percentile, linearBrightness, linearContrast, maxRange, equaliseBrightness;
+    };
+    const Tuning tunings[] = {{1, 10, 60, 200, 180, 60}, {0, 10, 20, 300, 230, 100}};
+    scenes::SplitMix64 rng(6);
+    for (int32_t spread : {3, 40, 150, 400, 5000, 65535}) {
+        const int32_t w = 37, h = 23, n = w * h;
+        std::vector<int16_t> frame(n);
+        const int32_t base = static_cast<int32_t>(rng.next() % 2000) - 1000;
+        for (auto& v : frame) {
+            v = static_cast<int16_t>(std::clamp<int64_t>(base + int64_t(rng.next() % spread),
+                                                         INT16_MIN, INT16_MAX));
+        }
+        for (const Tuning& t : tunings) {
+            ImagePipeline p(w, h, 1.0f);
+            p.setMappingMode(2);
+            p.setPresetTuning(t.preset);
+            Guarded out(n);
+            p.mapMixed(out.data(), frame.data(), w, h);
+
+            ImagePipeline ref(w, h, 1.0f);
+            std::vector<uint8_t> linear(n), equalised(n);
+            ref.mapLinear(linear.data(), frame.data(), w, h, t.percentile, t.linearBrightness,
+                          t.linearContrast, 128);
+            ref.mapEqualised(equalised.data(), frame.data(), w, h, 200, t.percentile,
+                             t.maxRange, t.equaliseBrightness);
+            const float weight = mixedLinearWeight(ref.lastSpan, t.preset);
+            for (int32_t i = 0; i < n; ++i) {
+                const float blend = float(equalised[i]) * (1.0f - weight) + float(linear[i]) * weight;
+                ASSERT_EQ(out[i], static_cast<uint8_t>(std::min(blend, 255.0f)))
+                    << "spread " << spread << " preset " << t.preset << " at " << i;
+            }
+            EXPECT_TRUE(out.guardIntact());
+            EXPECT_EQ(p.linearGain, ref.linearGain);
+            EXPECT_EQ(p.lastSpan, ref.lastSpan);
+        }
     }
 }
 

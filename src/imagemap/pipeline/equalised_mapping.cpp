@@ -15,14 +15,15 @@ int32_t rangeValue = 0;
 void ImagePipeline::mapEqualised(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                                  uint32_t plateau, uint32_t percentile, uint32_t maxRange,
                                  uint32_t brightness) {
-    if (const auto scan = scanHistogram(in, width, height, percentile)) {
-        mapEqualisedScanned(out, in, *scan, plateau, maxRange, brightness);
-    }
+    const auto scan = scanHistogram(in, width, height, percentile);
+    if (!scan) return;
+    prepareEqualised(*scan, plateau, maxRange, brightness);
+    const uint8_t* lut = buffers_.greyLut.get();
+    for (int32_t i = 0; i < scan->count; ++i) out[i] = lut[histogramBin(in[i], histogramOffset)];
 }
 
-void ImagePipeline::mapEqualisedScanned(uint8_t* out, const int16_t* in,
-                                        const PercentileScan& scan, uint32_t plateau,
-                                        uint32_t maxRange, uint32_t brightness) {
+void ImagePipeline::prepareEqualised(const PercentileScan& scan, uint32_t plateau,
+                                     uint32_t maxRange, uint32_t brightness) {
     const int32_t span = scan.high - scan.low + 1;
     // A narrow scene would otherwise be dominated by a few full bins: limit them harder.
     const uint32_t limit = span < 128 ? plateau / 4 : plateau;
@@ -49,7 +50,6 @@ void ImagePipeline::mapEqualisedScanned(uint8_t* out, const int16_t* in,
     for (int32_t bin = scan.firstBin; bin <= scan.lastBin; ++bin) {
         lut[bin] = clampToByte(int64_t(cumulativeTable[bin] * urange / divisor) + base);
     }
-    for (int32_t i = 0; i < scan.count; ++i) out[i] = lut[histogramBin(in[i], histogramOffset)];
 }
 
 }  // namespace kmm

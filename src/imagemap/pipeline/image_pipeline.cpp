@@ -3,7 +3,6 @@
 #include "imagemap/pipeline/image_pipeline.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "common/numeric.h"
 #include "imagemap/pipeline/smoothing_kernels.h"
@@ -53,6 +52,7 @@ ImagePipeline::ImagePipeline(int32_t w, int32_t h, float requested) {
     buffers_.border = allocate<int16_t>(bordered);
     buffers_.histogram = allocate<uint16_t>(65536);
     buffers_.greyLut = allocate<uint8_t>(65536);
+    buffers_.mixedLut = allocate<uint8_t>(65536);
     // The stripe filter is on by default.
     buffers_.stripeSmoothed = allocate<uint16_t>(pixels);
     buffers_.stripeWeights = allocate<uint16_t>(pixels);
@@ -66,12 +66,10 @@ ImagePipeline::ImagePipeline(int32_t w, int32_t h, float requested) {
         buffers_.image8 = allocateZeroed<uint8_t>(saturatingTrunc<uint64_t>(bytes));
         buffers_.output = allocateZeroed<uint8_t>(saturatingTrunc<uint64_t>(bytes));
     } else {
-        // Four bytes a pixel leave room for colour; only the grey bytes are cleared, so a
-        // run whose mapping writes nothing shows black rather than stale memory.
+        // Four bytes a pixel leave room for colour. Every run writes the grey bytes before
+        // reading them (the run clears them itself when the mapping writes nothing).
         buffers_.image8 = allocate<uint8_t>(pixels * 4);
         buffers_.output = allocate<uint8_t>(pixels * 4);
-        std::memset(buffers_.image8.get(), 0, pixels);
-        std::memset(buffers_.output.get(), 0, pixels);
     }
 }
 
@@ -214,6 +212,8 @@ int32_t ImagePipeline::setMappingMode(uint32_t mode) {
     if (mappingMode == mode) return 0;
     const bool wasMixed = mappingMode == 2;
     mappingMode = mode;
+    // The mode's two work images belong to the object's lifecycle; the mixed mapping itself
+    // blends per value (see mixed_mapping.cpp) and does not need them.
     if (mode == 2) {
         const uint64_t pixels = uint64_t(width) * height;
         buffers_.linearImage = allocate<uint8_t>(pixels);

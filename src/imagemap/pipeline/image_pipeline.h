@@ -22,7 +22,8 @@ struct PipelineBuffers {
     PipelineBuffer<uint8_t> output;       // output image, 4 bytes a pixel (x zoom^2)
     PipelineBuffer<int16_t> border;       // (width + 10) x (height + 10) bordered frame
     PipelineBuffer<uint16_t> histogram;   // 65,536 counts of the grey mappings
-    PipelineBuffer<uint8_t> greyLut;      // 65,536 grey levels of the equalised mapping
+    PipelineBuffer<uint8_t> greyLut;      // 65,536 grey levels of the equalised mapping, by bin
+    PipelineBuffer<uint8_t> mixedLut;     // 65,536 grey levels of the mixed mapping, by value
     PipelineBuffer<uint16_t> flatFieldDark, flatFieldGain, flatFieldRaw;
     PipelineBuffer<uint8_t> temporalHistory;                 // 960,000 bytes
     PipelineBuffer<int16_t> temporalMotion, temporalResult;  // width x height
@@ -30,7 +31,7 @@ struct PipelineBuffers {
     PipelineBuffer<uint16_t> stripeSmoothed, stripeWeights;  // width x height
     PipelineBuffer<int32_t> stripeDifference;                // width x height
     PipelineBuffer<int32_t> columnOffsets, rowOffsets;       // width, height
-    PipelineBuffer<uint8_t> linearImage, equalisedImage;     // the two halves of mode 2
+    PipelineBuffer<uint8_t> linearImage, equalisedImage;     // allocated with mode 2
     PipelineBuffer<int16_t> frameCopy;
     PipelineBuffer<uint8_t> imageCopy;
 };
@@ -39,7 +40,14 @@ struct PipelineBuffers {
 struct PercentileScan {
     int32_t count;  // values scanned
     int32_t extremeHigh, extremeLow, high, low, mean;
-    int32_t firstBin, lastBin;  // occupied histogram bins; nothing lies outside them
+    int32_t minValue, maxValue;  // the frame's own extremes
+    int32_t firstBin, lastBin;   // occupied histogram bins; nothing lies outside them
+};
+
+// Gain (Q10) and offset (grey levels) of one linear mapping.
+struct LinearMap {
+    int64_t gain, offset;
+    uint8_t grey(int32_t v) const;  // clamped to 0..255
 };
 
 class ImagePipeline {
@@ -182,10 +190,13 @@ private:
     // frame, a count beyond 32 bits or an object without buffers.
     std::optional<PercentileScan> scanHistogram(const int16_t* in, int32_t width,
                                                 int32_t height, uint32_t percentile);
-    void mapLinearScanned(uint8_t* out, const int16_t* in, const PercentileScan& scan,
-                          uint32_t brightness, uint32_t contrast, uint32_t minimumSpan);
-    void mapEqualisedScanned(uint8_t* out, const int16_t* in, const PercentileScan& scan,
-                             uint32_t plateau, uint32_t maxRange, uint32_t brightness);
+    // The two halves of the mixed mapping, split into what depends on the frame as a
+    // whole (statistics, gain, the cumulative table; kept in the object) and the per-value
+    // grey: linear by LinearMap::grey, equalised by greyLut over the occupied bins.
+    LinearMap prepareLinear(const PercentileScan& scan, uint32_t brightness, uint32_t contrast,
+                            uint32_t minimumSpan);
+    void prepareEqualised(const PercentileScan& scan, uint32_t plateau, uint32_t maxRange,
+                          uint32_t brightness);
 
     // Stages; a 16-bit stage returns true when it wrote work16 (then the run copies it
     // back), an 8-bit stage when it wrote output.

@@ -10,14 +10,16 @@ namespace kmm {
 void ImagePipeline::mapLinear(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                               uint32_t percentile, uint32_t brightness, uint32_t contrast,
                               uint32_t minimumSpan) {
-    if (const auto scan = scanHistogram(in, width, height, percentile)) {
-        mapLinearScanned(out, in, *scan, brightness, contrast, minimumSpan);
-    }
+    const auto scan = scanHistogram(in, width, height, percentile);
+    if (!scan) return;
+    const LinearMap map = prepareLinear(*scan, brightness, contrast, minimumSpan);
+    for (int32_t i = 0; i < scan->count; ++i) out[i] = map.grey(in[i]);
 }
 
-void ImagePipeline::mapLinearScanned(uint8_t* out, const int16_t* in,
-                                     const PercentileScan& scan, uint32_t brightness,
-                                     uint32_t contrast, uint32_t minimumSpan) {
+uint8_t LinearMap::grey(int32_t v) const { return clampToByte(v * gain / 1024 + offset); }
+
+LinearMap ImagePipeline::prepareLinear(const PercentileScan& scan, uint32_t brightness,
+                                       uint32_t contrast, uint32_t minimumSpan) {
     const int32_t span = scan.high - scan.low + 1;
     linearStats = {static_cast<uint16_t>(scan.extremeHigh), static_cast<uint16_t>(scan.extremeLow),
                    static_cast<uint16_t>(scan.high),        static_cast<uint16_t>(scan.low),
@@ -38,13 +40,13 @@ void ImagePipeline::mapLinearScanned(uint8_t* out, const int16_t* in,
     const int64_t offset = int64_t(brightness) - int64_t(scan.mean) * gain / 1024;
     linearGain = static_cast<int32_t>(gain);
     linearOffset = static_cast<int32_t>(offset);
-    for (int32_t i = 0; i < scan.count; ++i) out[i] = clampToByte(in[i] * gain / 1024 + offset);
 
     linearSpan = span;
     linearMean = scan.mean;
     lastHigh = scan.high;
     lastLow = scan.low;
     lastSpan = span;
+    return {gain, offset};
 }
 
 }  // namespace kmm

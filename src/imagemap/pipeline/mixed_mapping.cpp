@@ -21,13 +21,8 @@ float mixedLinearWeight(int32_t lastSpan, uint32_t presetTuning) {
 }
 
 void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int32_t height) {
-    uint8_t* linear = buffers_.linearImage.get();
-    uint8_t* equalised = buffers_.equalisedImage.get();
-    // The work images hold one frame of the object's own size.
-    if (!linear || !equalised || int64_t(width) * height > int64_t(this->width) * this->height) {
-        return;
-    }
-
+    uint8_t* mixed = buffers_.mixedLut.get();
+    if (!mixed || !buffers_.greyLut) return;
     struct Choice {
         uint32_t percentile, linearBrightness, linearContrast, maxRange, equaliseBrightness;
     };
@@ -39,19 +34,24 @@ void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int
     lastEqualiseBrightness = c.equaliseBrightness;
 
     // Both halves use the same percentile over the same frame, so one histogram serves
-    // both (the equalisation reads the counts the linear mapping leaves untouched). Both
-    // work images are fully written, so they need no clearing first.
+    // both (the equalisation reads counts the linear half leaves untouched).
     const auto scan = scanHistogram(in, width, height, c.percentile);
     if (!scan) return;
-    mapLinearScanned(linear, in, *scan, c.linearBrightness, c.linearContrast, minimumSpan);
-    mapEqualisedScanned(equalised, in, *scan, plateau, c.maxRange, c.equaliseBrightness);
+    const LinearMap linear = prepareLinear(*scan, c.linearBrightness, c.linearContrast, minimumSpan);
+    prepareEqualised(*scan, plateau, c.maxRange, c.equaliseBrightness);
 
+    // Each half's grey, and so the blend, is a function of the value alone: blend once per
+    // occupied value instead of once per pixel, then look every pixel up. The result is the
+    // per-pixel blend of the linear and equalised images, bit for bit.
     const float w = mixedLinearWeight(lastSpan, presetTuning);
-    const float v = 1.0f - w;
-    for (int32_t i = 0; i < scan->count; ++i) {
-        const float blend = static_cast<float>(equalised[i]) * v + static_cast<float>(linear[i]) * w;
-        out[i] = clampToByte(static_cast<int32_t>(blend));  // both terms >= 0: trunc is exact
+    const float v1 = 1.0f - w;
+    const uint8_t* equalised = buffers_.greyLut.get();
+    for (int32_t v = scan->minValue; v <= scan->maxValue; ++v) {
+        const float blend = static_cast<float>(equalised[histogramBin(v, histogramOffset)]) * v1 +
+                            static_cast<float>(linear.grey(v)) * w;
+        mixed[v + 32768] = clampToByte(static_cast<int32_t>(blend));  // both terms >= 0
     }
+    for (int32_t i = 0; i < scan->count; ++i) out[i] = mixed[in[i] + 32768];
 }
 
 }  // namespace kmm

@@ -16,17 +16,22 @@ std::optional<PercentileScan> ImagePipeline::scanHistogram(const int16_t* in, in
     const auto count = static_cast<int32_t>(pixels);
     std::fill_n(histogram, kHistogramBins, uint16_t{0});
     int64_t sum = 0;
-    int32_t firstBin = kHistogramBins - 1;
-    int32_t lastBin = 0;
+    int32_t minValue = INT16_MAX;
+    int32_t maxValue = INT16_MIN;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t bin = histogramBin(in[i], histogramOffset);
         if (histogram[bin] != 0xFFFF) ++histogram[bin];  // counts stop at 65,535
         sum += bin;
-        firstBin = std::min(firstBin, bin);
-        lastBin = std::max(lastBin, bin);
+        minValue = std::min<int32_t>(minValue, in[i]);
+        maxValue = std::max<int32_t>(maxValue, in[i]);
     }
     PercentileScan scan{};
     scan.count = count;
+    scan.minValue = minValue;
+    scan.maxValue = maxValue;
+    // Bins grow with the value, so the frame's extremes bound the occupied bins.
+    const int32_t firstBin = histogramBin(minValue, histogramOffset);
+    const int32_t lastBin = histogramBin(maxValue, histogramOffset);
     scan.firstBin = firstBin;
     scan.lastBin = lastBin;
     scan.mean = static_cast<int32_t>(sum / count - histogramOffset);

@@ -63,11 +63,15 @@ void ImagePipeline::run() {
     // 16 to 8 bits, then the 8-bit stages: each writes output, which becomes image8.
     if (mappingOn) {
         if (!(detailOn && mapWithDetail())) {
+            // A mode above 3 maps nothing: the image is black rather than stale memory.
+            if (mappingMode > 3) std::fill_n(output, outCount, uint8_t{0});
             mapByMode(output, input, static_cast<int32_t>(workWidth),
                       static_cast<int32_t>(workHeight));
         }
-        keepOutput();
+    } else {
+        std::fill_n(output, outCount, uint8_t{0});  // no mapping: black, as above
     }
+    keepOutput();
     if (lutOn && applyLut()) keepOutput();
     if (sharpenOn && sharpen()) keepOutput();
     if (contrastOn && adjustContrast()) keepOutput();
