@@ -297,6 +297,54 @@ KMM_API int32_t ReverseCalculationLsb_dll(float temperature, const uint16_t* cur
 
 /* ---- Y16 grey mapping -------------------------------------------------------------------- */
 
+/* Maps a width x height frame of signed Y16 values (row-major) to a grey image of
+ * width x height bytes.
+ * autoRange false: the window *minY16..*maxY16 (Y16, read only), for any model name: below it
+ * black, above it white, in between linear in Q9 steps of trunc(130560 / (max - min)), so a
+ * wide window's top may stay just below 255 (0..1000 gives 253 at 1000). max < min gives a
+ * black image; max == min a two-level one (255 from min upward).
+ * autoRange true: automatic gain control chosen by model; DV13..DV16 (and -W): plateau
+ * equalisation of halved Y16 blended with a linear stretch, plus twice a detail layer;
+ * DV17, DV18 (and -W): the same on full Y16 with a centred equalised span, then a 3 x 3
+ * sharpening. Any other name: dst is left untouched.
+ * Choices of ours, on the automatic paths:
+ *  - frames narrower or shorter than 3 pixels get no detail layer (its kernels need a 3 x 3
+ *    neighbourhood); the equalisation runs as usual and the sharpening copies them;
+ *  - on DV13..DV16, Y16 values below -16384 are mapped as -16384 (they would index below the
+ *    tables);
+ *  - the equalised and linear terms, and on DV17/DV18 the table value plus detail, are kept
+ *    in 16 bits as two's complement before the 8-bit clamp: values far outside the chosen
+ *    range can wrap to another grey, as the fixed-point design does;
+ *  - on frames of more than 65535 x 200 pixels whose saturated histogram counts cannot reach
+ *    the 0.5 % ends, the range is the frame's own extremes.
+ * Bad input: null src or dst, width or height <= 0, or (manual) a null maxY16 or minY16:
+ * nothing is written; an allocation failure leaves dst untouched. */
+KMM_API void Y16Mapping_dll(const char* modelName, const int16_t* src, uint8_t* dst,
+                            int32_t width, int32_t height, const int16_t* maxY16,
+                            const int16_t* minY16, bool autoRange);
+
+/* Maps a frame of width x height signed Y16 values to grey by one linear stretch:
+ * g = trunc(v * gain / 1024) + offset, clamped to 0..255, gain = trunc(contrast * 1024 /
+ * range) at most 8192 (Q10, 8.0), offset putting the frame mean (automatic) or the mean
+ * strictly inside the window (manual; the window's middle when no pixel is inside) at
+ * brightness.
+ * autoRange non-zero: the limits are the values 655 pixels in from each end of the frame's
+ * histogram, written to *maxY16 and *minY16; ranges under 128 get the gain divisor 256 - R.
+ * autoRange zero: the limits are read from *maxY16 and *minY16 and not written.
+ * Choices of ours:
+ *  - automatic, frames of fewer than 655 pixels: the limits are the frame's own extremes;
+ *  - automatic, Y16 values below -16384 count as -16384 when the limits are found (the mean
+ *    uses the true values);
+ *  - manual, *maxY16 < *minY16 (an empty window, including max = min - 1, whose range is 0):
+ *    nothing is written;
+ *  - the 32-bit products contrast * 1024 and v * gain wrap as two's complement (only a
+ *    |contrast| beyond 2^21 or a gain below -65535 get there); any offset is safe.
+ * Bad input: null src, dst, maxY16 or minY16, or width or height <= 0: nothing is read or
+ * written; an allocation failure leaves dst and the limits untouched. */
+KMM_API void Y16MappingAD_dll(const int16_t* src, uint8_t* dst, int32_t contrast,
+                              int32_t brightness, int32_t width, int32_t height,
+                              int16_t* maxY16, int16_t* minY16, int32_t autoRange);
+
 /* ---- Temperature-matrix image mapping and resize ----------------------------------------- */
 
 /* Maps a width x height matrix of temperatures (degC, float, row-major) to a grey image of
@@ -317,6 +365,17 @@ KMM_API int32_t ReverseCalculationLsb_dll(float temperature, const uint16_t* cur
 KMM_API void imageMapping_dll(const char* model, float tuning, const float* temperatures,
                               uint8_t* image, int32_t width, int32_t height, float* maxTemp,
                               float* minTemp, bool autoRange);
+
+/* Enlarges a srcHeight x srcWidth frame of signed 16-bit values (Y16 or temperature codes,
+ * row-major) by a whole factor along both axes into dst, which must hold
+ * (srcHeight * factor) x (srcWidth * factor) values. Bilinear interpolation with 11-bit
+ * weights, rounded toward minus infinity; the last source row and column are repeated, not
+ * extrapolated; -32768 comes out as -32767 (factor 1 copies the frame otherwise).
+ * Bad input: null dst or src, a source narrower or shorter than 2, a factor below 1, or a
+ * result side beyond 2^31 - 1: nothing is written; an allocation failure returns quietly.
+ * The size of dst is the caller's responsibility. */
+KMM_API void image_resize_dll(int16_t* dst, const int16_t* src, int32_t srcHeight,
+                              int32_t srcWidth, int32_t factor);
 
 /* ---- Closed-library (PYRO) functions ----------------------------------------------------- */
 

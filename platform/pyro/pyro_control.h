@@ -1,0 +1,44 @@
+// Test control of the stand-in closed library: a journal of every call and fault injection.
+// Only tests include this; the adapter in src/pyro never does, so a host can swap in the real
+// library, which has none of it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#define PYRO_CONTROL_API __attribute__((visibility("default")))
+
+namespace pyro_test {
+
+// One call as the stand-in saw it.
+struct Call {
+    std::string function;           // "PYRO_Init", "PYRO_MeasureControl", ...
+    int32_t selector = -1;          // control selector; -1 for other functions
+    std::vector<double> values;     // scalar arguments, and the datum a control's value points at
+    const void* address = nullptr;  // a control's value pointer, Register's user pointer,
+                                    // the DRC's source frame
+    const void* handle = nullptr;   // the instance or DRC handle used, or the one returned
+    int64_t result = 0;             // the return value (Register: the callback's return value)
+    std::vector<uint16_t> samples;  // the frame handed to ISP, ISP_Y8, MeasureTempMatrix, DRC
+};
+
+struct Faults {
+    bool initFails = false;        // PYRO_Init returns 0
+    int32_t setSceneResult = 0;    // PYRO_SetScene returns this
+    int32_t dimmingResult = 0;     // PYRO_DimmingType returns this
+    // PYRO_CalcY16ByTemp writes calcY16(temperature) instead of the radiometric value.
+    std::function<int16_t(float)> calcY16;
+    std::string throwIn;           // this PYRO_ function throws std::bad_alloc when called
+};
+
+// Clears the journal, installs faults and starts journaling (off until the first reset).
+PYRO_CONTROL_API void reset(const Faults& faults = {});
+// Stops journaling and clears the journal and the faults.
+PYRO_CONTROL_API void stop();
+PYRO_CONTROL_API const std::vector<Call>& journal();
+// Instances opened by PYRO_Init and not yet closed by PYRO_Uninit.
+PYRO_CONTROL_API int liveInstances();
+
+}  // namespace pyro_test

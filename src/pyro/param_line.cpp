@@ -1,0 +1,64 @@
+// paramLineOffset: a three-segment line in the difference D between reading R and reference
+// Q, with slopes that lean on R's side of 2500. Single precision throughout, in the order
+// the terms are written, so the truncations land on the same integers every time.
+#include "pyro/param_line.h"
+
+#include <cmath>
+
+#include "common/numeric.h"
+
+namespace kmm {
+namespace {
+
+constexpr size_t kRangeModeByte = 152;
+constexpr size_t kReading = 172;
+constexpr size_t kFirstBreak = 792;
+constexpr size_t kSecondBreak = 794;
+constexpr size_t kBaseOffset = 796;
+constexpr size_t kSlopes[3] = {798, 804, 810};  // each: base, below-2500 term, above-2500 term
+constexpr size_t kReference = 820;
+constexpr int32_t kPivot = 2500;
+
+// Slope j in units per whole D unit, leaning on the below or above term when R is off 2500.
+float slope(std::span<const uint8_t> line, size_t at, int32_t reading, int32_t reference) {
+    const float base = float(paramField(line, at)) / 100.0f;
+    if (reading == kPivot) return base;
+    const float term = float(paramField(line, reading < kPivot ? at + 2 : at + 4));
+    const float leaned = term / 100.0f * float(kPivot - reference) / 100.0f + base;
+    // trunc to a whole number of hundredths before the last division.
+    return std::trunc(leaned * 100.0f) / 100.0f;
+}
+
+}  // namespace
+
+int16_t paramField(std::span<const uint8_t> line, size_t offset) {
+    if (offset + 2 > line.size()) return 0;
+    return wrapToInt16(int64_t(line[offset]) | int64_t(line[offset + 1]) << 8);
+}
+
+int rangeMode(std::span<const uint8_t> line) {
+    return line.size() > kRangeModeByte ? line[kRangeModeByte] & 0x0F : 0;
+}
+
+int32_t paramLineOffset(std::span<const uint8_t> line) {
+    if (rangeMode(line) != 1 || line.size() < size_t(kParamLineMinLength)) return 0;
+    const int32_t reading = paramField(line, kReading);
+    const int32_t reference = paramField(line, kReference);
+    const int32_t d = reading - reference;
+    float k[3];
+    for (int j = 0; j < 3; ++j) k[j] = slope(line, kSlopes[j], reading, reference);
+    const int32_t t1 = paramField(line, kFirstBreak);
+    const int32_t t2 = paramField(line, kSecondBreak);
+    const float off = float(paramField(line, kBaseOffset));
+    const float dUnits = float(d) / 100.0f;
+    float result;
+    if (d < t1 * 100)
+        result = (dUnits - float(t1)) * k[0] + off;
+    else if (d < t2 * 100)
+        result = (dUnits - float(t1)) * k[1] + off;
+    else
+        result = (dUnits - float(t2)) * k[2] + float(t2 - t1) * k[1] + off;
+    return saturatingTrunc<int32_t>(result);
+}
+
+}  // namespace kmm
