@@ -37,21 +37,18 @@ IndexScan scanIndices(const int16_t* values, int64_t count, int32_t offset) {
 }
 
 template <bool Halved>
-void countIndices(const int16_t* values, int64_t count, int32_t offset, uint16_t* histogram) {
+void countIndices(const int16_t* values, int64_t count, int32_t offset, uint32_t* histogram) {
     const GreyIndexMapping mapping{offset, Halved};
-    for (int64_t i = 0; i < count; ++i) {
-        uint16_t& bin = histogram[greyIndex(values[i], mapping)];
-        bin = uint16_t(bin + (bin != 0xFFFF));
-    }
+    for (int64_t i = 0; i < count; ++i) ++histogram[greyIndex(values[i], mapping)];
 }
 
 }  // namespace
 
 IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMapping mapping,
-                              uint16_t* histogram) {
+                              uint32_t* histogram) {
     const IndexScan scan = mapping.halved ? scanIndices<true>(values, count, mapping.offset)
                                           : scanIndices<false>(values, count, mapping.offset);
-    std::fill(histogram + scan.kMin, histogram + scan.kMax + 1, uint16_t(0));
+    std::fill(histogram + scan.kMin, histogram + scan.kMax + 1, 0u);
     if (mapping.halved) {
         countIndices<true>(values, count, mapping.offset, histogram);
     } else {
@@ -60,12 +57,12 @@ IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMap
     return scan;
 }
 
-std::optional<int32_t> percentileIndex(const uint16_t* histogram, int32_t kFrom, int32_t kTo,
-                                       int64_t need) {
+std::optional<int32_t> percentileIndex(const uint32_t* histogram, int32_t kFrom, int32_t kTo,
+                                       int64_t need, uint32_t countLimit) {
     const int32_t step = kFrom <= kTo ? 1 : -1;
     int64_t total = 0;
     for (int32_t k = kFrom;; k += step) {
-        total += histogram[k];
+        total += std::min(histogram[k], countLimit);
         if (total >= need && histogram[k] != 0) return k;
         if (k == kTo) return std::nullopt;
     }
@@ -82,7 +79,7 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
                               PlateauTables& tables) {
     const int32_t offset = tuning.index.offset;
     const IndexScan scan = buildIndexHistogram(values, count, tuning.index, tables.histogram);
-    const uint16_t* histogram = tables.histogram;
+    const uint32_t* histogram = tables.histogram;
 
     PlateauResult r;
     r.kMin = scan.kMin;
@@ -90,8 +87,11 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
     // Index sums are never negative, so truncating division is the floor.
     r.mean = int32_t(scan.indexSum / count) - offset;
 
-    const auto kLow = percentileIndex(histogram, r.kMin, r.kMax, count * tuning.lowDiscard / 1000);
-    const auto kHigh = percentileIndex(histogram, r.kMax, r.kMin, count * tuning.highDiscard / 1000);
+    const uint32_t limit = tuning.countLimit;
+    const auto kLow =
+        percentileIndex(histogram, r.kMin, r.kMax, count * tuning.lowDiscard / 1000, limit);
+    const auto kHigh =
+        percentileIndex(histogram, r.kMax, r.kMin, count * tuning.highDiscard / 1000, limit);
     const bool found = kLow && kHigh && *kLow <= *kHigh;
     r.kLow = found ? *kLow : r.kMin;
     r.kHigh = found ? *kHigh : r.kMax;
@@ -107,10 +107,10 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
 
     const int32_t plateau =
         std::max(0, r.range < tuning.narrowPlateauBelow ? tuning.plateau / 4 : tuning.plateau);
-    // At most 65536 bins of at most 65535 each: the running total fits 32 bits unsigned.
+    // An unsigned 32-bit running total, like the table that keeps it.
     uint32_t running = 0;
     for (int32_t k = r.kMin; k <= r.kMax; ++k) {
-        running += uint32_t(std::min<int32_t>(histogram[k], plateau));
+        running += std::min({histogram[k], limit, uint32_t(plateau)});
         tables.cumulative[k] = running;
     }
     const uint32_t total =
@@ -119,12 +119,16 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
     const int32_t span = std::min(r.range, tuning.spanLimit);
     const int32_t eqBase = tuning.equaliseCentre ? *tuning.equaliseCentre - span / 2 : 0;
     const int32_t w = r.weight;
+    const bool saturate = tuning.termOverflow == TermOverflow::Saturate;
+    const auto to16 = [saturate](int64_t v) -> int32_t {
+        return saturate ? int32_t(std::clamp<int64_t>(v, -32768, 32767)) : wrapToInt16(v);
+    };
     for (int32_t k = r.kMin; k <= r.kMax; ++k) {
         // The equalised fraction is an unsigned 32-bit quotient; both terms then live in
-        // 16 bits, which wraps only for values far outside the percentile range.
+        // 16 bits, which they overflow only for values far outside the percentile range.
         const uint32_t fraction = total == 0 ? 0u : tables.cumulative[k] * uint32_t(span) / total;
-        const int32_t eq = wrapToInt16(int64_t(fraction) + eqBase);
-        const int32_t lin = wrapToInt16(((int64_t(k - offset) * r.gain) >> 10) + linBase);
+        const int32_t eq = to16(int64_t(fraction) + eqBase);
+        const int32_t lin = to16(((int64_t(k - offset) * r.gain) >> 10) + linBase);
         tables.lut[k] = clampToByte((eq * (1024 - w) + lin * w) >> 10);
     }
     return r;

@@ -24,11 +24,19 @@ inline int32_t greyIndex(int16_t v, GreyIndexMapping m) {
     return k < 0 ? 0 : k;
 }
 
+// countLimit of counts that never stop.
+inline constexpr uint32_t kExactCounts = 0xFFFFFFFFu;
+
 // Where the equalised term's running total is normalised.
 enum class TotalAt : uint8_t {
     HighestIndex,     // cumulative[kMax]: the equalised term reaches `span` at the top
     UpperPercentile,  // cumulative[kHigh]: indices above kHigh run past `span`
 };
+
+// How the equalised and linear terms are kept in 16 bits before blending. The two differ only
+// for values far outside the percentile range, where a wrap can turn the brightest pixels
+// black (or the darkest white); saturation keeps them at their end of the grey scale.
+enum class TermOverflow : uint8_t { Wrap, Saturate };
 
 // The tuning of one equalisation. All integers; gains and weights in Q10 (1024 = 1.0).
 //
@@ -49,6 +57,9 @@ enum class TotalAt : uint8_t {
 //                   820 + trunc((100 - R) * midWeightRise / 80): 204 makes it rise to 1024
 //                   toward R = 20, 0 keeps it at 820
 //  totalAt          index whose cumulative count normalises the equalised term
+//  termOverflow     how the two terms are brought into 16 bits
+//  countLimit       largest count per index the percentile scans see: 65535 for 16-bit
+//                   counters that stop there, no limit for exact counts
 struct PlateauTuning {
     GreyIndexMapping index;
     int32_t contrast = 255;
@@ -63,14 +74,18 @@ struct PlateauTuning {
     int32_t maxGain = 4;
     int32_t midWeightRise = 204;
     TotalAt totalAt = TotalAt::HighestIndex;
+    TermOverflow termOverflow = TermOverflow::Wrap;
+    uint32_t countLimit = kExactCounts;
 };
 
-// The working tables of one run (458,752 bytes: allocate them, do not put them on the
+// The working tables of one run (589,824 bytes: allocate them, do not put them on the
 // stack). Only the entries kMin..kMax of a run are written or meaningful: the histogram is
 // cleared over that range alone, and nothing outside it is ever read, so the rest of each
 // table may hold anything.
 struct PlateauTables {
-    uint16_t histogram[kGreyIndexCount];  // counts saturate at 65535
+    // Exact counts (plain increments are the cheapest per pixel); a countLimit is applied
+    // when they are read.
+    uint32_t histogram[kGreyIndexCount];
     uint32_t cumulative[kGreyIndexCount];
     uint8_t lut[kGreyIndexCount];
 };
@@ -89,13 +104,14 @@ struct PlateauResult {
 // to tables.lut[greyIndex(v, tuning.index)].
 //
 // Notes:
-//  1. The percentile scans use the saturated counts. When those cannot reach lowCount or
-//     highCount (more than 65535 values on one index of a huge frame), or the two ends
-//     cross, the range falls back to the occupied range kMin..kMax.
+//  1. When the limited counts cannot reach lowCount or highCount (more than countLimit
+//     values on one index of a huge frame), or the two ends cross, the range falls back to
+//     the occupied range kMin..kMax.
 //  2. lowCount and highCount are count * discard / 1000 computed in 64 bits.
-//  3. A zero normalising total (only with a plateau below 1) makes the equalised term eqBase.
-//  4. The equalised and linear terms are kept in 16 bits (two's-complement wrap) before
-//     blending, as the fixed-point design has it.
+//  3. A zero normalising total (only when the plateau in use is below 1) makes the
+//     equalised term eqBase.
+//  4. The equalised and linear terms are kept in 16 bits before blending, as the
+//     fixed-point design has it: wrapped or saturated, as tuning.termOverflow says.
 PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values, int64_t count,
                               PlateauTables& tables);
 
@@ -105,9 +121,10 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
 int32_t linearWeight(int32_t range, int32_t midWeightRise);
 
 // First index from kFrom upward (kTo downward when kFrom > kTo) at which the running total
-// of the counts is >= need and whose own count is non-zero; nullopt when none is.
-std::optional<int32_t> percentileIndex(const uint16_t* histogram, int32_t kFrom, int32_t kTo,
-                                       int64_t need);
+// of the counts, each taken at most countLimit, is >= need and whose own count is non-zero;
+// nullopt when none is.
+std::optional<int32_t> percentileIndex(const uint32_t* histogram, int32_t kFrom, int32_t kTo,
+                                       int64_t need, uint32_t countLimit = kExactCounts);
 
 struct IndexScan {
     int32_t kMin = 0, kMax = 0;
@@ -115,9 +132,9 @@ struct IndexScan {
     int64_t valueSum = 0;
 };
 
-// Occupied index range and sums of count >= 1 values, then their histogram: cleared over
-// kMin..kMax only, counts saturating at 65535.
+// Occupied index range and sums of count >= 1 values, then their histogram, cleared over
+// kMin..kMax only (65536 entries).
 IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMapping mapping,
-                              uint16_t* histogram);
+                              uint32_t* histogram);
 
 }  // namespace kmm

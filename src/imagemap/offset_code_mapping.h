@@ -17,11 +17,15 @@ void buildSmoothingKernel(int32_t kernel[9], int32_t sigma);
 // Choices of ours:
 //  - width <= 0, height <= 0, width x height beyond 32 bits, or a null pointer: nothing is
 //    read or written.
-//  - Histogram counters are 32 bits, so frames with more than 65535 pixels of one smoothed
-//    code are equalised as if counted exactly; total = 0 (possible only with plateau < 4 on a
-//    narrow range) gives the equalised term its base level instead of dividing by zero.
-//  - The linear and equalised terms are formed wide and saturated to 16 bits, so codes far
-//    outside the chosen range show as black or white instead of wrapping to a wrong grey.
+//  - Kernel weights outside 0..4096 are clamped to it (buildSmoothingKernel never makes
+//    them), which keeps the smoothing sums exact in 32 bits.
+//  - Histogram counters saturate at 65535. The percentile scans still find what exact counts
+//    would for frames below 65 million pixels (a saturated bin alone reaches the 0.1 % count);
+//    the plateau caps counts far lower anyway.
+//  - total = 0 (possible only with plateau < 4 on a range below 128) gives the equalised term
+//    its base level instead of dividing by zero.
+//  - The linear and equalised terms saturate to 16 bits, so codes far outside the chosen
+//    range show as black or white instead of wrapping to a wrong grey.
 void mapOffsetCodesAuto(uint8_t* image, const int16_t* codes, int32_t width, int32_t height,
                         int16_t* maxCode, int16_t* minCode, int32_t detailGain,
                         uint8_t detailClamp, const int32_t kernel[9], int32_t contrast,
