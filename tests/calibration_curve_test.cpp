@@ -2,7 +2,10 @@
 // and the drift slope each curve type chooses and leaves in the working state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "calibration_fixture.h"
+#include "random.h"
 #include "temperature/calibration_curve.h"
 
 namespace kmm {
@@ -94,6 +97,36 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
         MeasureState s = test::plainState();
         if (c.setup) c.setup(s);
         EXPECT_EQ(evaluate(c, s), c.expected);
+    }
+}
+
+// The blocked search against the plain scan from the front, on rising curves and on curves
+// that are not monotonic (where a larger entry may come before the last one), at every
+// length around the block size and at values on, between and beyond the entries.
+TEST(CalibrationCurve, PositionSearchMatchesAPlainScan) {
+    scenes::SplitMix64 rng(7);
+    const auto plainScan = [](const std::vector<uint16_t>& c, int32_t v) {
+        if (v > c.back()) return int32_t(c.size());
+        return int32_t(std::find_if(c.begin(), c.end(), [v](uint16_t e) { return e > v; }) -
+                       c.begin());
+    };
+    for (int32_t length : {1, 2, 63, 64, 65, 127, 128, 129, 1701}) {
+        for (bool rising : {true, false}) {
+            std::vector<uint16_t> curve(static_cast<size_t>(length));
+            uint32_t level = uint32_t(rng.next() % 1000);
+            for (uint16_t& e : curve) {
+                level = rising ? std::min<uint32_t>(level + uint32_t(rng.next() % 40), 65535)
+                               : uint32_t(rng.next() % 65536);
+                e = uint16_t(level);
+            }
+            for (int round = 0; round < 400; ++round) {
+                const uint16_t pick = curve[rng.next() % curve.size()];
+                const int32_t v = round % 4 == 0 ? int32_t(rng.next() % 70000) - 2000
+                                                 : int32_t(pick) + int32_t(rng.next() % 3) - 1;
+                ASSERT_EQ(curvePosition(curve.data(), length, v), plainScan(curve, v))
+                    << "length " << length << " v " << v << (rising ? " rising" : " random");
+            }
+        }
     }
 }
 

@@ -68,15 +68,27 @@ float chooseDriftSlope(MeasureState& state, bool high, int32_t curveType) {
     }
 }
 
-// Index of the first entry above v. A value above the last entry counts as past the end even
-// when a curve that is not monotonic holds a larger entry earlier.
-int32_t curvePosition(const uint16_t* curve, int32_t curveLength, int32_t v) {
-    if (v > curve[curveLength - 1]) return curveLength;
-    const uint16_t* end = curve + curveLength;
-    return int32_t(std::find_if(curve, end, [v](uint16_t e) { return e > v; }) - curve);
-}
-
 }  // namespace
+
+int32_t curvePosition(const uint16_t* curve, int32_t curveLength, int32_t v) {
+    // Above the last entry counts as past the end even when a curve that is not monotonic
+    // holds a larger entry earlier.
+    if (v > curve[curveLength - 1]) return curveLength;
+    if (v < 0) return 0;  // every entry is above it; from here v fits in 16 bits
+    const auto key = uint16_t(v);
+    // Whole blocks are skipped by their largest entry, a loop without an early exit that the
+    // compiler turns into vector code; the block holding the first larger entry is then
+    // walked one entry at a time.
+    constexpr int32_t kBlock = 64;
+    int32_t i = 0;
+    for (; i + kBlock <= curveLength; i += kBlock) {
+        uint16_t largest = 0;
+        for (int32_t j = 0; j < kBlock; ++j) largest = std::max(largest, curve[i + j]);
+        if (largest > key) break;
+    }
+    while (i < curveLength && curve[i] <= key) ++i;
+    return i;
+}
 
 float evaluateCurve(int16_t y16, const uint16_t* curve, int32_t curveLength, bool high, bool set1,
                     MeasureState& state, const ParaConfig& config, int32_t curveType) {

@@ -33,6 +33,10 @@ inline float ambientCoef(const MeasureState& s, bool high) {
 inline float curveGain(const MeasureState& s, bool set1) { return set1 ? s.gain1 : s.gain0; }
 inline float curveOffset(const MeasureState& s, bool set1) { return set1 ? s.offset1 : s.offset0; }
 
+// Index of the first entry above v found by a scan from the front (0 when v is below the
+// first entry); curveLength when v is above the last entry or no entry is above it.
+int32_t curvePosition(const uint16_t* curve, int32_t curveLength, int32_t v);
+
 // Temperature (degC) of y16 on one curve of curveLength (>= 1) entries. May update the drift
 // slope of the range and driftBlendDone in state, the call's working copy, so that later
 // curves of the same call see them. curveType must be 0..3.
