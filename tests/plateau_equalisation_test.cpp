@@ -15,7 +15,7 @@ namespace {
 std::unique_ptr<PlateauTables> freshTables() {
     auto t = std::make_unique_for_overwrite<PlateauTables>();
     // Garbage outside the occupied range must not matter.
-    std::fill(std::begin(t->histogram), std::end(t->histogram), uint16_t(0xBEEF));
+    std::fill(std::begin(t->histogram), std::end(t->histogram), 0xBEEFu);
     std::fill(std::begin(t->cumulative), std::end(t->cumulative), 0xDEADBEEFu);
     std::fill(std::begin(t->lut), std::end(t->lut), uint8_t(0xA5));
     return t;
@@ -39,7 +39,7 @@ TEST(PlateauEqualisation, LinearWeightFollowsTheRangeBands) {
 }
 
 TEST(PlateauEqualisation, PercentileScanNeedsANonZeroOwnCount) {
-    std::vector<uint16_t> h(16, 0);
+    std::vector<uint32_t> h(16, 0);
     h[3] = 2;
     h[5] = 0;
     h[7] = 4;

@@ -59,7 +59,8 @@ TEST(Abi, ExportsResolveByPlainName) {
     ASSERT_NE(lib.handle, nullptr) << dlerror();
     for (const char* name : {"GetHighTemperature_dll", "GetLowTemperature_dll", "SetParaConfig_dll",
                              "ReverseCalculationLsb_dll",
-                             "getNewTemperature_dll", "imageMapping_dll",
+                             "getNewTemperature_dll", "imageMapping_dll", "Y16Mapping_dll",
+                             "Y16MappingAD_dll", "image_resize_dll",
                              "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16"}) {
         EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
     }

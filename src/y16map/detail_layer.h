@@ -1,0 +1,18 @@
+// The detail layer of the AGC display paths: a high-pass of the Y16 frame, the centre
+// minus a weighted mean of its neighbourhood, with its own kernel at each border and corner.
+#pragma once
+
+#include <cstdint>
+
+namespace kmm {
+
+// Fills width * height detail values. Interior values are clamped to -20..20; border and
+// corner values are not (they keep the low 16 bits). Frames narrower or shorter than 3
+// pixels, which no kernel fits, get a zero layer.
+void computeDetailLayer(int16_t* detail, const int16_t* src, int32_t width, int32_t height);
+
+// The detail value of one pixel straight from the kernel table: the reference that the
+// row loops of computeDetailLayer are tested against. Needs width, height >= 3.
+int16_t detailAt(const int16_t* src, int32_t width, int32_t height, int32_t x, int32_t y);
+
+}  // namespace kmm
