@@ -3,6 +3,8 @@
 #include "imagemap/kelvin_mapping.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -40,6 +42,48 @@ int32_t percentileCode(const std::vector<uint32_t>& histogram, int32_t base, int
     }
 }
 
+// Whether the running maximum of the frame (strict greater-than from element 0, then the
+// caller's maxTemp when it is greater, without autoRange) ends above 200 degC. Strict
+// comparisons pass NaN elements over but never replace a NaN first element, so this is: a
+// number first, and some element, or the caller's limit, above 200. Written as a flag over
+// all elements rather than a running maximum, the scan vectorises.
+bool endsAbove200(const float* temperatures, int32_t n, float maxTemp, bool autoRange) {
+    if (std::isnan(temperatures[0])) return false;
+    int32_t above = !autoRange && maxTemp > 200.0f;
+    for (int32_t i = 0; i < n; ++i) above |= temperatures[i] > 200.0f;
+    return above != 0;
+}
+
+struct CodeScan {
+    int32_t lowest, highest;
+    int64_t sum;
+};
+
+// Sums run in 32-bit lanes over blocks short enough not to overflow (65536 x 65535 < 2^32),
+// which lets the compiler vectorise the scan.
+CodeScan scanCodes(const uint16_t* codes, int32_t n) {
+    constexpr int32_t kBlock = 65536;
+    CodeScan scan{codes[0], codes[0], 0};
+    for (int32_t start = 0; start < n; start += kBlock) {
+        const int32_t end = std::min(n, start + kBlock);
+        uint32_t blockSum = 0;
+        int32_t lowest = scan.lowest, highest = scan.highest;
+        for (int32_t i = start; i < end; ++i) {
+            blockSum += codes[i];
+            lowest = std::min<int32_t>(lowest, codes[i]);
+            highest = std::max<int32_t>(highest, codes[i]);
+        }
+        scan = {lowest, highest, scan.sum + blockSum};
+    }
+    return scan;
+}
+
+// g = trunc(code x gain / 1024) + offset, clamped; Wide holds every product and sum.
+template <typename Wide>
+void stretchCodes(const uint16_t* codes, uint8_t* image, int32_t n, Wide gain, Wide offset) {
+    for (int32_t i = 0; i < n; ++i) image[i] = clampToByte(Wide(codes[i]) * gain / 1024 + offset);
+}
+
 }  // namespace
 
 void mapKelvinFrame(float /*tuning*/, const float* temperatures, uint8_t* image, int32_t width,
@@ -48,14 +92,8 @@ void mapKelvinFrame(float /*tuning*/, const float* temperatures, uint8_t* image,
     const int32_t n = pixelCount(width, height);
     if (n == 0 || !temperatures || !image || !maxTemp || !minTemp) return;
 
-    // Strict comparisons pass NaN elements over (and keep a NaN first element, which then
-    // selects the fine scale).
-    float largest = temperatures[0];
-    for (int32_t i = 1; i < n; ++i) {
-        if (temperatures[i] > largest) largest = temperatures[i];
-    }
-    if (!autoRange && *maxTemp > largest) largest = *maxTemp;
-    const KelvinScale scale = largest > 200.0f ? kCoarseScale : kFineScale;
+    const KelvinScale scale =
+        endsAbove200(temperatures, n, *maxTemp, autoRange) ? kCoarseScale : kFineScale;
 
     auto codes = std::make_unique_for_overwrite<uint16_t[]>(size_t(n));
     for (int32_t i = 0; i < n; ++i) codes[i] = toKelvinCode(temperatures[i], scale);
@@ -77,14 +115,9 @@ void mapCodesByPercentile(const uint16_t* codes, uint8_t* image, int32_t contras
 
     int64_t gain = 0, offset = 0;
     if (autoRange) {
-        uint64_t sum = 0;
-        uint16_t lowest = codes[0], highest = codes[0];
-        for (int32_t i = 0; i < n; ++i) {
-            sum += codes[i];
-            lowest = std::min(lowest, codes[i]);
-            highest = std::max(highest, codes[i]);
-        }
-        const int64_t mean = int64_t(sum / uint64_t(n));
+        const CodeScan scan = scanCodes(codes, n);
+        const int32_t lowest = scan.lowest, highest = scan.highest;
+        const int64_t mean = scan.sum / n;
 
         // With a threshold of 0 (under 100 pixels) the limits are the ends of the code
         // range. Otherwise the running totals over the empty bins outside the occupied
@@ -94,7 +127,7 @@ void mapCodesByPercentile(const uint16_t* codes, uint8_t* image, int32_t contras
             *minCode = 0;
             *maxCode = 65535;
         } else {
-            std::vector<uint32_t> histogram(size_t(highest - lowest + 1));
+            std::vector<uint32_t> histogram(size_t(highest - lowest) + 1);
             for (int32_t i = 0; i < n; ++i) ++histogram[codes[i] - lowest];
             *minCode = uint16_t(percentileCode(histogram, lowest, lowest, 1, threshold));
             *maxCode = uint16_t(percentileCode(histogram, lowest, highest, -1, threshold));
@@ -123,8 +156,13 @@ void mapCodesByPercentile(const uint16_t* codes, uint8_t* image, int32_t contras
                      ? 128 - insideSum / insideCount * gain / 1024
                      : int64_t(128.0 - double(int64_t(lo + hi) * gain) * 0.5 / 1024);
     }
-    // 64-bit products: a one-code window has gain 261120, and 65535 x 261120 needs 35 bits.
-    for (int32_t i = 0; i < n; ++i) image[i] = clampToByte(codes[i] * gain / 1024 + offset);
+    // A one-code window has gain 261120, and 65535 x 261120 needs 35 bits: such gains (and
+    // offsets from extreme brightness values) take the 64-bit loop.
+    if (std::abs(gain) <= 32768 && std::abs(offset) <= (int64_t(1) << 30)) {
+        stretchCodes<int32_t>(codes, image, n, int32_t(gain), int32_t(offset));
+    } else {
+        stretchCodes<int64_t>(codes, image, n, gain, offset);
+    }
 }
 
 }  // namespace kmm
