@@ -80,7 +80,9 @@ public:
     int32_t setCustomTuning(uint32_t on);
     int32_t setPresetTuning(uint32_t on);
 
-    // Processes the workCount values of input() into output() (outCount bytes).
+    // Processes the workCount values of input() into output() (outCount bytes). The caller
+    // fills input() first: construction leaves it uninitialised rather than clear a frame
+    // that is overwritten anyway.
     void run();
     // Frees every buffer; safe to call any number of times.
     void release();

@@ -43,12 +43,13 @@ void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int
     // Each half's grey, and so the blend, is a function of the value alone: blend once per
     // occupied value instead of once per pixel, then look every pixel up. The result is the
     // per-pixel blend of the linear and equalised images, bit for bit.
-    const float w = mixedLinearWeight(lastSpan, presetTuning);
-    const float v1 = 1.0f - w;
+    const float linearWeight = mixedLinearWeight(lastSpan, presetTuning);
+    const float equalisedWeight = 1.0f - linearWeight;
     const uint8_t* equalised = buffers_.greyLut.get();
     for (int32_t v = scan->minValue; v <= scan->maxValue; ++v) {
-        const float blend = static_cast<float>(equalised[histogramBin(v, histogramOffset)]) * v1 +
-                            static_cast<float>(linear.grey(v)) * w;
+        const float blend =
+            static_cast<float>(equalised[histogramBin(v, histogramOffset)]) * equalisedWeight +
+            static_cast<float>(linear.grey(v)) * linearWeight;
         mixed[v + 32768] = clampToByte(static_cast<int32_t>(blend));  // both terms >= 0
     }
     for (int32_t i = 0; i < scan->count; ++i) out[i] = mixed[in[i] + 32768];
