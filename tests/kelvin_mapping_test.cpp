@@ -92,6 +92,32 @@ TEST(KelvinMapping, FewerThanHundredPixelsTakeTheWholeCodeRange) {
     EXPECT_NEAR(m.maxTemp, 382.2f, 1e-4f);
 }
 
+// The limits are the codes at which the running count from each end first reaches
+// trunc(N x 0.01f): on a ramp of one pixel per code that is the threshold-th code from each
+// end (49152 pixels give 491).
+TEST(KelvinMapping, AutomaticLimitsAreTheOnePercentPoints) {
+    const struct {
+        int32_t width, height;
+        uint16_t first;
+        uint16_t wantMin, wantMax;
+    } cases[] = {{100, 100, 0, 99, 9900},
+                 {256, 192, 1000, 1490, 49661},
+                 {100, 1, 65435, 65435, 65534},
+                 {99, 1, 5000, 0, 65535}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " from " << c.first);
+        std::vector<uint16_t> codes(size_t(c.width) * c.height);
+        for (size_t i = 0; i < codes.size(); ++i) codes[i] = uint16_t(c.first + i);
+        GuardedBuffer<uint8_t> image(codes.size());
+        uint16_t maxCode = 0, minCode = 0;
+        mapCodesByPercentile(codes.data(), image.data(), 255, 80, c.width, c.height, &maxCode,
+                             &minCode, true);
+        EXPECT_EQ(minCode, c.wantMin);
+        EXPECT_EQ(maxCode, c.wantMax);
+        EXPECT_TRUE(image.canariesIntact());
+    }
+}
+
 // Out-of-scale temperatures saturate to the ends of the code range: black below, white
 // above, NaN as the lowest code. A wrap would put them at an arbitrary grey.
 TEST(KelvinMapping, OutOfScaleTemperaturesSaturateToBlackOrWhite) {

@@ -83,6 +83,24 @@ TEST(OffsetCodeMapping, UniformFrameMapsToBrightness) {
     }
 }
 
+// Without smoothing (sigma 1), the reported ends of a ramp of one pixel per code are the
+// trunc(N x 1 / 1000)-th codes from each end; under 1000 pixels they are the ramp's ends.
+TEST(OffsetCodeMapping, ReportedRangeIsThePointOnePercentPoints) {
+    const struct {
+        int32_t width, height, first;
+        int16_t wantMin, wantMax;
+    } cases[] = {{100, 100, 0, 9, 9990}, {640, 32, -20000, -19981, 460}, {999, 1, 7, 7, 1005}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " from " << c.first);
+        std::vector<int16_t> codes(size_t(c.width) * c.height);
+        for (size_t i = 0; i < codes.size(); ++i) codes[i] = int16_t(c.first + int(i));
+        // Rows continue the ramp, so smoothing would mix codes a row apart: sigma 1.
+        const AutoResult r = mapAuto(codes, c.width, 0, 1);
+        EXPECT_EQ(r.minCode, c.wantMin);
+        EXPECT_EQ(r.maxCode, c.wantMax);
+    }
+}
+
 // One hot pixel in a corner: the edge copies make the corner see itself through four
 // weights (49 + 351 + 351 + 2494), its edge neighbours through two, so with no other pixel
 // reaching the 99.9 % point the reported top is 4096 x 3245 / 4096 = 3245 (and the bottom 0).
