@@ -1,6 +1,7 @@
-// The calibration-curve exports on arbitrary records, curves and values: whatever the bytes,
-// the calls stay inside their buffers and free of undefined behaviour (the sanitizer build
-// turns any slip into a failure), and only a bad curve type or block gives the markers.
+// The calibration-curve exports on bad calls and on arbitrary records, curves and values:
+// whatever the bytes, the calls stay inside their buffers and free of undefined behaviour (the
+// sanitizer build turns any slip into a failure); only a bad curve type or block gives the
+// markers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -37,6 +38,27 @@ Record anyRecord(scenes::SplitMix64& rng) {
     Record r;
     std::memcpy(&r, words, sizeof r);
     return r;
+}
+
+TEST(CalibrationAnyInput, BadCallsComputeNothing) {
+    const std::vector<uint16_t> block(40, 1000);
+    const MeasureState s{};
+    const ParaConfig c{};
+    struct Case {
+        const uint16_t* curves;
+        int32_t length, type;
+    };
+    for (const Case& k : {Case{block.data(), 10, -1}, Case{block.data(), 10, 4},
+                          Case{block.data(), 10, 1 << 30}, Case{nullptr, 10, 0},
+                          Case{block.data(), 0, 0}, Case{block.data(), -1, 0}}) {
+        SCOPED_TRACE(testing::Message() << k.length << " " << k.type);
+        EXPECT_TRUE(std::isnan(
+            GetHighTemperature_dll(1, k.curves, k.length, nullptr, TempCalcInfo{}, s, c, k.type)));
+        EXPECT_TRUE(std::isnan(
+            GetLowTemperature_dll(1, k.curves, k.length, nullptr, TempCalcInfo{}, s, c, k.type)));
+        EXPECT_EQ(ReverseCalculationLsb_dll(25.0f, k.curves, k.length, true, 0, s, c, k.type),
+                  KMM_NO_Y16);
+    }
 }
 
 TEST(CalibrationAnyInput, ArbitraryRecordsAndCurvesStaySafe) {

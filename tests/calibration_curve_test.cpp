@@ -30,6 +30,18 @@ float evaluate(const EvalCase& c, MeasureState& s, int32_t type = 0) {
                          test::plainConfig(), type);
 }
 
+void driftOn(MeasureState& s) {
+    s.driftEnable = 1;
+    s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
+    s.driftSlopeRefHigh = 5.0f, s.driftSlopeRefLow = 1.0f;
+}
+
+void ambientOn(MeasureState& s) {
+    s.ambientEnable = 1;
+    s.ambientBaseTemp = 18.0f;
+    s.ambientCoefHigh = 5.0f, s.ambientCoefLow = -1.0f;
+}
+
 TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
     const EvalCase cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
@@ -49,48 +61,13 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
         {"gain 0.5 truncates", 51, true, false, [](MeasureState& s) { s.gain0 = 0.5f; }, 20.3f},
         {"set 1 takes gain1 and offset1", 10, true, true,
          [](MeasureState& s) { s.gain1 = 2.0f; s.offset1 = 1.5f; s.gain0 = 9.0f; }, 21.8f},
-        {"drift, high: 25 - 2 x 5", 25, true, false,
-         [](MeasureState& s) {
-             s.driftEnable = 1;
-             s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
-             s.driftSlopeRefHigh = 5.0f, s.driftSlopeRefLow = 1.0f;
-         },
-         20.2f},
-        {"drift, low: 25 - 2 x 1", 25, false, false,
-         [](MeasureState& s) {
-             s.driftEnable = 1;
-             s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
-             s.driftSlopeRefHigh = 5.0f, s.driftSlopeRefLow = 1.0f;
-         },
-         20.3f},
-        {"drift truncates 19.8 to 19", 25, true, false,
-         [](MeasureState& s) {
-             s.driftEnable = 1;
-             s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
-             s.driftSlopeRefHigh = 2.6f;
-         },
-         20.2f},
-        {"ambient, high: 25 + 2 x 5", 25, true, false,
-         [](MeasureState& s) {
-             s.ambientEnable = 1;
-             s.ambientBaseTemp = 18.0f;
-             s.ambientCoefHigh = 5.0f, s.ambientCoefLow = -1.0f;
-         },
-         20.4f},
-        {"ambient, low: 25 - 2 x 1", 25, false, false,
-         [](MeasureState& s) {
-             s.ambientEnable = 1;
-             s.ambientBaseTemp = 18.0f;
-             s.ambientCoefHigh = 5.0f, s.ambientCoefLow = -1.0f;
-         },
-         20.3f},
-        {"corrected value wraps in 16 bits", 32767, true, false,
-         [](MeasureState& s) {
-             s.ambientEnable = 1;
-             s.ambientBaseTemp = 18.0f;
-             s.ambientCoefHigh = 5.0f;
-         },
-         20.0f},
+        {"drift, high: 25 - 2 x 5", 25, true, false, driftOn, 20.2f},
+        {"drift, low: 25 - 2 x 1", 25, false, false, driftOn, 20.3f},
+        {"drift truncates 25 - 5.2 to 19", 25, true, false,
+         [](MeasureState& s) { driftOn(s), s.driftSlopeRefHigh = 2.6f; }, 20.2f},
+        {"ambient, high: 25 + 2 x 5", 25, true, false, ambientOn, 20.4f},
+        {"ambient, low: 25 - 2 x 1", 25, false, false, ambientOn, 20.3f},
+        {"corrected value wraps in 16 bits", 32767, true, false, ambientOn, 20.0f},
     };
     for (const EvalCase& c : cases) {
         SCOPED_TRACE(c.name);

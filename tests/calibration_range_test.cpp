@@ -1,6 +1,6 @@
 // High and low range temperatures through the export: records as raw bytes, the blend of the
 // four curves along both axes, the type-2 slope blend on the first curve evaluated, the
-// emissivity and transmission corrections, and the values that compute nothing.
+// emissivity and transmission corrections.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -224,16 +224,6 @@ TEST(CalibrationRange, TransmissionBoundsAreExclusive) {
     EXPECT_EQ(corrected(0, 1.0f, 20.0f, 0.5f), 50.0f);
     EXPECT_EQ(corrected(0, 1.0f, 20.0f, 1.0f), 50.0f);
     EXPECT_EQ(corrected(0, 1.0f, 20.0f, 0.8f, 1, 0), 50.0f) << "disabled";
-}
-
-TEST(CalibrationRange, NothingComputedGivesNaN) {
-    const MeasureState s = blendState();
-    const ParaConfig c = blendConfig();
-    for (int32_t type : {-1, 4, 1 << 30}) EXPECT_TRUE(std::isnan(high(1099, s, c, type)));
-    EXPECT_TRUE(std::isnan(
-        GetLowTemperature_dll(1099, nullptr, 200, nullptr, TempCalcInfo{}, s, c, 0)));
-    EXPECT_TRUE(std::isnan(
-        GetHighTemperature_dll(1099, kBlock.data(), 0, nullptr, TempCalcInfo{}, s, c, 0)));
 }
 
 }  // namespace

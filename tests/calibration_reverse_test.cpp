@@ -112,14 +112,6 @@ TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
     }
 }
 
-TEST(CalibrationReverse, NothingComputedGivesTheMarker) {
-    const MeasureState s = reverseState();
-    const ParaConfig c = test::plainConfig();
-    for (int32_t type : {-1, 4, 1 << 30}) EXPECT_EQ(reverse(25.0f, s, c, type), KMM_NO_Y16);
-    EXPECT_EQ(ReverseCalculationLsb_dll(25.0f, nullptr, 200, true, 0, s, c, 0), KMM_NO_Y16);
-    EXPECT_EQ(ReverseCalculationLsb_dll(25.0f, kBlock.data(), -1, true, 0, s, c, 0), KMM_NO_Y16);
-}
-
 // The Planck-type block with the reference at 25 degC: every raw value on each of the four
 // curves (chosen by the segment and setting ends) comes back within one curve step, and within
 // two when type 0 has to invert the emissivity and transmission corrections as well.
