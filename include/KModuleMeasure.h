@@ -248,7 +248,8 @@ KMM_API void getNewTemperature_dll(const char* model, float* result, float tempe
  *  - a NaN or infinite key, breakpoint or setting end propagates into the weights (the
  *    temperature becomes NaN; a Y16 conversion of NaN gives 0). */
 
-/* Returned by ReverseCalculationLsb_dll when it computes nothing; no Y16 value takes it. */
+/* Returned by ReverseCalculationLsb_dll when it computes nothing. A computed value can only
+ * reach it when a segment key far outside its segment makes a first-axis weight huge. */
 #define KMM_NO_Y16 INT32_MIN
 
 /* Temperature (degC) of one raw value through the four curves, high range (the ...High fields
@@ -288,7 +289,7 @@ KMM_API void SetParaConfig_dll(ParaConfig* config, const float* values, uint8_t 
  * A temperature off either end of a curve reads 16383 for that curve. reserved is not read.
  * Choices: the reference entry is curve[refIndex] for 0 <= refIndex < curveLength (entry 0
  * included) and 0 outside; a zero gain makes its curves contribute 0; values beyond the 32-bit
- * range saturate before they are kept in 16 bits.
+ * range saturate (NaN gives 0), also before a step keeps them in 16 bits.
  * Bad input: null curves, curveLength <= 0 or a curveType outside 0..3: returns KMM_NO_Y16. */
 KMM_API int32_t ReverseCalculationLsb_dll(float temperature, const uint16_t* curves,
                                           int32_t curveLength, bool high, uint8_t reserved,
