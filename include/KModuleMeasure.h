@@ -423,6 +423,65 @@ KMM_API void getNewTemperatureWithPYROByY16(const char* modelName, int width, in
                                             float measure1, float measure2, float measure3,
                                             float pointExtra);
 
+/* Y16 value (written to *y16Out as a signed 16-bit slot) that temperatureIn (degC) would give
+ * under measure1..measure3, computed by the closed library. Fire-list models get the library's
+ * value without touching the frame or parameter line; other models have the frame processed
+ * first, and the standard list in range mode 1 gets the value minus this library's offset,
+ * modulo 65536 (the inverse of the correction the temperature functions apply). Nothing is
+ * written when the library refuses the scene blocks. */
+KMM_API void getY16WithPyro_dll(const char* modelName, int width, int height,
+                                const uint16_t* y16Data, int y16Count, const void* calibData,
+                                int calibLength, const void* sceneB, int sceneBLength,
+                                const void* sceneA, int sceneALength, const void* sceneC,
+                                int sceneCLength, const void* paramLine, int paramLineLength,
+                                float temperatureIn, int16_t* y16Out, float measure1,
+                                float measure2, float measure3);
+
+/* Grey image (width x height bytes, 0 black to 255 white) of the Y16 frame, drawn by the
+ * closed library. autoRange true: the library finds the window in the data, and the measured
+ * temperature range (as getNewTempWithPyro_dll) is written to *maxTemp and *minTemp (degC);
+ * the frame drawn is the one corrected by the offset. autoRange false: *maxTemp and *minTemp
+ * are the window (degC, only read), turned into Y16 ends as getY16WithPyro_dll does, high
+ * first, and handed over as they are (a window upside down stays upside down); the caller's
+ * frame is drawn. The image needs sceneC.
+ * Left untouched: dst when no instance opens, the library declines the window or sceneC is
+ * absent; with autoRange, *maxTemp and *minTemp when nothing was measured (no instance, or
+ * the scene blocks refused).
+ * Bad input: as for the section, and a null dst, maxTemp or minTemp. */
+KMM_API void y16MappingWithPyro_dll(const char* modelName, uint8_t* dst, float* maxTemp,
+                                    float* minTemp, bool autoRange, int width, int height,
+                                    const uint16_t* y16Data, int y16Count, const void* calibData,
+                                    int calibLength, const void* sceneB, int sceneBLength,
+                                    const void* sceneA, int sceneALength, const void* sceneC,
+                                    int sceneCLength, const void* paramLine, int paramLineLength,
+                                    float measure1, float measure2, float measure3);
+
+/* Fire colour image of the Y16 frame by the closed library's adaptive DRC, for fire-list
+ * models (DV34..DV39, -W). dst: width x height pixels in the library's layout (our stand-in:
+ * 3 bytes a pixel, R G B). fireMode picks the window written to *maxTemp / *minTemp (degC):
+ * 4 and 5: 650 / 150, 6: 650 / 250, 7 and 8: 150 / 100, 9: 650 / 150, others 0 / 0; and the
+ * DRC mode (fireMode - 4). Its ends become Y16 as getY16WithPyro_dll does; an upper end not
+ * above the lower one is set to lower + 1. drcSetIndex 0..3 loads one of four preset DRC
+ * parameter sets (any other value keeps set 0); drcParam1..3 go on as their low 16 bits,
+ * drcParam4 whole, with the measured centre temperature cut to an integer (0 when nothing
+ * was measured). *level: where the centre sample lies on the mode's fire scale, 0 to 1
+ * (fireMode 9: untouched; modes other than 4..9: 0; samples below the scale's 0 degC: 0;
+ * above its 2000 degC the last segment runs on past 1); a scale the library makes unusable
+ * (Y16 of 0 degC not below that of 650 degC, or 150 and 650 degC alike) leaves *level at 0
+ * below the scale, 1 above it and untouched within it.
+ * The centre is sample (width x height) / 2 + width / 2; in a single row of even width, which
+ * puts that one past the end, the last sample.
+ * Models outside the fire list have no DRC: dst stays untouched, the window and level are
+ * written. A fire model whose instance did not open still draws, on unmeasured ends.
+ * Bad input: as for the section, and a null dst, maxTemp, minTemp or level. */
+KMM_API void y16MappingWithPyroToRgb_dll(
+    const char* modelName, uint8_t* dst, float* maxTemp, float* minTemp, int width, int height,
+    const uint16_t* y16Data, int y16Count, const void* calibData, int calibLength,
+    const void* sceneB, int sceneBLength, const void* sceneA, int sceneALength,
+    const void* sceneC, int sceneCLength, const void* paramLine, int paramLineLength,
+    float measure1, float measure2, float measure3, int fireMode, int drcSetIndex,
+    int drcParam1, int drcParam2, int drcParam3, int drcParam4, float* level);
+
 KMM_EXTERN_C_END
 
 #ifdef __cplusplus
@@ -443,6 +502,15 @@ public:
      * Returns at once when param.y16Count <= 0; otherwise bad input as for the section. */
     static void tempwithpyroDll(const char* modelName, float* temperatures,
                                 const PYRO_PARAM& param, PYRO_MEASUREPARAM& measure);
+
+    /* y16MappingWithPyro_dll with the frame and blocks in param and the settings in measure
+     * (the library receives the addresses of its six fields). The manual window's Y16 ends
+     * have the offset taken off for the standard list and for DV34 / DV34-W in range mode 1.
+     * Returns at once when param.y16Count <= 0; otherwise bad input as for the section, and a
+     * null dst, maxTemp or minTemp. */
+    static void y16MappingWithPyro_dll(const char* modelName, unsigned char* dst,
+                                       float* maxTemp, float* minTemp, bool autoRange,
+                                       const PYRO_PARAM& param, PYRO_MEASUREPARAM& measure);
 };
 #endif
 

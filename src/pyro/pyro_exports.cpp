@@ -2,7 +2,10 @@
 // sequence around the operation.
 #include "KModuleMeasure.h"
 #include "pyro/pyro_call.h"
+#include "pyro/pyro_fire.h"
+#include "pyro/pyro_grey.h"
 #include "pyro/pyro_measure.h"
+#include "pyro/pyro_y16.h"
 
 using namespace kmm;
 
@@ -30,13 +33,11 @@ extern "C" KMM_API void getNewTempWithPyro_dll(
     const void* sceneA, int sceneALength, const void* sceneC, int sceneCLength,
     const void* paramLine, int paramLineLength, float* temperatures, float measure1,
     float measure2, float measure3) {
-    if (width <= 0 || height <= 0 || temperatures == nullptr) return;
-    const PYRO_PARAM param{uint32_t(width), uint32_t(height), y16Data,      y16Count,
-                           calibData,       calibLength,      sceneB,       sceneBLength,
-                           sceneA,          sceneALength,     sceneC,       sceneCLength,
-                           paramLine,       paramLineLength};
-    if (!acceptPyroCall(modelName, param)) return;
-    runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+    if (temperatures == nullptr) return;
+    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
+                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
+                             sceneC, sceneCLength, paramLine, paramLineLength};
+    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
         measureMatrix(ctx, model, temperatures, {measure1, measure2, measure3});
     });
 }
@@ -47,14 +48,75 @@ extern "C" KMM_API void getNewTemperatureWithPYROByY16(
     int sceneBLength, const void* sceneA, int sceneALength, const void* sceneC, int sceneCLength,
     const void* paramLine, int paramLineLength, float* temperature, float measure1,
     float measure2, float measure3, float pointExtra) {
-    if (width <= 0 || height <= 0 || temperature == nullptr) return;
-    const PYRO_PARAM param{uint32_t(width), uint32_t(height), y16Data,      y16Count,
-                           calibData,       calibLength,      sceneB,       sceneBLength,
-                           sceneA,          sceneALength,     sceneC,       sceneCLength,
-                           paramLine,       paramLineLength};
-    if (!acceptPyroCall(modelName, param)) return;
-    runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+    if (temperature == nullptr) return;
+    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
+                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
+                             sceneC, sceneCLength, paramLine, paramLineLength};
+    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
         measurePoint(ctx, model, y16Value, temperature, {measure1, measure2, measure3},
                      pointExtra);
+    });
+}
+
+extern "C" KMM_API void getY16WithPyro_dll(
+    const char* modelName, int width, int height, const uint16_t* y16Data, int y16Count,
+    const void* calibData, int calibLength, const void* sceneB, int sceneBLength,
+    const void* sceneA, int sceneALength, const void* sceneC, int sceneCLength,
+    const void* paramLine, int paramLineLength, float temperatureIn, int16_t* y16Out,
+    float measure1, float measure2, float measure3) {
+    if (y16Out == nullptr) return;
+    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
+                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
+                             sceneC, sceneCLength, paramLine, paramLineLength};
+    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
+        y16FromTemperature(ctx, model, temperatureIn, y16Out, measure1, measure2, measure3);
+    });
+}
+
+void KestrelModuleMeasureMin::y16MappingWithPyro_dll(const char* modelName, unsigned char* dst,
+                                                     float* maxTemp, float* minTemp,
+                                                     bool autoRange, const PYRO_PARAM& param,
+                                                     PYRO_MEASUREPARAM& measure) {
+    if (param.y16Count <= 0) return;
+    if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr ||
+        !acceptPyroCall(modelName, param))
+        return;
+    runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+        greyMapping(ctx, model, param.y16Data, {dst, maxTemp, minTemp, autoRange},
+                    MeasureSettings::of(measure));
+    });
+}
+
+extern "C" KMM_API void y16MappingWithPyro_dll(
+    const char* modelName, uint8_t* dst, float* maxTemp, float* minTemp, bool autoRange,
+    int width, int height, const uint16_t* y16Data, int y16Count, const void* calibData,
+    int calibLength, const void* sceneB, int sceneBLength, const void* sceneA, int sceneALength,
+    const void* sceneC, int sceneCLength, const void* paramLine, int paramLineLength,
+    float measure1, float measure2, float measure3) {
+    if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr) return;
+    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
+                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
+                             sceneC, sceneCLength, paramLine, paramLineLength};
+    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
+        greyMapping(ctx, model, y16Data, {dst, maxTemp, minTemp, autoRange},
+                    {measure1, measure2, measure3});
+    });
+}
+
+extern "C" KMM_API void y16MappingWithPyroToRgb_dll(
+    const char* modelName, uint8_t* dst, float* maxTemp, float* minTemp, int width, int height,
+    const uint16_t* y16Data, int y16Count, const void* calibData, int calibLength,
+    const void* sceneB, int sceneBLength, const void* sceneA, int sceneALength,
+    const void* sceneC, int sceneCLength, const void* paramLine, int paramLineLength,
+    float measure1, float measure2, float measure3, int fireMode, int drcSetIndex,
+    int drcParam1, int drcParam2, int drcParam3, int drcParam4, float* level) {
+    if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr || level == nullptr) return;
+    const FireRequest request{dst,         maxTemp,   minTemp,   level,     fireMode,
+                              drcSetIndex, drcParam1, drcParam2, drcParam3, drcParam4};
+    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
+                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
+                             sceneC, sceneCLength, paramLine, paramLineLength};
+    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
+        fireColourMapping(ctx, model, y16Data, request, {measure1, measure2, measure3});
     });
 }

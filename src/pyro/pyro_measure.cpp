@@ -6,15 +6,16 @@
 
 namespace kmm {
 
-void measureMatrix(PyroContext& ctx, const ModelTraits& model, float* temperatures,
+bool measureMatrix(PyroContext& ctx, const ModelTraits& model, float* temperatures,
                    const MeasureSettings& settings) {
-    if (!beginOperation(ctx, settings)) return;
+    if (!beginOperation(ctx, settings)) return false;
     processFrame(ctx);
     if (model.pyroMatrixOffset) offsetFrame(ctx);
     const auto w = int32_t(ctx.width), h = int32_t(ctx.height);
     const auto pixels = int32_t(std::min<int64_t>(int64_t(w) * h, INT32_MAX));
     PYRO_MeasureTempMatrix(ctx.handle, ctx.frame.get(), w, h, 0, 0, w, h,
                            settings.currentMeasure2(), 0, temperatures, pixels);
+    return true;
 }
 
 void measurePoint(PyroContext& ctx, const ModelTraits& model, uint16_t y16, float* temperature,

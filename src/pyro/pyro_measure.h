@@ -8,8 +8,9 @@
 namespace kmm {
 
 // Writes width x height temperatures (degC); nothing when no instance is open or the scene is
-// refused. The frame copy gets paramLineOffset after ISP for the models that take it.
-void measureMatrix(PyroContext& ctx, const ModelTraits& model, float* temperatures,
+// refused. The frame copy gets paramLineOffset after ISP for the models that take it. True
+// when the library was asked to measure.
+bool measureMatrix(PyroContext& ctx, const ModelTraits& model, float* temperatures,
                    const MeasureSettings& settings);
 
 // Writes one temperature (degC) for y16; nothing when no instance is open or the scene is

@@ -61,7 +61,9 @@ TEST(Abi, ExportsResolveByPlainName) {
                              "ReverseCalculationLsb_dll",
                              "getNewTemperature_dll", "imageMapping_dll", "Y16Mapping_dll",
                              "Y16MappingAD_dll", "image_resize_dll",
-                             "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16"}) {
+                             "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16",
+                             "getY16WithPyro_dll", "y16MappingWithPyro_dll",
+                             "y16MappingWithPyroToRgb_dll"}) {
         EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
     }
 }

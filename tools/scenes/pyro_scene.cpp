@@ -63,7 +63,7 @@ std::vector<uint8_t> pyroParamLine(int rangeMode,
     return out;
 }
 
-std::vector<float> fireRoomTemperatures(int width, int height) {
+std::vector<float> fireRoomTemperatures(int width, int height, bool withFire) {
     std::vector<float> t(size_t(std::max(width, 0)) * size_t(std::max(height, 0)));
     SplitMix64 noise(0x5EED'F1AEull);
     for (int y = 0; y < height; ++y) {
@@ -74,7 +74,7 @@ std::vector<float> fireRoomTemperatures(int width, int height) {
             temp += 43.0 * blob(u, v, 0.50, 0.20, 0.14, 0.05);   // radiator
             temp += 228.0 * blob(u, v, 0.50, 0.80, 0.10, 0.06);  // hot plate
             // Fire: hottest at its base, flickering upwards.
-            const double flame = blob(u, v, 0.80, 0.62, 0.09, 0.22);
+            const double flame = withFire ? blob(u, v, 0.80, 0.62, 0.09, 0.22) : 0.0;
             temp += flame * (880.0 * std::clamp(v * 1.25 - 0.35, 0.2, 1.0) +
                              25.0 * noise.normal());
             t[size_t(y) * size_t(width) + size_t(x)] = float(temp);

@@ -35,8 +35,8 @@ std::vector<uint8_t> pyroParamLine(int rangeMode,
                                    size_t length = 822);
 
 // Temperatures (degC) of a room at 22 degC with a person (about 34 degC), a radiator
-// (about 65 degC), a hot plate (about 250 degC) and a fire (up to about 900 degC);
+// (about 65 degC), a hot plate (about 250 degC) and, withFire, a fire (several hundred degC);
 // deterministic for a given size.
-std::vector<float> fireRoomTemperatures(int width, int height);
+std::vector<float> fireRoomTemperatures(int width, int height, bool withFire = true);
 
 }  // namespace kmm::scenes
