@@ -229,7 +229,9 @@ TEST(Y16Agc, BlockedTableStepMatchesTheReference) {
         }
         for (AgcVariant variant : {AgcVariant::HalfResolution, AgcVariant::FullResolutionSharpened}) {
             std::vector<uint8_t> fast(static_cast<size_t>(count)), reference(static_cast<size_t>(count));
-            applyAgcTable(*agcParams(variant), fast.data(), src.data(), detail.data(), count, lut.data());
+            const auto [lo, hi] = std::minmax_element(src.begin(), src.end());
+            applyAgcTable(*agcParams(variant), fast.data(), src.data(), detail.data(), count,
+                          lut.data(), *lo, *hi);
             applyAgcTableReference(*agcParams(variant), reference.data(), src.data(), detail.data(),
                                    count, lut.data());
             ASSERT_EQ(fast, reference) << count;

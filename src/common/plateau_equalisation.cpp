@@ -3,6 +3,7 @@
 #include "common/plateau_equalisation.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "common/numeric.h"
 
@@ -33,13 +34,21 @@ IndexScan scanIndices(const int16_t* values, int64_t count, int32_t offset) {
     }
     // greyIndex never decreases with v, so the extremes of the values give those of k.
     return {greyIndex(int16_t(vMin), mapping), greyIndex(int16_t(vMax), mapping), indexSum,
-            valueSum};
+            valueSum, int16_t(vMin), int16_t(vMax)};
 }
 
+// Neighbouring pixels of a flat scene share an index, and each increment would wait for the
+// one before it; even and odd pixels count into two histograms, summed at the end.
 template <bool Halved>
-void countIndices(const int16_t* values, int64_t count, int32_t offset, uint32_t* histogram) {
+void countIndices(const int16_t* values, int64_t count, int32_t offset, uint32_t* even,
+                  uint32_t* odd) {
     const GreyIndexMapping mapping{offset, Halved};
-    for (int64_t i = 0; i < count; ++i) ++histogram[greyIndex(values[i], mapping)];
+    int64_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        ++even[greyIndex(values[i], mapping)];
+        ++odd[greyIndex(values[i + 1], mapping)];
+    }
+    if (i < count) ++even[greyIndex(values[i], mapping)];
 }
 
 }  // namespace
@@ -48,12 +57,15 @@ IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMap
                               uint32_t* histogram) {
     const IndexScan scan = mapping.halved ? scanIndices<true>(values, count, mapping.offset)
                                           : scanIndices<false>(values, count, mapping.offset);
+    const auto odd = std::make_unique_for_overwrite<uint32_t[]>(size_t(kGreyIndexCount));
     std::fill(histogram + scan.kMin, histogram + scan.kMax + 1, 0u);
+    std::fill(odd.get() + scan.kMin, odd.get() + scan.kMax + 1, 0u);
     if (mapping.halved) {
-        countIndices<true>(values, count, mapping.offset, histogram);
+        countIndices<true>(values, count, mapping.offset, histogram, odd.get());
     } else {
-        countIndices<false>(values, count, mapping.offset, histogram);
+        countIndices<false>(values, count, mapping.offset, histogram, odd.get());
     }
+    for (int32_t k = scan.kMin; k <= scan.kMax; ++k) histogram[k] += odd[size_t(k)];
     return scan;
 }
 
@@ -84,6 +96,8 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
     PlateauResult r;
     r.kMin = scan.kMin;
     r.kMax = scan.kMax;
+    r.valueMin = scan.valueMin;
+    r.valueMax = scan.valueMax;
     // Index sums are never negative, so truncating division is the floor.
     r.mean = int32_t(scan.indexSum / count) - offset;
 

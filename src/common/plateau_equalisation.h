@@ -93,6 +93,7 @@ struct PlateauTables {
 // What a run found, for callers that report the range or test the steps.
 struct PlateauResult {
     int32_t kMin = 0, kMax = 0;    // occupied index range
+    int16_t valueMin = 0, valueMax = 0;  // the values behind it
     int32_t kLow = 0, kHigh = 0;   // percentile range
     int32_t range = 1;             // R = kHigh - kLow + 1, always >= 1
     int32_t mean = 0;              // floor(mean index) - offset
@@ -130,6 +131,7 @@ struct IndexScan {
     int32_t kMin = 0, kMax = 0;
     int64_t indexSum = 0;
     int64_t valueSum = 0;
+    int16_t valueMin = 0, valueMax = 0;
 };
 
 // Occupied index range and sums of count >= 1 values, then their histogram, cleared over

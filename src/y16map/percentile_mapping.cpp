@@ -35,11 +35,20 @@ Limits limitsFromFrame(const int16_t* src, int64_t count) {
 // pixel inside, the window's middle does.
 int64_t windowOffset(const int16_t* src, int64_t count, int32_t brightness, int32_t gain,
                      int16_t high, int16_t low) {
+    // 32-bit partial sums over blocks that cannot overflow them, so the loop vectorises.
+    constexpr int64_t kBlock = 32768;
     int64_t sum = 0, inside = 0;
-    for (int64_t i = 0; i < count; ++i) {
-        const bool in = src[i] > low && src[i] < high;
-        sum += in ? src[i] : 0;
-        inside += in;
+    for (int64_t start = 0; start < count; start += kBlock) {
+        const int64_t end = std::min(count, start + kBlock);
+        int32_t blockSum = 0, blockInside = 0;
+        for (int64_t i = start; i < end; ++i) {
+            const int32_t v = src[i];
+            const int32_t in = int32_t(v > low) & int32_t(v < high);
+            blockSum += in * v;
+            blockInside += in;
+        }
+        sum += blockSum;
+        inside += blockInside;
     }
     if (inside != 0) return brightness - sum / inside * gain / 1024;
     const double middle = double(product32(int32_t(low) + high, gain)) * 0.5 / 1024;

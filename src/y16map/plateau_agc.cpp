@@ -30,14 +30,14 @@ const AgcParams kFullResolution{
 
 // The look-up alone, a gather the compiler cannot vectorise, then the detail add over the
 // same block, which it can: two light passes beat one heavy one. Blocks stay in L1.
-template <bool Halved, bool Wrap16>
-void applyTable(uint8_t* dst, const int16_t* src, const int16_t* detail, int64_t count,
-                const uint8_t* lut, int32_t offset, int32_t detailWeight) {
-    const GreyIndexMapping mapping{offset, Halved};
+// byValue[v] is the table value of Y16 value v.
+template <bool Wrap16>
+void applyByValue(uint8_t* dst, const int16_t* src, const int16_t* detail, int64_t count,
+                  const uint8_t* byValue, int32_t detailWeight) {
     constexpr int64_t kBlock = 4096;
     for (int64_t start = 0; start < count; start += kBlock) {
         const int64_t end = std::min(count, start + kBlock);
-        for (int64_t i = start; i < end; ++i) dst[i] = lut[greyIndex(src[i], mapping)];
+        for (int64_t i = start; i < end; ++i) dst[i] = byValue[src[i]];
         for (int64_t i = start; i < end; ++i) {
             const int32_t g = dst[i] + detailWeight * detail[i];
             dst[i] = clampToByte(Wrap16 ? int32_t(wrapToInt16(g)) : g);
@@ -60,21 +60,30 @@ void mapPlateauAgc(const AgcParams& params, uint8_t* dst, const int16_t* src, in
                    int32_t height, const int16_t* detail) {
     const int64_t count = int64_t(width) * height;
     const auto tables = std::make_unique_for_overwrite<PlateauTables>();
-    equalisePlateau(params.equalisation, src, count, *tables);
-    applyAgcTable(params, dst, src, detail, count, tables->lut);
+    const PlateauResult r = equalisePlateau(params.equalisation, src, count, *tables);
+    applyAgcTable(params, dst, src, detail, count, tables->lut, r.valueMin, r.valueMax);
 }
 
 void applyAgcTable(const AgcParams& params, uint8_t* dst, const int16_t* src,
-                   const int16_t* detail, int64_t count, const uint8_t* lut) {
-    const PlateauTuning& tuning = params.equalisation;
-    const int32_t offset = tuning.index.offset;
-    const int32_t weight = params.detailWeight;
-    if (tuning.index.halved) {
-        params.detailSumIn16Bits ? applyTable<true, true>(dst, src, detail, count, lut, offset, weight)
-                                 : applyTable<true, false>(dst, src, detail, count, lut, offset, weight);
+                   const int16_t* detail, int64_t count, const uint8_t* lut, int16_t valueMin,
+                   int16_t valueMax) {
+    const GreyIndexMapping mapping = params.equalisation.index;
+    // A table on the plain value scale is read straight; any other (halved, or floored at
+    // index 0) is first re-indexed by value over the frame's values, so that every pixel
+    // costs one look-up.
+    std::unique_ptr<uint8_t[]> reindexed;
+    const uint8_t* byValue = lut + mapping.offset;
+    if (mapping.halved || valueMin + mapping.offset < 0) {
+        reindexed = std::make_unique_for_overwrite<uint8_t[]>(size_t(kGreyIndexCount));
+        byValue = reindexed.get() + 32768;
+        for (int32_t v = valueMin; v <= valueMax; ++v) {
+            reindexed[size_t(v + 32768)] = lut[greyIndex(int16_t(v), mapping)];
+        }
+    }
+    if (params.detailSumIn16Bits) {
+        applyByValue<true>(dst, src, detail, count, byValue, params.detailWeight);
     } else {
-        params.detailSumIn16Bits ? applyTable<false, true>(dst, src, detail, count, lut, offset, weight)
-                                 : applyTable<false, false>(dst, src, detail, count, lut, offset, weight);
+        applyByValue<false>(dst, src, detail, count, byValue, params.detailWeight);
     }
 }
 

@@ -28,9 +28,10 @@ void mapPlateauAgc(const AgcParams& params, uint8_t* dst, const int16_t* src, in
 
 // The per-pixel step of mapPlateauAgc with a table already built over the frame's indices:
 // dst[i] = clamp(lut[index(src[i])] + detailWeight * detail[i]), the sum wrapped to 16 bits
-// first where the tuning says so.
+// first where the tuning says so. Every src value lies in valueMin..valueMax.
 void applyAgcTable(const AgcParams& params, uint8_t* dst, const int16_t* src,
-                   const int16_t* detail, int64_t count, const uint8_t* lut);
+                   const int16_t* detail, int64_t count, const uint8_t* lut, int16_t valueMin,
+                   int16_t valueMax);
 // The same one pixel at a time, as written above: the reference applyAgcTable is tested
 // against.
 void applyAgcTableReference(const AgcParams& params, uint8_t* dst, const int16_t* src,

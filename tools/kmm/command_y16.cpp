@@ -17,8 +17,9 @@
 namespace kmm::tool {
 namespace {
 
-// Unsigned raw files are moved down by 32768 so that their order survives as signed Y16
-// (the library's Y16 is signed); results in Y16 are moved back on the way out.
+// The library's Y16 is signed: unsigned samples are taken bit for bit, so values above 32767
+// come out negative (real cameras give 14 bits, far below that); ranges and printed values
+// are converted the same way, and results go back to the file's scale.
 struct Y16Input {
     std::string path;
     std::string size;
@@ -28,16 +29,14 @@ struct Y16Input {
         cmd->add_option("input", path, "raw frame: little-endian 16-bit, row-major")->required();
         cmd->add_option("-s,--size", size, "frame size WxH, e.g. 640x512")->required();
         cmd->add_flag("-u,--unsigned", isUnsigned,
-                      "samples (and --range) are unsigned 0..65535 rather than signed");
+                      "samples and --range are unsigned 0..65535 (the library reads them bit for bit "
+                      "as signed Y16, so values above 32767 count as negative)");
     }
-    int32_t toSigned(double v) const { return int32_t(v) - (isUnsigned ? 32768 : 0); }
-    double toFile(int32_t y16) const { return y16 + (isUnsigned ? 32768 : 0); }
+    int32_t toFile(int16_t y16) const { return isUnsigned ? int32_t(uint16_t(y16)) : y16; }
     std::vector<int16_t> read(FrameSize& frame) const {
         frame = parseSize(size);
         std::vector<int16_t> y16;
-        for (uint16_t s : readU16(path, frame.pixels())) {
-            y16.push_back(int16_t(isUnsigned ? s - 32768 : int16_t(s)));
-        }
+        for (uint16_t s : readU16(path, frame.pixels())) y16.push_back(int16_t(s));
         return y16;
     }
     // "LO:HI" in the file's scale -> {lo, hi} as signed Y16.
@@ -50,7 +49,7 @@ struct Y16Input {
                                 std::to_string(int(first)) + " to " + std::to_string(int(last)));
             }
         }
-        return {int16_t(toSigned(lo)), int16_t(toSigned(hi))};
+        return {int16_t(uint16_t(int32_t(lo))), int16_t(uint16_t(int32_t(hi)))};
     }
 };
 
@@ -95,7 +94,7 @@ void setupY16(CLI::App& app) {
         if (autoRange) {
             std::printf("%s: automatic gain control -> %s\n", o.model.c_str(), o.output.c_str());
         } else {
-            std::printf("window %.0f .. %.0f -> %s\n", o.in.toFile(low), o.in.toFile(high),
+            std::printf("window %d .. %d -> %s\n", o.in.toFile(low), o.in.toFile(high),
                         o.output.c_str());
         }
     });
@@ -126,12 +125,14 @@ void setupStretch(CLI::App& app) {
         const std::vector<int16_t> y16 = o.in.read(size);
         const bool autoRange = o.range.empty();
         auto [low, high] = autoRange ? std::pair<int16_t, int16_t>{} : o.in.window(o.range);
-        if (high < low) throw ToolError("empty range '" + o.range + "': LO must not exceed HI");
+        if (!autoRange && high < low) {
+            throw ToolError("empty range '" + o.range + "': LO must not exceed HI (as signed Y16)");
+        }
         std::vector<uint8_t> grey(y16.size(), 0);
         Y16MappingAD_dll(y16.data(), grey.data(), o.contrast, o.brightness, size.width,
                          size.height, &high, &low, autoRange ? 1 : 0);
         writeGreyPng(o.output, grey.data(), size.width, size.height);
-        std::printf("%s limits %.0f .. %.0f -> %s\n", autoRange ? "automatic" : "manual",
+        std::printf("%s limits %d .. %d -> %s\n", autoRange ? "automatic" : "manual",
                     o.in.toFile(low), o.in.toFile(high), o.output.c_str());
     });
 }
@@ -168,9 +169,6 @@ void setupResize(CLI::App& app) {
             Y16MappingAD_dll(out.data(), grey.data(), 255, 100, big.width, big.height, &high,
                              &low, 1);
             writeGreyPng(o.png, grey.data(), big.width, big.height);
-        }
-        if (o.in.isUnsigned) {
-            for (int16_t& v : out) v = int16_t(uint16_t(v + 32768));
         }
         writeU16(o.output, out);
         std::printf("%dx%d x%d -> %dx%d %s\n", size.width, size.height, o.factor, big.width,
