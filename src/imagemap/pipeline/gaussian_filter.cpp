@@ -10,19 +10,21 @@ bool gaussianFilter(int16_t* out, const int16_t* in, int32_t width, int32_t heig
     // Every bordered value is written by the fill, so the buffer needs no clearing first.
     fillBorder(bordered, in, width, height, 3, 3);
     const int64_t stride = int64_t(width) + 2;
-    int32_t k[9];
-    // Kernel entries never exceed 4096, so nine products of 16-bit values fit 32 bits.
-    for (int i = 0; i < 9; ++i) k[i] = static_cast<int32_t>(kernel[i]);
+    // Built kernels never exceed 4096 an entry, so the nine products fit 32 bits; summing in
+    // 64 and keeping the low 32 bits gives the same result for those and stays defined for
+    // any other table.
+    int64_t k[9];
+    for (int i = 0; i < 9; ++i) k[i] = kernel[i];
     for (int64_t y = 0; y < height; ++y) {
         const int16_t* above = bordered + y * stride;
         const int16_t* here = above + stride;
         const int16_t* below = here + stride;
         int16_t* dst = out + y * width;
         for (int64_t x = 0; x < width; ++x) {
-            const int32_t sum = k[0] * above[x] + k[1] * above[x + 1] + k[2] * above[x + 2] +
+            const int64_t sum = k[0] * above[x] + k[1] * above[x + 1] + k[2] * above[x + 2] +
                                 k[3] * here[x] + k[4] * here[x + 1] + k[5] * here[x + 2] +
                                 k[6] * below[x] + k[7] * below[x + 1] + k[8] * below[x + 2];
-            dst[x] = wrapToInt16(sum >> 12);
+            dst[x] = wrapToInt16(static_cast<int32_t>(sum) >> 12);
         }
     }
     return true;
