@@ -55,25 +55,28 @@ bool endsAbove200(const float* temperatures, int32_t n, float maxTemp, bool auto
 }
 
 struct CodeScan {
-    int32_t lowest, highest;
-    int64_t sum;
+    int32_t lowest, highest;  // over all codes
+    int64_t sum, count;       // over the codes within first..last
 };
 
 // Sums run in 32-bit lanes over blocks short enough not to overflow (65536 x 65535 < 2^32),
 // which lets the compiler vectorise the scan.
-CodeScan scanCodes(const uint16_t* codes, int32_t n) {
+CodeScan scanCodes(const uint16_t* codes, int32_t n, int32_t first, int32_t last) {
     constexpr int32_t kBlock = 65536;
-    CodeScan scan{codes[0], codes[0], 0};
+    CodeScan scan{65535, 0, 0, 0};
     for (int32_t start = 0; start < n; start += kBlock) {
         const int32_t end = std::min(n, start + kBlock);
-        uint32_t blockSum = 0;
+        uint32_t blockSum = 0, blockCount = 0;
         int32_t lowest = scan.lowest, highest = scan.highest;
         for (int32_t i = start; i < end; ++i) {
-            blockSum += codes[i];
-            lowest = std::min<int32_t>(lowest, codes[i]);
-            highest = std::max<int32_t>(highest, codes[i]);
+            const int32_t code = codes[i];
+            const bool within = code >= first && code <= last;
+            blockSum += within ? uint32_t(code) : 0u;
+            blockCount += within;
+            lowest = std::min(lowest, code);
+            highest = std::max(highest, code);
         }
-        scan = {lowest, highest, scan.sum + blockSum};
+        scan = {lowest, highest, scan.sum + blockSum, scan.count + blockCount};
     }
     return scan;
 }
@@ -115,7 +118,7 @@ void mapCodesByPercentile(const uint16_t* codes, uint8_t* image, int32_t contras
 
     int64_t gain = 0, offset = 0;
     if (autoRange) {
-        const CodeScan scan = scanCodes(codes, n);
+        const CodeScan scan = scanCodes(codes, n, 0, 65535);
         const int32_t lowest = scan.lowest, highest = scan.highest;
         const int64_t mean = scan.sum / n;
 
@@ -146,14 +149,9 @@ void mapCodesByPercentile(const uint16_t* codes, uint8_t* image, int32_t contras
             return;
         }
         gain = 261120 / range;  // 255 x 1024
-        int64_t insideSum = 0, insideCount = 0;
-        for (int32_t i = 0; i < n; ++i) {
-            const bool inside = codes[i] > lo && codes[i] < hi;
-            insideSum += inside ? codes[i] : 0;
-            insideCount += inside;
-        }
-        offset = insideCount != 0
-                     ? 128 - insideSum / insideCount * gain / 1024
+        const CodeScan inside = scanCodes(codes, n, lo + 1, hi - 1);
+        offset = inside.count != 0
+                     ? 128 - inside.sum / inside.count * gain / 1024
                      : int64_t(128.0 - double(int64_t(lo + hi) * gain) * 0.5 / 1024);
     }
     // A one-code window has gain 261120, and 65535 x 261120 needs 35 bits: such gains (and
