@@ -8,6 +8,7 @@ namespace kmm {
 
 // Fills nine Q12 weights (row-major 3 x 3, top row first) of a Gaussian whose width grows
 // with sigma; sigma 5 gives 49 351 49 / 351 2494 351 / 49 351 49, sigma 1 the identity.
+// Any sigma is safe (the width never reaches zero); a null kernel is left alone.
 void buildSmoothingKernel(int32_t kernel[9], int32_t sigma);
 
 // Automatic mapping: smooths codes with kernel (edge pixels repeated), equalises the smoothed
@@ -19,13 +20,15 @@ void buildSmoothingKernel(int32_t kernel[9], int32_t sigma);
 //    read or written.
 //  - Kernel weights outside 0..4096 are clamped to it (buildSmoothingKernel never makes
 //    them), which keeps the smoothing sums exact in 32 bits.
-//  - Histogram counters saturate at 65535. The percentile scans still find what exact counts
-//    would for frames below 65 million pixels (a saturated bin alone reaches the 0.1 % count);
-//    the plateau caps counts far lower anyway.
+//  - Histogram counters saturate at 65535 (frames with more pixels on one smoothed code are
+//    common at 640 x 512). A saturated bin alone still reaches the discard count as long as
+//    N x discard / 1000 <= 65535 (65 million pixels at 1 per mille), so the range is the one
+//    exact counts give; the cumulative table caps every count at the plateau anyway.
 //  - total = 0 (possible only with plateau < 4 on a range below 128) gives the equalised term
 //    its base level instead of dividing by zero.
 //  - The linear and equalised terms saturate to 16 bits, so codes far outside the chosen
 //    range show as black or white instead of wrapping to a wrong grey.
+//  - The detail term is formed in 64 bits, so any detailGain is safe.
 void mapOffsetCodesAuto(uint8_t* image, const int16_t* codes, int32_t width, int32_t height,
                         int16_t* maxCode, int16_t* minCode, int32_t detailGain,
                         uint8_t detailClamp, const int32_t kernel[9], int32_t contrast,
