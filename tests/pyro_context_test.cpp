@@ -1,5 +1,6 @@
 // The per-call context: the set-up sequences of contextOpen per model list, scene C and range
 // mode, the paths that open nothing, and contextClose, read from the stand-in's journal.
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"DV50", false, 2, standardSequence(false, true)},
         OpenCase{"DV07", true, 1, standardSequence(true, false)},  // registry, but no list
         OpenCase{"dv28", false, 1, standardSequence(false, false)},
-        OpenCase{"", true, 1, standardSequence(true, false)}));
+        OpenCase{"", true, 1, standardSequence(true, false)}),
+    [](const ::testing::TestParamInfo<OpenCase>& info) {
+        std::string name = info.param.model[0] ? info.param.model : "empty";
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return name + (info.param.sceneC ? "_sceneC" : "") + "_mode" +
+               std::to_string(info.param.rangeMode) + "_" + std::to_string(info.index);
+    });
 
 TEST_F(PyroTest, RangeWindowSecondSelectorGetsThePairsSecondMember) {
     openAndClose("DV35", PyroInputs{});

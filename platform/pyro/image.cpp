@@ -103,7 +103,7 @@ int32_t PYRO_DrcFireAdaptive2DifferentMode(PyroDrcHandle drc, const uint16_t* so
     if (valid) {
         const double gamma = drc->params.values[1] > 0 ? drc->params.values[1] / 100.0 : 1.0;
         for (int64_t i = 0; i < pixels; ++i) {
-            const double t = (double(int16_t(source[i])) - low) / double(high - low);
+            const double t = (double(int16_t(source[i])) - low) / (double(high) - low);
             firePalette(std::pow(std::clamp(t, 0.0, 1.0), gamma), destination + 3 * i);
         }
     }

@@ -98,11 +98,14 @@ void fireDrcSetup(PyroContext& ctx) {
 // of the pair's second member.
 void sendRangeWindow(const PyroContext& ctx) {
     const int mode = rangeMode(ctx.paramLine.view());
-    if (mode == 1 || mode == 2) {
+    if (mode == 1) {
         float pair[2] = {11.5f, 110.0f};
-        if (mode == 2) pair[0] = 0.0f, pair[1] = 1.0f;
-        PYRO_MeasureControl(ctx.handle, mode == 1 ? 16 : 17, pair);
-        PYRO_MeasureControl(ctx.handle, mode == 1 ? 12 : 13, &pair[1]);
+        PYRO_MeasureControl(ctx.handle, 16, pair);
+        PYRO_MeasureControl(ctx.handle, 12, &pair[1]);
+    } else if (mode == 2) {
+        float pair[2] = {0.0f, 1.0f};
+        PYRO_MeasureControl(ctx.handle, 17, pair);
+        PYRO_MeasureControl(ctx.handle, 13, &pair[1]);
     } else {
         int32_t pair[2] = {0, 0};
         PYRO_MeasureControl(ctx.handle, 18, pair);

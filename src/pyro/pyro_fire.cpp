@@ -48,6 +48,7 @@ void fireColourMapping(PyroContext& ctx, const ModelTraits& model, const uint16_
                        settings.measure3);
     y16FromTemperature(ctx, model, *request.minTemp, &low, settings.measure1, settings.measure2,
                        settings.measure3);
+    // Kept in 16 bits like the conversions' results: a low end of 32767 wraps.
     if (high <= low) high = wrapToInt16(int32_t(low) + 1);
 
     // Only fire-list models have a DRC handle; for the others the image is refused.

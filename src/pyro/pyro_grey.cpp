@@ -13,7 +13,7 @@ namespace {
 // The module's image scale 1.0, handed to selector 42 as an integer.
 constexpr float kImageScale = 1.0f;
 
-// The first sample, then every other one: NaN never replaces a number already held.
+// From the first value on, every larger or smaller one replaces the one held.
 void scanRange(const std::vector<float>& matrix, float* maxTemp, float* minTemp) {
     float largest = matrix[0], smallest = matrix[0];
     for (float t : matrix) {
