@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -201,8 +202,9 @@ TEST(Y16DetailLayer, InteriorDetailMovesTheAgcByAtMost40) {
     computeDetailLayer(detail.data(), frame.data(), w, h);
     for (AgcVariant variant : {AgcVariant::HalfResolution, AgcVariant::FullResolutionSharpened}) {
         std::vector<uint8_t> with(frame.size()), without(frame.size());
-        mapPlateauAgc(*agcParams(variant), with.data(), frame.data(), w, h, detail.data());
-        mapPlateauAgc(*agcParams(variant), without.data(), frame.data(), w, h, none.data());
+        auto tables = std::make_unique_for_overwrite<AgcTables>();
+        mapPlateauAgc(*agcParams(variant), with.data(), frame.data(), w, h, detail.data(), *tables);
+        mapPlateauAgc(*agcParams(variant), without.data(), frame.data(), w, h, none.data(), *tables);
         int32_t largest = 0;
         for (int32_t y = 1; y < h - 1; ++y) {
             for (int32_t x = 1; x < w - 1; ++x) {
@@ -219,7 +221,7 @@ TEST(Y16DetailLayer, InteriorDetailMovesTheAgcByAtMost40) {
 // big enough to wrap the 16-bit sum and to go below the halved index range.
 TEST(Y16Agc, BlockedTableStepMatchesTheReference) {
     scenes::SplitMix64 rng(21);
-    std::vector<uint8_t> lut(65536);
+    std::vector<uint8_t> lut(65536), scratch(65536);
     for (auto& g : lut) g = uint8_t(rng.next());
     for (const int64_t count : {int64_t(1), int64_t(4095), int64_t(4097), int64_t(20000)}) {
         std::vector<int16_t> src(static_cast<size_t>(count)), detail(static_cast<size_t>(count));
@@ -231,7 +233,7 @@ TEST(Y16Agc, BlockedTableStepMatchesTheReference) {
             std::vector<uint8_t> fast(static_cast<size_t>(count)), reference(static_cast<size_t>(count));
             const auto [lo, hi] = std::minmax_element(src.begin(), src.end());
             applyAgcTable(*agcParams(variant), fast.data(), src.data(), detail.data(), count,
-                          lut.data(), *lo, *hi);
+                          lut.data(), *lo, *hi, scratch.data());
             applyAgcTableReference(*agcParams(variant), reference.data(), src.data(), detail.data(),
                                    count, lut.data());
             ASSERT_EQ(fast, reference) << count;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -114,11 +115,12 @@ TEST(Y16RealFrames, AgcTablesRiseAndEveryByteIsWritten) {
     const auto frames = allFrames();
     REQUIRE_FRAMES(frames);
     const std::vector<int16_t> noDetail(kPixels, 0);
+    const auto tables = std::make_unique_for_overwrite<AgcTables>();
     for (const auto& y16 : frames) {
         for (AgcVariant variant : {AgcVariant::HalfResolution, AgcVariant::FullResolutionSharpened}) {
             std::vector<uint8_t> grey(kPixels);
             mapPlateauAgc(*agcParams(variant), grey.data(), y16.data(), kWidth, kHeight,
-                          noDetail.data());
+                          noDetail.data(), *tables);
             expectMonotonic(y16, grey);
         }
         for (const char* model : {"DV15", "DV18-W"}) {

@@ -3,7 +3,6 @@
 #include "common/plateau_equalisation.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "common/numeric.h"
 
@@ -37,8 +36,6 @@ IndexScan scanIndices(const int16_t* values, int64_t count, int32_t offset) {
             valueSum, int16_t(vMin), int16_t(vMax)};
 }
 
-// Neighbouring pixels of a flat scene share an index, and each increment would wait for the
-// one before it; even and odd pixels count into two histograms, summed at the end.
 template <bool Halved>
 void countIndices(const int16_t* values, int64_t count, int32_t offset, uint32_t* even,
                   uint32_t* odd) {
@@ -54,18 +51,19 @@ void countIndices(const int16_t* values, int64_t count, int32_t offset, uint32_t
 }  // namespace
 
 IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMapping mapping,
-                              uint32_t* histogram) {
+                              IndexHistogram& histogram) {
     const IndexScan scan = mapping.halved ? scanIndices<true>(values, count, mapping.offset)
                                           : scanIndices<false>(values, count, mapping.offset);
-    const auto odd = std::make_unique_for_overwrite<uint32_t[]>(size_t(kGreyIndexCount));
-    std::fill(histogram + scan.kMin, histogram + scan.kMax + 1, 0u);
-    std::fill(odd.get() + scan.kMin, odd.get() + scan.kMax + 1, 0u);
+    uint32_t* even = histogram.counts;
+    uint32_t* odd = histogram.oddCounts;
+    std::fill(even + scan.kMin, even + scan.kMax + 1, 0u);
+    std::fill(odd + scan.kMin, odd + scan.kMax + 1, 0u);
     if (mapping.halved) {
-        countIndices<true>(values, count, mapping.offset, histogram, odd.get());
+        countIndices<true>(values, count, mapping.offset, even, odd);
     } else {
-        countIndices<false>(values, count, mapping.offset, histogram, odd.get());
+        countIndices<false>(values, count, mapping.offset, even, odd);
     }
-    for (int32_t k = scan.kMin; k <= scan.kMax; ++k) histogram[k] += odd[size_t(k)];
+    for (int32_t k = scan.kMin; k <= scan.kMax; ++k) even[k] += odd[k];
     return scan;
 }
 
@@ -91,7 +89,7 @@ PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values
                               PlateauTables& tables) {
     const int32_t offset = tuning.index.offset;
     const IndexScan scan = buildIndexHistogram(values, count, tuning.index, tables.histogram);
-    const uint32_t* histogram = tables.histogram;
+    const uint32_t* histogram = tables.histogram.counts;
 
     PlateauResult r;
     r.kMin = scan.kMin;

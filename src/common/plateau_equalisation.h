@@ -78,14 +78,21 @@ struct PlateauTuning {
     uint32_t countLimit = kExactCounts;
 };
 
-// The working tables of one run (589,824 bytes: allocate them, do not put them on the
+// The counts of one frame, even and odd pixels apart while counting (neighbouring pixels of
+// a flat scene share an index, and each increment would otherwise wait for the one before
+// it); once built, counts[k] holds the total.
+struct IndexHistogram {
+    uint32_t counts[kGreyIndexCount];
+    uint32_t oddCounts[kGreyIndexCount];
+};
+
+// The working tables of one run (851,968 bytes: allocate them, do not put them on the
 // stack). Only the entries kMin..kMax of a run are written or meaningful: the histogram is
 // cleared over that range alone, and nothing outside it is ever read, so the rest of each
-// table may hold anything.
+// table may hold anything. Counts are exact (plain increments are the cheapest per pixel);
+// a countLimit applies where they are read.
 struct PlateauTables {
-    // Exact counts (plain increments are the cheapest per pixel); a countLimit is applied
-    // when they are read.
-    uint32_t histogram[kGreyIndexCount];
+    IndexHistogram histogram;
     uint32_t cumulative[kGreyIndexCount];
     uint8_t lut[kGreyIndexCount];
 };
@@ -137,6 +144,6 @@ struct IndexScan {
 // Occupied index range and sums of count >= 1 values, then their histogram, cleared over
 // kMin..kMax only (65536 entries).
 IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMapping mapping,
-                              uint32_t* histogram);
+                              IndexHistogram& histogram);
 
 }  // namespace kmm

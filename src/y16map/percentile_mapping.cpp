@@ -22,12 +22,13 @@ struct Limits {
 };
 
 Limits limitsFromFrame(const int16_t* src, int64_t count) {
-    const auto histogram = std::make_unique_for_overwrite<uint32_t[]>(size_t(kGreyIndexCount));
-    const IndexScan scan = buildIndexHistogram(src, count, kBins, histogram.get());
-    const int32_t lowBin = percentileIndex(histogram.get(), scan.kMin, scan.kMax, kPercentileTail)
-                               .value_or(scan.kMin);
-    const int32_t highBin = percentileIndex(histogram.get(), scan.kMax, scan.kMin, kPercentileTail)
-                                .value_or(scan.kMax);
+    const auto histogram = std::make_unique_for_overwrite<IndexHistogram>();
+    const IndexScan scan = buildIndexHistogram(src, count, kBins, *histogram);
+    const uint32_t* counts = histogram->counts;
+    const int32_t lowBin =
+        percentileIndex(counts, scan.kMin, scan.kMax, kPercentileTail).value_or(scan.kMin);
+    const int32_t highBin =
+        percentileIndex(counts, scan.kMax, scan.kMin, kPercentileTail).value_or(scan.kMax);
     return {int16_t(highBin - kBins.offset), int16_t(lowBin - kBins.offset), scan.valueSum};
 }
 

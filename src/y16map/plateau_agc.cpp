@@ -3,7 +3,6 @@
 #include "y16map/plateau_agc.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "common/numeric.h"
 
@@ -57,33 +56,31 @@ const AgcParams* agcParams(AgcVariant variant) {
 }
 
 void mapPlateauAgc(const AgcParams& params, uint8_t* dst, const int16_t* src, int32_t width,
-                   int32_t height, const int16_t* detail) {
+                   int32_t height, const int16_t* detail, AgcTables& tables) {
     const int64_t count = int64_t(width) * height;
-    const auto tables = std::make_unique_for_overwrite<PlateauTables>();
-    const PlateauResult r = equalisePlateau(params.equalisation, src, count, *tables);
-    applyAgcTable(params, dst, src, detail, count, tables->lut, r.valueMin, r.valueMax);
+    const PlateauResult r = equalisePlateau(params.equalisation, src, count, tables.equalisation);
+    applyAgcTable(params, dst, src, detail, count, tables.equalisation.lut, r.valueMin,
+                  r.valueMax, tables.byValue);
 }
 
 void applyAgcTable(const AgcParams& params, uint8_t* dst, const int16_t* src,
                    const int16_t* detail, int64_t count, const uint8_t* lut, int16_t valueMin,
-                   int16_t valueMax) {
+                   int16_t valueMax, uint8_t* byValue) {
     const GreyIndexMapping mapping = params.equalisation.index;
     // A table on the plain value scale is read straight; any other (halved, or floored at
     // index 0) is first re-indexed by value over the frame's values, so that every pixel
     // costs one look-up.
-    std::unique_ptr<uint8_t[]> reindexed;
-    const uint8_t* byValue = lut + mapping.offset;
+    const uint8_t* table = lut + mapping.offset;
     if (mapping.halved || valueMin + mapping.offset < 0) {
-        reindexed = std::make_unique_for_overwrite<uint8_t[]>(size_t(kGreyIndexCount));
-        byValue = reindexed.get() + 32768;
         for (int32_t v = valueMin; v <= valueMax; ++v) {
-            reindexed[size_t(v + 32768)] = lut[greyIndex(int16_t(v), mapping)];
+            byValue[v + 32768] = lut[greyIndex(int16_t(v), mapping)];
         }
+        table = byValue + 32768;
     }
     if (params.detailSumIn16Bits) {
-        applyByValue<true>(dst, src, detail, count, byValue, params.detailWeight);
+        applyByValue<true>(dst, src, detail, count, table, params.detailWeight);
     } else {
-        applyByValue<false>(dst, src, detail, count, byValue, params.detailWeight);
+        applyByValue<false>(dst, src, detail, count, table, params.detailWeight);
     }
 }
 

@@ -2,6 +2,8 @@
 // variant, then the window, the AGC chain (detail layer, equalisation, sharpening) or the
 // percentile stretch. Work memory is taken before dst is touched, so a failed allocation
 // leaves the caller's image as it was.
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -16,31 +18,45 @@
 namespace kmm {
 namespace {
 
-// One automatic-range call's state: the frame size, the tuning and its buffers.
-struct Y16MappingState {
-    int32_t width, height;
-    const AgcParams& params;
-    std::unique_ptr<int16_t[]> detail;
-    std::unique_ptr<uint8_t[]> grey;  // only when the result is sharpened afterwards
+// One automatic-range call's memory, taken as a single block: the AGC tables, the detail
+// layer and, when the result is sharpened, the grey image before sharpening. One block, not
+// several, lets the heap keep it from one frame to the next instead of handing the pages
+// back and faulting them in again. Every part is written before it is read: no zero fill.
+class Y16MappingState {
+public:
+    Y16MappingState(int32_t width, int32_t height, const AgcParams& params)
+        : pixels_(size_t(int64_t(width) * height)),
+          block_(std::make_unique_for_overwrite<std::byte[]>(blockSize(pixels_, params))),
+          tables_(new (block_.get()) AgcTables) {}
 
-    Y16MappingState(int32_t w, int32_t h, const AgcParams& p)
-        : width(w), height(h), params(p),
-          // Both buffers are written in full before they are read: no zero fill needed.
-          detail(std::make_unique_for_overwrite<int16_t[]>(size_t(int64_t(w) * h))),
-          grey(p.sharpenStrength ? std::make_unique_for_overwrite<uint8_t[]>(size_t(int64_t(w) * h))
-                                 : nullptr) {}
+    AgcTables& tables() { return *tables_; }
+    int16_t* detail() { return reinterpret_cast<int16_t*>(block_.get() + kDetailAt); }
+    uint8_t* grey() { return reinterpret_cast<uint8_t*>(block_.get() + kDetailAt) + pixels_ * 2; }
+
+private:
+    static constexpr size_t kDetailAt = (sizeof(AgcTables) + 63) / 64 * 64;
+
+    // A frame too large to address is refused as an allocation that cannot be had.
+    static size_t blockSize(size_t pixels, const AgcParams& params) {
+        if (pixels > (size_t(PTRDIFF_MAX) - kDetailAt) / 3) throw std::bad_alloc();
+        return kDetailAt + pixels * sizeof(int16_t) + (params.sharpenStrength ? pixels : 0);
+    }
+
+    size_t pixels_;
+    std::unique_ptr<std::byte[]> block_;
+    AgcTables* tables_;
 };
 
 void mapAutomatic(const AgcParams& params, uint8_t* dst, const int16_t* src, int32_t width,
                   int32_t height) {
     Y16MappingState state(width, height, params);
-    computeDetailLayer(state.detail.get(), src, width, height);
+    computeDetailLayer(state.detail(), src, width, height);
     if (!params.sharpenStrength) {
-        mapPlateauAgc(params, dst, src, width, height, state.detail.get());
+        mapPlateauAgc(params, dst, src, width, height, state.detail(), state.tables());
         return;
     }
-    mapPlateauAgc(params, state.grey.get(), src, width, height, state.detail.get());
-    sharpenGrey(dst, state.grey.get(), width, height, *params.sharpenStrength);
+    mapPlateauAgc(params, state.grey(), src, width, height, state.detail(), state.tables());
+    sharpenGrey(dst, state.grey(), width, height, *params.sharpenStrength);
 }
 
 }  // namespace
