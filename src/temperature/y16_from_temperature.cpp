@@ -28,7 +28,8 @@ struct CurveLookup {
     int16_t operator()(const uint16_t* curve, bool set1) const {
         // Below the curve the index is negative and its low 16 bits read as a large unsigned
         // one, so both ends land on the off-curve value.
-        const float steps = (temperature - config.curveStartTemp - curveOffset(state, set1)) * 10.0f;
+        const float steps =
+            (temperature - config.curveStartTemp - curveOffset(state, set1)) * 10.0f;
         const auto index = uint16_t(uint32_t(saturatingTrunc<int32_t>(steps)));
         const int32_t y = index < curveLength ? curve[index] : kOffCurveY16;
         // The reference follows the forward evaluation's curve offset: inside the curve
@@ -36,7 +37,8 @@ struct CurveLookup {
         const int32_t yRef = refIndex >= 0 && refIndex < curveLength ? curve[refIndex] : 0;
         int16_t d = wrapToInt16(y - yRef);
         if (state.ambientEnable != 0) {
-            const float shift = (state.curveRefTemp - state.ambientBaseTemp) * ambientCoef(state, high);
+            const float shift =
+                (state.curveRefTemp - state.ambientBaseTemp) * ambientCoef(state, high);
             d = truncToY16(typeZero ? float(d) - shift : float(d) + shift);
         }
         if (state.driftEnable != 0) {

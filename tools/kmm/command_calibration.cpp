@@ -122,14 +122,17 @@ void addStateOptions(CLI::App* cmd, CalibrationSetup& o) {
 
 void addConfigOptions(CLI::App* cmd, CalibrationSetup& o) {
     const char* config = "Curve configuration";
-    cmd->add_option("--breakpoints", o.breakpoints, "ascending first-axis breakpoints (<= 10)")
-        ->delimiter(',')->group(config)->capture_default_str();
-    cmd->add_option("--setting-low", o.settingLow, "lower end of the second axis")->group(config)->capture_default_str();
-    cmd->add_option("--setting-high", o.settingHigh, "upper end of the second axis")->group(config)->capture_default_str();
-    cmd->add_option("--start-temp", o.startTemp, "temperature of entry 0 of every curve, degC")->group(config)->capture_default_str();
-    cmd->add_option("--emissivity", o.emissivity, "target emissivity, fraction")->group(config)->capture_default_str();
-    cmd->add_option("--reflected", o.reflected, "reflected temperature, degC")->group(config)->capture_default_str();
-    cmd->add_option("--transmission", o.transmission, "transmission of the optical path")->group(config)->capture_default_str();
+    const auto add = [&](const char* name, auto& field, const char* what) {
+        return cmd->add_option(name, field, what)->group(config)->capture_default_str();
+    };
+    add("--breakpoints", o.breakpoints, "ascending first-axis breakpoints (<= 10)")
+        ->delimiter(',');
+    add("--setting-low", o.settingLow, "lower end of the second axis");
+    add("--setting-high", o.settingHigh, "upper end of the second axis");
+    add("--start-temp", o.startTemp, "temperature of entry 0 of every curve, degC");
+    add("--emissivity", o.emissivity, "target emissivity, fraction");
+    add("--reflected", o.reflected, "reflected temperature, degC");
+    add("--transmission", o.transmission, "transmission of the optical path");
 }
 
 void setupCalib(CLI::App& app) {
@@ -181,8 +184,9 @@ void demoCalibration(DemoContext& ctx) {
     s.ambientCoefHigh = 12.0f, s.ambientCoefLow = 4.0f;
     char line[200];
     std::snprintf(line, sizeof line,
-                  "curves: 4 x %d Planck-type entries, %.1f .. %.1f degC; reference 25 degC, "
-                  "segment key 15 in 10..20, type 0, drift and ambient on (high and low coefficients differ)\n",
+                  "curves: 4 x %d Planck-type entries, %.1f .. %.1f degC; reference 25 degC,\n"
+                  "segment key 15 in 10..20, curve type 0, drift and ambient corrections on\n"
+                  "(the high and low range coefficients differ)\n",
                   curves.length, double(curves.startTemp),
                   double(curves.startTemp) + (curves.length - 1) / 10.0);
     ctx.summary << line;
@@ -208,8 +212,9 @@ void demoCalibration(DemoContext& ctx) {
     }
 }
 
-const bool registered = registerCommand(setupCalib) &&
-                        registerDemoSection({20, "Calibration-curve temperatures", demoCalibration});
+const bool registered =
+    registerCommand(setupCalib) &&
+    registerDemoSection({20, "Calibration-curve temperatures", demoCalibration});
 
 }  // namespace
 }  // namespace kmm::tool
