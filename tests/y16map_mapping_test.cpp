@@ -241,6 +241,36 @@ TEST(Y16Agc, BlockedTableStepMatchesTheReference) {
     }
 }
 
+// The fixed-point design keeps the terms and the full-resolution detail sum in 16 bits: a
+// far outlier or a huge border detail wraps to black where a wider sum would give white.
+TEST(Y16Agc, SixteenBitTermsAndSumsWrap) {
+    // Values -32000..-31991 and one pixel at 32767, beyond the 0.5 % end: R = 10, gain 541,
+    // linear base 100 + 16906; the outlier's linear term 17311 + 17006 wraps to -31219.
+    std::vector<int16_t> frame(10000);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(-32000 + int(i % 10));
+    frame[5000] = 32767;
+    const std::vector<int16_t> none(frame.size(), 0);
+    auto tables = std::make_unique_for_overwrite<AgcTables>();
+    std::vector<uint8_t> grey(frame.size());
+    const AgcParams& full = *agcParams(AgcVariant::FullResolutionSharpened);
+    mapPlateauAgc(full, grey.data(), frame.data(), 100, 100, none.data(), *tables);
+    EXPECT_EQ(grey[5000], 0);
+    AgcParams saturated = full;
+    saturated.equalisation.termOverflow = TermOverflow::Saturate;
+    mapPlateauAgc(saturated, grey.data(), frame.data(), 100, 100, none.data(), *tables);
+    EXPECT_EQ(grey[5000], 255);
+
+    // Table value 100 plus twice a border detail of 16385: 32870 is -32666 in 16 bits.
+    const std::vector<uint8_t> lut(65536, 100);
+    std::vector<uint8_t> scratch(65536), out(1);
+    const int16_t value = 0, detail = 16385;
+    applyAgcTable(full, out.data(), &value, &detail, 1, lut.data(), 0, 0, scratch.data());
+    EXPECT_EQ(out[0], 0);
+    applyAgcTable(*agcParams(AgcVariant::HalfResolution), out.data(), &value, &detail, 1,
+                  lut.data(), 0, 0, scratch.data());
+    EXPECT_EQ(out[0], 255);
+}
+
 TEST(Y16Sharpen, UnsharpMaskOnAPointAndTheBorders) {
     // A bright point on grey 100: 2 * 200 - 100 at the point, 2 * 100 - (900 >> 3) beside it.
     std::vector<uint8_t> grey(25, 100);
