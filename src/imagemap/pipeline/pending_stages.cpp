@@ -1,12 +1,13 @@
 // Places in the run order for the frame corrections, the detail-enhanced mapping, the 8-bit
-// stages, the zoom and the pseudo-colour output. Until each is written, switching it on is
-// harmless: the 16-bit and 8-bit stages pass their frame or image through unchanged (they
-// report that they wrote nothing, so the run copies nothing back), the detail-enhanced
-// mapping falls back to the plain mapping, the zoom keeps the size, and the pseudo-colour
-// stage leaves the grey image as the output, one byte a pixel.
+// stages, the zoom and the pseudo-colour output, until each is written in a file of its own.
 #include "imagemap/pipeline/image_pipeline.h"
 
 namespace kmm {
+
+// Switching one of these on meanwhile is harmless: the 16-bit and 8-bit stages pass their
+// frame or image through unchanged (they report that they wrote nothing, so the run copies
+// nothing back), the detail-enhanced mapping falls back to the plain mapping, the zoom keeps
+// the size, and the pseudo-colour stage leaves the grey image as the output, one byte a pixel.
 
 bool ImagePipeline::correctFlatField() { return false; }
 void ImagePipeline::repairBadPixels() {}
