@@ -52,7 +52,8 @@ void resizeFrame(int16_t* dst, const int16_t* src, int32_t srcHeight, int32_t sr
             const ResizeTap& c = columns[size_t(j)];
             const int64_t sum = int64_t(blended[size_t(c.first)]) * (kOne - c.fraction) +
                                 int64_t(blended[size_t(c.second)]) * c.fraction;
-            out[j] = storeSample(sum >> 22);
+            // storeSample without the float detour: the mean lies in -32768..32767.
+            out[j] = int16_t(std::max<int64_t>(sum >> 22, -32767));
         }
     }
 }
