@@ -26,50 +26,42 @@ std::vector<int16_t> resize(const std::vector<int16_t>& src, int32_t height, int
 }
 
 TEST(ImageResize, WorkedExamples) {
-    struct Row {
+    const std::vector<int16_t> x3Row = {-300, -101, 99, 300, 300, 300};
+    std::vector<int16_t> x3;
+    for (int row = 0; row < 6; ++row) x3.insert(x3.end(), x3Row.begin(), x3Row.end());
+    const struct {
         const char* what;
         std::vector<int16_t> src;
         int32_t height, width, factor;
         std::vector<int16_t> dst;
-    };
-    const Row rows[] = {
-        {"x2 repeats the last row and column",
-         {0, 100, 200, 300},
-         2, 2, 2,
+    } rows[] = {
+        {"x2 repeats the last row and column", {0, 100, 200, 300}, 2, 2, 2,
          {0, 50, 100, 100, 100, 150, 200, 200, 200, 250, 300, 300, 200, 250, 300, 300}},
-        {"x1 copies, -32768 becomes -32767",
-         {-32768, 32767, -32767, 0, 1, -1},
-         2, 3, 1,
+        {"x1 copies, -32768 becomes -32767", {-32768, 32767, -32767, 0, 1, -1}, 2, 3, 1,
          {-32767, 32767, -32767, 0, 1, -1}},
         // Fractions 0, 682, 1365 of 2048; the means round toward minus infinity.
-        {"x3 along a row of -300 and 300",
-         {-300, 300, -300, 300},
-         2, 2, 3,
-         {-300, -101, 99, 300, 300, 300, -300, -101, 99, 300, 300, 300,
-          -300, -101, 99, 300, 300, 300, -300, -101, 99, 300, 300, 300,
-          -300, -101, 99, 300, 300, 300, -300, -101, 99, 300, 300, 300}},
+        {"x3 along a row of -300 and 300", {-300, 300, -300, 300}, 2, 2, 3, x3},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         EXPECT_EQ(resize(r.src, r.height, r.width, r.factor, r.dst.size()), r.dst) << r.what;
     }
     EXPECT_EQ(resizeTap(1, 640, 3).fraction, 682);
     EXPECT_EQ(resizeTap(2, 640, 3).fraction, 1365);
 }
 
-TEST(ImageResize, RefusedSizesWriteNothing) {
+TEST(ImageResize, RefusedSizesAndNullBuffersWriteNothing) {
     const std::vector<int16_t> src(64, 1234);
-    struct Row {
+    const struct {
         const char* what;
         int32_t height, width, factor;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"factor 0", 4, 4, 0},           {"negative factor", 4, 4, -2},
         {"one pixel wide", 8, 1, 4},     {"one row high", 1, 8, 4},
         {"empty", 0, 0, 3},              {"negative sizes", -4, -4, -4},
         {"result beyond 2^31 - 1 per side", 2, 2, 1 << 30},
         {"smallest int sizes", INT32_MIN, INT32_MIN, 2},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         EXPECT_EQ(resize(src, r.height, r.width, r.factor, 64), std::vector<int16_t>(64, kSentinel))
             << r.what;
     }
@@ -79,10 +71,11 @@ TEST(ImageResize, RefusedSizesWriteNothing) {
     EXPECT_EQ(dst.contents(), std::vector<int16_t>(16, kSentinel));
 }
 
-TEST(ImageResize, RowBlendingMatchesTheFourWeightReference) {
+// The row-blending loop against the four-weight reference on random frames; enlarging a
+// narrow-range frame never leaves the range of the source.
+TEST(ImageResize, RowBlendingMatchesTheReferenceAndStaysInRange) {
     scenes::SplitMix64 rng(5);
-    for (const auto& [height, width, factor] :
-         {std::tuple{2, 2, 1}, {2, 3, 2}, {5, 7, 3}, {16, 9, 4}, {3, 40, 5}, {33, 17, 7}}) {
+    for (const auto& [height, width, factor] : {std::tuple{2, 3, 2}, {5, 7, 3}, {33, 17, 7}}) {
         std::vector<int16_t> src(size_t(height * width));
         for (auto& v : src) v = int16_t(rng.next());
         src[0] = -32768;
@@ -92,26 +85,13 @@ TEST(ImageResize, RowBlendingMatchesTheFourWeightReference) {
         EXPECT_EQ(resize(src, height, width, factor, n), reference)
             << height << "x" << width << " x" << factor;
     }
-}
-
-// Enlarging never leaves the range of the source, and each source pixel comes back where
-// its destination position lands exactly.
-TEST(ImageResize, ResultStaysBetweenTheSourceExtremes) {
-    scenes::SplitMix64 rng(9);
-    const int32_t h = 12, w = 10, f = 4;
-    std::vector<int16_t> src(size_t(h * w));
+    std::vector<int16_t> src(12 * 10);
     for (auto& v : src) v = int16_t(2000 + rng.next() % 500);
-    const auto dst = resize(src, h, w, f, size_t(h * w * f * f));
+    const auto dst = resize(src, 12, 10, 4, src.size() * 16);
     const auto [lo, hi] = std::minmax_element(src.begin(), src.end());
-    for (int16_t v : dst) {
-        ASSERT_GE(v, *lo);
-        ASSERT_LE(v, *hi);
-    }
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) {
-            ASSERT_EQ(dst[size_t(y * f * w * f + x * f)], src[size_t(y * w + x)]);
-        }
-    }
+    const auto [dlo, dhi] = std::minmax_element(dst.begin(), dst.end());
+    EXPECT_GE(*dlo, *lo);
+    EXPECT_LE(*dhi, *hi);
 }
 
 }  // namespace

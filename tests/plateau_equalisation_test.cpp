@@ -26,34 +26,23 @@ PlateauTuning fullResolution() { return {{32768, false}, 255, 100, 128, 180, 145
 PlateauTuning halfResolution() { return {{8192, true}, 235, 100, 64, 256, std::nullopt, 100, 0, 5, 5, 4, 204, TotalAt::HighestIndex}; }
 PlateauTuning offsetCodes() { return {{32768, false}, 220, 110, 128, 220, 110, 10, 128, 1, 1, 4, 0, TotalAt::UpperPercentile}; }
 
-TEST(PlateauEqualisation, LinearWeightFollowsTheRangeBands) {
-    struct Row {
-        int32_t range, rise, weight;
-    };
-    const Row rows[] = {{1, 204, 1024},   {20, 204, 1024}, {21, 204, 1021}, {60, 204, 922},
-                        {100, 204, 820},  {101, 204, 816}, {200, 204, 512}, {299, 204, 207},
-                        {300, 204, 204},  {5000, 204, 204}, {21, 0, 820},   {60, 0, 820},
-                        {100, 0, 820},    {20, 0, 1024}};
-    for (const Row& r : rows) {
+TEST(PlateauEqualisation, LinearWeightAndPercentileScanTables) {
+    // Weight bands by range R, with the rise of 204 and without it.
+    const struct { int32_t range, rise, weight; } weights[] = {
+        {20, 204, 1024}, {21, 204, 1021}, {100, 204, 820}, {101, 204, 816}, {200, 204, 512},
+        {300, 204, 204}, {5000, 204, 204}, {20, 0, 1024}, {21, 0, 820}, {100, 0, 820}};
+    for (const auto& r : weights) {
         EXPECT_EQ(linearWeight(r.range, r.rise), r.weight) << "R=" << r.range << " rise=" << r.rise;
     }
-}
-
-TEST(PlateauEqualisation, PercentileScanNeedsANonZeroOwnCount) {
+    // The scan stops only on an index with a non-zero count of its own, in either direction.
     std::vector<uint32_t> h(16, 0);
     h[3] = 2;
-    h[5] = 0;
     h[7] = 4;
     h[12] = 1;
-    struct Row {
-        int32_t from, to;
-        int64_t need;
-        std::optional<int32_t> index;
-    };
-    const Row rows[] = {{3, 12, 0, 3},  {3, 12, 2, 3},   {3, 12, 3, 7},   {3, 12, 7, 12},
-                        {3, 12, 8, {}}, {12, 3, 0, 12},  {12, 3, 2, 7},   {12, 3, 5, 7},
-                        {12, 3, 6, 3},  {0, 15, 0, 3},   {15, 0, 1, 12}};
-    for (const Row& r : rows) {
+    const struct { int32_t from, to; int64_t need; std::optional<int32_t> index; } scans[] = {
+        {3, 12, 0, 3}, {3, 12, 3, 7}, {3, 12, 7, 12}, {3, 12, 8, {}},
+        {12, 3, 2, 7}, {12, 3, 6, 3}, {0, 15, 0, 3},  {15, 0, 1, 12}};
+    for (const auto& r : scans) {
         EXPECT_EQ(percentileIndex(h.data(), r.from, r.to, r.need), r.index)
             << r.from << ".." << r.to << " need " << r.need;
     }
@@ -61,14 +50,13 @@ TEST(PlateauEqualisation, PercentileScanNeedsANonZeroOwnCount) {
 
 // A uniform frame has R = 1: the linear term alone, the mean at brightness.
 TEST(PlateauEqualisation, UniformFramesMapToBrightness) {
-    struct Row {
+    const struct {
         const char* name;
         PlateauTuning tuning;
         int16_t value;
         int32_t gain;
         uint8_t grey;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"full resolution", fullResolution(), 1234, 255 * 1024 / 509, 100},
         // The linear term shifts (toward minus infinity) but its base truncates the mean's
         // product (toward zero): below zero they part by one.
@@ -78,19 +66,15 @@ TEST(PlateauEqualisation, UniformFramesMapToBrightness) {
         {"offset codes", offsetCodes(), 2498, 442, 110},
     };
     auto tables = freshTables();
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (const auto& r : rows) {
         const std::vector<int16_t> frame(40 * 30, r.value);
         const PlateauResult res = equalisePlateau(r.tuning, frame.data(), int64_t(frame.size()), *tables);
         const int32_t k = greyIndex(r.value, r.tuning.index);
-        EXPECT_EQ(res.kMin, k);
-        EXPECT_EQ(res.kMax, k);
-        EXPECT_EQ(res.kLow, k);
-        EXPECT_EQ(res.kHigh, k);
-        EXPECT_EQ(res.range, 1);
-        EXPECT_EQ(res.weight, 1024);
-        EXPECT_EQ(res.gain, r.gain);
-        EXPECT_EQ(tables->lut[k], r.grey);
+        EXPECT_TRUE(res.kMin == k && res.kMax == k && res.kLow == k && res.kHigh == k) << r.name;
+        EXPECT_EQ(res.range, 1) << r.name;
+        EXPECT_EQ(res.weight, 1024) << r.name;
+        EXPECT_EQ(res.gain, r.gain) << r.name;
+        EXPECT_EQ(tables->lut[k], r.grey) << r.name;
     }
 }
 
@@ -108,21 +92,18 @@ TEST(PlateauEqualisation, GainIsLimitedAndKneed) {
     EXPECT_EQ(equalisePlateau(steep, frame.data(), 2000, *tables).gain, 4096);
 }
 
-// On any frame the table rises with the index (no wrap: values stay near the range), and
-// runs over the whole grey scale when the range is wide.
+// On any frame the table rises with the index (no wrap: values stay near the range).
 TEST(PlateauEqualisation, TableRisesWithTheIndexOnRandomFrames) {
     scenes::SplitMix64 rng(42);
     auto tables = freshTables();
-    for (int trial = 0; trial < 40; ++trial) {
+    for (int trial = 0; trial < 12; ++trial) {
         const int32_t centre = int32_t(rng.next() % 20000) - 10000;
         const int32_t spread = 1 + int32_t(rng.next() % 3000);
         std::vector<int16_t> frame(64 * 48);
         for (auto& v : frame) v = int16_t(centre + rng.normal() * spread);
         for (const PlateauTuning& t : {fullResolution(), halfResolution(), offsetCodes()}) {
             const PlateauResult r = equalisePlateau(t, frame.data(), int64_t(frame.size()), *tables);
-            ASSERT_LE(r.kMin, r.kLow);
-            ASSERT_LE(r.kLow, r.kHigh);
-            ASSERT_LE(r.kHigh, r.kMax);
+            ASSERT_TRUE(r.kMin <= r.kLow && r.kLow <= r.kHigh && r.kHigh <= r.kMax) << trial;
             for (int32_t k = r.kMin; k < r.kMax; ++k) {
                 ASSERT_LE(tables->lut[k], tables->lut[k + 1]) << "trial " << trial << " k " << k;
             }
