@@ -29,12 +29,7 @@ TEST(ImageResize, WorkedExamples) {
     const std::vector<int16_t> x3Row = {-300, -101, 99, 300, 300, 300};
     std::vector<int16_t> x3;
     for (int row = 0; row < 6; ++row) x3.insert(x3.end(), x3Row.begin(), x3Row.end());
-    const struct {
-        const char* what;
-        std::vector<int16_t> src;
-        int32_t height, width, factor;
-        std::vector<int16_t> dst;
-    } rows[] = {
+    const struct { const char* what; std::vector<int16_t> src; int32_t height, width, factor; std::vector<int16_t> dst; } rows[] = {
         {"x2 repeats the last row and column", {0, 100, 200, 300}, 2, 2, 2,
          {0, 50, 100, 100, 100, 150, 200, 200, 200, 250, 300, 300, 200, 250, 300, 300}},
         {"x1 copies, -32768 becomes -32767", {-32768, 32767, -32767, 0, 1, -1}, 2, 3, 1,
@@ -51,10 +46,7 @@ TEST(ImageResize, WorkedExamples) {
 
 TEST(ImageResize, RefusedSizesAndNullBuffersWriteNothing) {
     const std::vector<int16_t> src(64, 1234);
-    const struct {
-        const char* what;
-        int32_t height, width, factor;
-    } rows[] = {
+    const struct { const char* what; int32_t height, width, factor; } rows[] = {
         {"factor 0", 4, 4, 0},           {"negative factor", 4, 4, -2},
         {"one pixel wide", 8, 1, 4},     {"one row high", 1, 8, 4},
         {"empty", 0, 0, 3},              {"negative sizes", -4, -4, -4},

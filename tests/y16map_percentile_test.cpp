@@ -36,11 +36,7 @@ std::vector<int16_t> ramp(int32_t from, int32_t count) {
 TEST(Y16MappingAD, AutomaticLimits) {
     std::vector<int16_t> deepCold(2000, 0);
     std::fill(deepCold.begin(), deepCold.begin() + 1000, int16_t(-20000));
-    const struct {
-        const char* what;
-        std::vector<int16_t> frame;
-        int16_t high, low;
-    } rows[] = {
+    const struct { const char* what; std::vector<int16_t> frame; int16_t high, low; } rows[] = {
         {"uniform 1000", std::vector<int16_t>(700, 1000), 1000, 1000},
         {"256 x 192 distinct values: 655 left out at each end", ramp(-16384, 256 * 192),
          32767 - 654, -16384 + 654},
@@ -58,13 +54,7 @@ TEST(Y16MappingAD, AutomaticLimits) {
 
 // Grey values that pin gain and offset: g = trunc(v * gain / 1024) + offset.
 TEST(Y16MappingAD, GainsAndOffsets) {
-    const struct {
-        const char* what;
-        std::vector<int16_t> frame;
-        bool autoRange;
-        int16_t high, low;
-        std::vector<uint8_t> grey;
-    } rows[] = {
+    const struct { const char* what; std::vector<int16_t> frame; bool autoRange; int16_t high, low; std::vector<uint8_t> grey; } rows[] = {
         // R = 1, divisor 255, gain 1024: everything at brightness.
         {"uniform, automatic", std::vector<int16_t>(655, 1000), true, 0, 0, std::vector<uint8_t>(655, 100)},
         // gain trunc(261120 / 1001) = 260; the mean inside (500) goes to 100.
