@@ -28,8 +28,8 @@ inline ParaConfig plainConfig() {
 
 // entries first, first + step, ... (length of them)
 inline std::vector<uint16_t> rampCurve(int32_t length, int32_t first, int32_t step) {
-    std::vector<uint16_t> curve(static_cast<size_t>(length));
-    for (int32_t i = 0; i < length; ++i) curve[size_t(i)] = uint16_t(first + i * step);
+    std::vector<uint16_t> curve;
+    for (int32_t i = 0; i < length; ++i) curve.push_back(uint16_t(first + i * step));
     return curve;
 }
 
@@ -37,14 +37,9 @@ inline std::vector<uint16_t> rampCurve(int32_t length, int32_t first, int32_t st
 inline std::vector<uint16_t> rampBlock(int32_t length, const int32_t (&firsts)[4],
                                        const int32_t (&steps)[4]) {
     std::vector<uint16_t> block;
-    for (int k = 0; k < 4; ++k) {
-        const auto curve = rampCurve(length, firsts[k], steps[k]);
-        block.insert(block.end(), curve.begin(), curve.end());
-    }
+    for (int k = 0; k < 4; ++k)
+        for (int32_t i = 0; i < length; ++i) block.push_back(uint16_t(firsts[k] + i * steps[k]));
     return block;
-}
-inline std::vector<uint16_t> rampBlock(int32_t length, const int32_t (&firsts)[4], int32_t step) {
-    return rampBlock(length, firsts, {step, step, step, step});
 }
 
 }  // namespace kmm::test
