@@ -1,6 +1,6 @@
 // The per-call context: the set-up sequences of contextOpen per model list, scene C and range
 // mode, the paths that open nothing, and contextClose, read from the stand-in's journal.
-#include <cctype>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,33 +17,30 @@ Lines operator+(Lines a, const Lines& b) {
     return a;
 }
 
-// Runs contextOpen and contextClose and returns the journal.
-Lines openAndClose(const char* model, const PyroInputs& in, bool* opened = nullptr) {
+// Runs contextOpen and contextClose; returns whether it opened, and leaves the journal.
+bool openAndClose(const char* model, const PyroInputs& in) {
     PyroContext ctx;
     contextCreate(ctx);
     contextLoad(ctx, in.param());
     contextOpen(ctx, model);
-    if (opened) *opened = ctx.initialised.load() == 1;
+    const bool opened = ctx.initialised.load() == 1;
     contextClose(ctx);
-    return journalLines();
+    return opened;
 }
 
-const Lines kImageDefaults = {
-    "PYRO_ImageControl 3: 255", "PYRO_ImageControl 4: 100", "PYRO_ImageControl 22: 1",
-    "PYRO_ImageControl 23: 1",  "PYRO_ImageControl 29: 256", "PYRO_ImageControl 30: 1",
-    "PYRO_ImageControl 31: 1",  "PYRO_ImageControl 34: 20",  "PYRO_ImageControl 35: 180",
-    "PYRO_ImageControl 36: 145", "PYRO_ImageControl 37: 32", "PYRO_ImageControl 38: 7"};
 const Lines kFireDrc = {"PYRO_FireDRCInit 4 3 0",
                         "PYRO_FireDRCSetParams 256 108 256 256 128 80 2 2 30 32 11"};
 
 Lines fireSequence(const Lines& rangeWindow) {
     return Lines{"PYRO_Init 2 1 4 3 3", "PYRO_BaseControl 28: 77", "PYRO_Register 48 1",
-                 "PYRO_MeasureControl 19: 1", "PYRO_MeasureControl 11: 1",
-                 "PYRO_MeasureControl 7: 1", "PYRO_MeasureControl 23: 1",
-                 "PYRO_MeasureControl 10: 1", "PYRO_MeasureControl 27: 1",
-                 "PYRO_BaseControl 14: 1"} +
-           kImageDefaults + Lines{"PYRO_MeasureControl 15: 1"} + rangeWindow +
-           Lines{"PYRO_Debugger 0: 1"} + kFireDrc + Lines{"PYRO_Uninit"};
+           "PYRO_MeasureControl 19: 1", "PYRO_MeasureControl 11: 1", "PYRO_MeasureControl 7: 1",
+           "PYRO_MeasureControl 23: 1", "PYRO_MeasureControl 10: 1", "PYRO_MeasureControl 27: 1",
+           "PYRO_BaseControl 14: 1", "PYRO_ImageControl 3: 255", "PYRO_ImageControl 4: 100",
+           "PYRO_ImageControl 22: 1", "PYRO_ImageControl 23: 1", "PYRO_ImageControl 29: 256",
+           "PYRO_ImageControl 30: 1", "PYRO_ImageControl 31: 1", "PYRO_ImageControl 34: 20",
+           "PYRO_ImageControl 35: 180", "PYRO_ImageControl 36: 145", "PYRO_ImageControl 37: 32",
+           "PYRO_ImageControl 38: 7", "PYRO_MeasureControl 15: 1"} +
+           rangeWindow + Lines{"PYRO_Debugger 0: 1"} + kFireDrc + Lines{"PYRO_Uninit"};
 }
 
 // The standard set-up: init by scene C, selector 28 for the standard list only.
@@ -56,82 +53,44 @@ Lines standardSequence(bool sceneC, bool baseLevel) {
                          "PYRO_MeasureControl 23: 1", "PYRO_Debugger 0: 1", "PYRO_Uninit"};
 }
 
-const Lines kWindow1 = {"PYRO_MeasureControl 16: 11.5 110", "PYRO_MeasureControl 12: 110"};
-const Lines kWindow2 = {"PYRO_MeasureControl 17: 0 1", "PYRO_MeasureControl 13: 1"};
-const Lines kWindowOther = {"PYRO_MeasureControl 18: 0 0", "PYRO_MeasureControl 14: 0"};
-
-struct OpenCase {
-    const char* model;
-    bool sceneC;
-    int rangeMode;
-    Lines expected;
-};
-
-class PyroContextOpen : public PyroTest, public ::testing::WithParamInterface<OpenCase> {};
-
-TEST_P(PyroContextOpen, SendsTheSetUpSequenceOfItsList) {
-    const OpenCase& c = GetParam();
-    PyroInputs in;
-    in.withSceneC = c.sceneC;
-    in.paramLine = PyroInputs::withOffset(c.rangeMode, 40);
-    bool opened = false;
-    EXPECT_EQ(openAndClose(c.model, in, &opened), c.expected);
-    EXPECT_TRUE(opened);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, PyroContextOpen,
-    ::testing::Values(
-        OpenCase{"DV34", true, 1, fireSequence(kWindow1)},
-        OpenCase{"DV34-W", false, 2, fireSequence(kWindow2)},  // fire ignores scene C at init
-        OpenCase{"DV39", true, 3, fireSequence(kWindowOther)},
-        OpenCase{"DV36", true, 0, fireSequence(kWindowOther)},
-        OpenCase{"DV28", true, 1, standardSequence(true, true)},
-        OpenCase{"DV28", false, 1, standardSequence(false, true)},
-        OpenCase{"DV50", false, 2, standardSequence(false, true)},
-        OpenCase{"DV07", true, 1, standardSequence(true, false)},  // registry, but no list
-        OpenCase{"dv28", false, 1, standardSequence(false, false)},
-        OpenCase{"", true, 1, standardSequence(true, false)}),
-    [](const ::testing::TestParamInfo<OpenCase>& info) {
-        std::string name = info.param.model[0] ? info.param.model : "empty";
-        for (char& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        return name + (info.param.sceneC ? "_sceneC" : "") + "_mode" +
-               std::to_string(info.param.rangeMode) + "_" + std::to_string(info.index);
-    });
-
-TEST_F(PyroTest, RangeWindowSecondSelectorGetsThePairsSecondMember) {
+TEST_F(PyroTest, OpenSendsTheSetUpSequenceOfItsList) {
+    struct Case {
+        const char* model;
+        bool sceneC;
+        int rangeMode;
+        Lines expected;
+    };
+    const Case cases[] = {
+        {"DV34", true, 1, fireSequence({"PYRO_MeasureControl 16: 11.5 110", "PYRO_MeasureControl 12: 110"})},
+        {"DV34-W", false, 2, fireSequence({"PYRO_MeasureControl 17: 0 1", "PYRO_MeasureControl 13: 1"})},
+        {"DV39", true, 3, fireSequence({"PYRO_MeasureControl 18: 0 0", "PYRO_MeasureControl 14: 0"})},
+        {"DV28", true, 1, standardSequence(true, true)},
+        {"DV50", false, 2, standardSequence(false, true)},
+        {"DV07", true, 1, standardSequence(true, false)},  // registry, but no list
+        {"dv28", false, 1, standardSequence(false, false)},
+        {"", true, 1, standardSequence(true, false)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.rangeMode));
+        pyro_test::reset();
+        PyroInputs in;
+        in.withSceneC = c.sceneC;
+        in.paramLine = PyroInputs::withOffset(c.rangeMode, 40);
+        EXPECT_TRUE(openAndClose(c.model, in));
+        EXPECT_EQ(journalLines(), c.expected);
+    }
+    // The range window's second selector points at the pair's second member.
+    pyro_test::reset();
     openAndClose("DV35", PyroInputs{});
     const auto controls = callsTo("PYRO_MeasureControl");
-    const pyro_test::Call* window = nullptr;
-    for (size_t i = 0; i + 1 < controls.size(); ++i)
-        if (controls[i]->selector == 16) window = controls[i];
-    ASSERT_NE(window, nullptr);
-    const pyro_test::Call* second = window + 1;  // the next journal entry
-    EXPECT_EQ(second->selector, 12);
-    EXPECT_EQ(second->address, static_cast<const float*>(window->address) + 1);
+    const auto window = std::find_if(controls.begin(), controls.end(),
+                                     [](auto* call) { return call->selector == 16; });
+    ASSERT_NE(window, controls.end());
+    EXPECT_EQ(window[1]->selector, 12);
+    EXPECT_EQ(window[1]->address, static_cast<const float*>((*window)->address) + 1);
 }
 
-TEST_F(PyroTest, RegistrationCarriesTheContextAndServesTheWholeCalibrationBlock) {
-    PyroInputs in;
-    PyroContext ctx;
-    contextCreate(ctx);
-    contextLoad(ctx, in.param());
-    contextOpen(ctx, "DV20");
-    const auto reg = callsTo("PYRO_Register");
-    ASSERT_EQ(reg.size(), 1u);
-    EXPECT_EQ(reg[0]->address, &ctx);
-    EXPECT_EQ(reg[0]->result, 0);  // the callback's return value
-    EXPECT_EQ(reg[0]->values, (std::vector<double>{double(in.calib.size()), 1.0}));
-    contextClose(ctx);
-    EXPECT_EQ(ctx.handle, nullptr);
-    EXPECT_EQ(ctx.initialised.load(), 0);
-    EXPECT_EQ(ctx.calibData.length + ctx.sceneA.length + ctx.sceneB.length + ctx.sceneC.length +
-                  ctx.paramLine.length + ctx.frameCount,
-              0);
-}
-
-TEST_F(PyroTest, LoadCopiesPresentBlocksAndLeavesOthersAbsent) {
+TEST_F(PyroTest, LoadCopiesBlocksRegisterServesThemAndCloseClearsAll) {
     PyroInputs in;
     PYRO_PARAM p = in.param();
     p.sceneC = nullptr;  // null with a positive length: absent
@@ -147,8 +106,19 @@ TEST_F(PyroTest, LoadCopiesPresentBlocksAndLeavesOthersAbsent) {
     EXPECT_EQ(ctx.frame[0], 12000);
     EXPECT_FALSE(ctx.sceneC.present());
     EXPECT_FALSE(ctx.paramLine.present());
-    EXPECT_EQ(ctx.levelTables[2][1], 0.625f);
+    contextOpen(ctx, "XY99");  // unlisted: no parameter line needed
+    EXPECT_EQ(ctx.initialised.load(), 1);
+    const auto reg = callsTo("PYRO_Register");
+    ASSERT_EQ(reg.size(), 1u);
+    EXPECT_EQ(reg[0]->address, &ctx);
+    EXPECT_EQ(reg[0]->result, 0);  // the callback's return value
+    EXPECT_EQ(reg[0]->values, (std::vector<double>{double(in.calib.size()), 1.0}));
     contextClose(ctx);
+    EXPECT_EQ(ctx.handle, nullptr);
+    EXPECT_EQ(ctx.initialised.load(), 0);
+    EXPECT_EQ(ctx.calibData.length + ctx.sceneA.length + ctx.sceneB.length + ctx.sceneC.length +
+                  ctx.paramLine.length + ctx.frameCount,
+              0);
 }
 
 // Nothing is opened, and PYRO_Init never called, without a size or a required block, or for
@@ -174,38 +144,25 @@ TEST_F(PyroTest, MissingSizeOrBlockOpensNothing) {
         pyro_test::reset();
         PyroInputs in;
         c.spoil(in);
-        bool opened = true;
-        EXPECT_EQ(openAndClose(c.model, in, &opened), Lines{});
-        EXPECT_FALSE(opened);
+        EXPECT_FALSE(openAndClose(c.model, in));
+        EXPECT_EQ(journalLines(), Lines{});
     }
 }
 
-TEST_F(PyroTest, UnlistedModelNeedsNoParameterLine) {
-    PyroInputs in;
-    in.paramLine.clear();
-    bool opened = false;
-    openAndClose("XY99", in, &opened);
-    EXPECT_TRUE(opened);
-}
-
-TEST_F(PyroTest, FailedInitStillGivesAFireModelItsDrcHandle) {
-    pyro_test::reset(faultsWith([](auto& f) { f.initFails = true; }));
-    PyroContext ctx;
-    contextCreate(ctx);
-    contextLoad(ctx, PyroInputs{}.param());
-    contextOpen(ctx, "DV37-W");
-    EXPECT_EQ(ctx.initialised.load(), 0);
-    EXPECT_NE(ctx.drcHandle, nullptr);
-    contextClose(ctx);
-    EXPECT_EQ(journalLines(), Lines{"PYRO_Init 2 1 4 3 3"} + kFireDrc);
-
-    pyro_test::reset(faultsWith([](auto& f) { f.initFails = true; }));
-    contextCreate(ctx);
-    contextLoad(ctx, PyroInputs{}.param());
-    contextOpen(ctx, "DV28");
-    EXPECT_EQ(ctx.drcHandle, nullptr);
-    contextClose(ctx);
-    EXPECT_EQ(journalLines(), Lines{"PYRO_Init 2 1 4 3 3"});
+TEST_F(PyroTest, FailedInitStillGivesOnlyAFireModelItsDrcHandle) {
+    for (const char* model : {"DV37-W", "DV28"}) {
+        SCOPED_TRACE(model);
+        const bool isFire = model[2] == '3';
+        pyro_test::reset(faultsWith([](auto& f) { f.initFails = true; }));
+        PyroContext ctx;
+        contextCreate(ctx);
+        contextLoad(ctx, PyroInputs{}.param());
+        contextOpen(ctx, model);
+        EXPECT_EQ(ctx.initialised.load(), 0);
+        EXPECT_EQ(ctx.drcHandle != nullptr, isFire);
+        contextClose(ctx);
+        EXPECT_EQ(journalLines(), Lines{"PYRO_Init 2 1 4 3 3"} + (isFire ? kFireDrc : Lines{}));
+    }
 }
 
 }  // namespace

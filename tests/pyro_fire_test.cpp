@@ -2,6 +2,7 @@
 // call on the caller's frame with the chosen parameter set, and fireLevel's segments, read
 // against a library whose Y16 is 1000 + degC (so every scale point is known by hand).
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ namespace kmm {
 namespace {
 
 constexpr float kSentinel = -999.0f;
+const std::vector<uint8_t> kUntouchedRgb(36, 0xA5);
 
 // Y16 = 1000 + degC: Y(-20) = 980, Y(0) = 1000, Y(150) = 1150, Y(650) = 1650, Y(2000) = 3000.
 pyro_test::Faults linearScale() {
@@ -20,27 +22,19 @@ pyro_test::Faults linearScale() {
 
 struct FireResult {
     GuardedBuffer<uint8_t> rgb{36, 0xA5};
-    float maxTemp = kSentinel;
-    float minTemp = kSentinel;
-    float level = kSentinel;
+    float maxTemp = kSentinel, minTemp = kSentinel, level = kSentinel;
 };
 
-struct FireCall {
-    const char* model = "DV35";
-    int fireMode = 4;
-    int drcSetIndex = -1;
-    int drcParam[4] = {70000, 2, 3, 99};  // the first passes its low 16 bits: 4464
-};
-
-FireResult fire(const PyroInputs& in, const FireCall& c = {}) {
+// DRC parameters 70000, 2, 3, 99: the first passes its low 16 bits, 4464.
+FireResult fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1,
+                const char* model = "DV35") {
     FireResult r;
     const PYRO_PARAM p = in.param();
-    y16MappingWithPyroToRgb_dll(c.model, r.rgb.data(), &r.maxTemp, &r.minTemp, in.width,
-                                in.height, p.y16Data, p.y16Count, p.calibData, p.calibLength,
-                                p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
+    y16MappingWithPyroToRgb_dll(model, r.rgb.data(), &r.maxTemp, &r.minTemp, in.width, in.height,
+                                p.y16Data, p.y16Count, p.calibData, p.calibLength, p.sceneB,
+                                p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
                                 p.sceneCLength, p.paramLine, p.paramLineLength, 0.95f, 2.0f,
-                                23.0f, c.fireMode, c.drcSetIndex, c.drcParam[0], c.drcParam[1],
-                                c.drcParam[2], c.drcParam[3], &r.level);
+                                23.0f, fireMode, drcSetIndex, 70000, 2, 3, 99, &r.level);
     return r;
 }
 
@@ -59,30 +53,32 @@ TEST_F(PyroTest, FireLevelBySegmentAndMode) {
     };
     const float pow06 = 0.659753955f;  // 0.5^0.6
     const Case cases[] = {
-        {4, 1150, 0.25f},                 // exactly Y(150): the end of segment 0
-        {4, 1075, pow06 * 0.25f},         // half-way up segment 0: a power curve
-        {5, 1225, 0.35f},                 // segment 1, half-way: 0.25 + 0.20 / 2
-        {4, 1375, 0.55f},                 // segment 2
-        {4, 1550, 0.80f},                 // segment 3
-        {4, 2325, 0.975f},                // segment 4 (650 to 2000 degC)
-        {4, 990, 0.0f},                   // below Y(0): no real power, held at 0
-        {4, 900, 0.0f},                   // below Y(-20)
-        {4, 3675, 1.025f},                // above Y(2000) the last segment carries on
-        {6, 1125, pow06 * 0.375f},
-        {6, 1325, 0.475f},
-        {6, 1575, 0.825f},                // segment 3: 500 to 650 degC
+        {4, 1150, 0.25f},          // exactly Y(150): the end of segment 0
+        {4, 1075, pow06 * 0.25f},  // half-way up segment 0: a power curve
+        {5, 1225, 0.35f},          // segment 1, half-way: 0.25 + 0.20 / 2
+        {4, 1375, 0.55f},          // segment 2
+        {4, 1550, 0.80f},          // segment 3
+        {4, 2325, 0.975f},         // segment 4 (650 to 2000 degC)
+        {4, 990, 0.0f}, {4, 900, 0.0f},  // below Y(0) and Y(-20): no real power, held at 0
+        {4, 3675, 1.025f},         // above Y(2000) the last segment carries on
+        {6, 1125, pow06 * 0.375f}, {6, 1325, 0.475f},
+        {6, 1575, 0.825f},         // segment 3: 500 to 650 degC
         {7, 1050, pow06 * 0.625f},
-        {8, 1110, 0.687f},                // segment 1: 0.625 + 0.155 * 0.4
-        {7, 1400, 0.975f},                // segment 3: 150 to 650 degC
-        {3, 1400, 0.0f},                  // no mode: level 0
+        {8, 1110, 0.687f},         // segment 1: 0.625 + 0.155 * 0.4
+        {7, 1400, 0.975f},         // segment 3: 150 to 650 degC
+        {3, 1400, 0.0f},           // no mode: level 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.fireMode) + " y " + std::to_string(c.y));
         pyro_test::reset(linearScale());
-        FireCall call;
-        call.fireMode = c.fireMode;
-        EXPECT_NEAR(fire(centreAt(c.y), call).level, c.level, 1e-6f);
+        EXPECT_NEAR(fire(centreAt(c.y), c.fireMode).level, c.level, 1e-6f);
     }
+    // A single even row's centre is its last pixel: Y(150).
+    pyro_test::reset(linearScale());
+    PyroInputs row;
+    row.height = 1;
+    row.frame = {1000, 1100, 1200, 1150};
+    EXPECT_EQ(fire(row).level, 0.25f);
 }
 
 TEST_F(PyroTest, FireLevelStopsOnAnUnusableScale) {
@@ -92,10 +88,11 @@ TEST_F(PyroTest, FireLevelStopsOnAnUnusableScale) {
         uint16_t y;
         float level;
     };
+    const auto flat = [](float) { return int16_t(1000); };
     const Case cases[] = {
-        {"flat, in range", [](float) { return int16_t(1000); }, 1000, kSentinel},
-        {"flat, below Y(-20)", [](float) { return int16_t(1000); }, 999, 0.0f},
-        {"flat, above Y(2000)", [](float) { return int16_t(1000); }, 1001, 1.0f},
+        {"flat, in range", flat, 1000, kSentinel},
+        {"flat, below Y(-20)", flat, 999, 0.0f},
+        {"flat, above Y(2000)", flat, 1001, 1.0f},
         {"Y(150) = Y(650)", [](float t) { return int16_t(1000 + int(std::min(t, 150.0f))); },
          1100, kSentinel},
     };
@@ -107,41 +104,57 @@ TEST_F(PyroTest, FireLevelStopsOnAnUnusableScale) {
     }
 }
 
-TEST_F(PyroTest, FireWindowByMode) {
+// The window ends as Y16 go to the DRC (equal ends become low + 1). Only the fire list has a
+// DRC handle: other models get the window and level, not the image; a fire model whose init
+// failed still draws, with unmeasured ends (0, repaired to 1) and no measured centre.
+TEST_F(PyroTest, FireWindowByModeAndDrcEnds) {
     struct Case {
+        const char* model;
         int fireMode;
+        bool initFails;
         float upper, lower;
-        bool levelWritten;
+        double drcHigh, drcLow;
+        bool levelWritten, drawn;
     };
-    const Case cases[] = {{4, 650, 150, true}, {5, 650, 150, true}, {6, 650, 250, true},
-                          {7, 150, 100, true}, {8, 150, 100, true}, {9, 650, 150, false},
-                          {3, 0, 0, true},     {10, 0, 0, true}};
+    const Case cases[] = {
+        {"DV35", 4, false, 650, 150, 1650, 1150, true, true},
+        {"DV35", 6, false, 650, 250, 1650, 1250, true, true},
+        {"DV35", 7, false, 150, 100, 1150, 1100, true, true},
+        {"DV35", 8, false, 150, 100, 1150, 1100, true, true},
+        {"DV35", 9, false, 650, 150, 1650, 1150, false, true},
+        {"DV35", 3, false, 0, 0, 1001, 1000, true, true},
+        {"DV35", 10, false, 0, 0, 1001, 1000, true, true},
+        {"DV28", 4, false, 650, 150, -1, -1, true, false},
+        {"DV35", 4, true, 650, 150, 1, 0, true, true},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE("mode " + std::to_string(c.fireMode));
-        pyro_test::reset(linearScale());
-        FireCall call;
-        call.fireMode = c.fireMode;
-        const FireResult r = fire(PyroInputs{}, call);
-        EXPECT_EQ(r.maxTemp, c.upper);
-        EXPECT_EQ(r.minTemp, c.lower);
-        EXPECT_EQ(r.level != kSentinel, c.levelWritten);
+        SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.fireMode));
+        pyro_test::reset(c.initFails ? faultsWith([](auto& f) { f.initFails = true; })
+                                     : linearScale());
+        const FireResult r = fire(PyroInputs{}, c.fireMode, -1, c.model);
+        if (!c.initFails) {
+            EXPECT_EQ(r.maxTemp, c.upper);
+            EXPECT_EQ(r.minTemp, c.lower);
+            EXPECT_EQ(r.level != kSentinel, c.levelWritten);
+        }
+        EXPECT_EQ(r.rgb.contents() != kUntouchedRgb, c.drawn);
         const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
-        ASSERT_EQ(drc.size(), 1u);
+        ASSERT_EQ(drc.size(), c.drawn ? 1u : 0u);
+        if (!c.drawn) continue;
         // width, height, high, low, mode - 4, param 4, params 1-3 (low 16 bits), centre degC
-        EXPECT_EQ(drc[0]->values[2], c.upper == c.lower ? 1001 : 1000 + c.upper);
-        EXPECT_EQ(drc[0]->values[3], 1000 + c.lower);
+        EXPECT_EQ(drc[0]->values[2], c.drcHigh);
+        EXPECT_EQ(drc[0]->values[3], c.drcLow);
         EXPECT_EQ(drc[0]->values[4], c.fireMode - 4);
+        if (c.initFails) {
+            EXPECT_EQ(drc[0]->values.back(), 0);
+        }
     }
 }
 
 TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     PyroInputs in;
-    const PYRO_PARAM p = in.param();
     std::vector<float> matrix(12);
-    getNewTempWithPyro_dll("DV35", 4, 3, p.y16Data, p.y16Count, p.calibData, p.calibLength,
-                           p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
-                           p.sceneCLength, p.paramLine, p.paramLineLength, matrix.data(), 0.95f,
-                           2.0f, 23.0f);
+    measureMatrix("DV35", in.param(), matrix.data());
     struct Case {
         int drcSetIndex;
         int expectedSets;  // FireDRCSetParams calls: the one at open, and one for 0..3
@@ -149,9 +162,7 @@ TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     for (const Case c : {Case{-1, 1}, Case{4, 1}, Case{0, 2}, Case{1, 2}, Case{3, 2}}) {
         SCOPED_TRACE("set " + std::to_string(c.drcSetIndex));
         pyro_test::reset();
-        FireCall call;
-        call.drcSetIndex = c.drcSetIndex;
-        const FireResult r = fire(in, call);
+        const FireResult r = fire(in, 4, c.drcSetIndex);
         const auto sets = callsTo("PYRO_FireDRCSetParams");
         ASSERT_EQ(int(sets.size()), c.expectedSets);
         if (c.drcSetIndex == 1) {
@@ -163,38 +174,8 @@ TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
         EXPECT_EQ(std::vector<double>(drc[0]->values.begin() + 5, drc[0]->values.end()),
                   (std::vector<double>{99, 4464, 2, 3, std::trunc(matrix[8])}));
         EXPECT_TRUE(r.rgb.canariesIntact());
-        EXPECT_NE(r.rgb.contents(), std::vector<uint8_t>(36, 0xA5));
+        EXPECT_NE(r.rgb.contents(), kUntouchedRgb);
     }
-}
-
-// Only the fire list has a DRC handle: other models get the window and level, not the image.
-// A fire model whose init failed still draws, with unmeasured ends (0, repaired to 1).
-TEST_F(PyroTest, FireImageNeedsADrcHandle) {
-    FireCall call;
-    call.model = "DV28";
-    pyro_test::reset(linearScale());
-    FireResult r = fire(PyroInputs{}, call);
-    EXPECT_EQ(r.rgb.contents(), std::vector<uint8_t>(36, 0xA5));
-    EXPECT_EQ(r.maxTemp, 650.0f);
-    EXPECT_NE(r.level, kSentinel);
-
-    pyro_test::reset(faultsWith([](auto& f) { f.initFails = true; }));
-    r = fire(PyroInputs{});
-    const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
-    ASSERT_EQ(drc.size(), 1u);
-    EXPECT_EQ(drc[0]->values[2], 1);  // high
-    EXPECT_EQ(drc[0]->values[3], 0);  // low
-    EXPECT_EQ(drc[0]->values.back(), 0);  // no measured centre
-    EXPECT_NE(r.rgb.contents(), std::vector<uint8_t>(36, 0xA5));
-}
-
-TEST_F(PyroTest, FireCentreOfASingleEvenRowIsItsLastPixel) {
-    PyroInputs in;
-    in.width = 4;
-    in.height = 1;
-    in.frame = {1000, 1100, 1200, 1150};
-    pyro_test::reset(linearScale());
-    EXPECT_EQ(fire(in).level, 0.25f);  // the last sample, Y(150)
 }
 
 }  // namespace

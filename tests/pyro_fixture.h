@@ -1,5 +1,5 @@
-// Shared by the closed-library tests: the caller's inputs as one editable set, the journal
-// of the stand-in read back as compact lines, and a fixture that resets the stand-in.
+// Shared by the closed-library tests: the caller's inputs as one editable set, the export
+// calls they feed, the stand-in's journal as compact lines, and a fixture resetting the stand-in.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -53,32 +53,46 @@ struct PyroInputs {
     }
 
     PYRO_PARAM param() const {
-        return {uint32_t(width),
-                uint32_t(height),
-                frame.data(),
-                int32_t(frame.size()),
-                calib.data(),
-                int32_t(calib.size()),
-                sceneB.data(),
-                int32_t(sceneB.size()),
-                sceneA.data(),
-                int32_t(sceneA.size()),
-                withSceneC ? sceneC.data() : nullptr,
-                int32_t(sceneC.size()),
-                paramLine.empty() ? nullptr : paramLine.data(),
+        return {uint32_t(width), uint32_t(height), frame.data(), int32_t(frame.size()),
+                calib.data(), int32_t(calib.size()), sceneB.data(), int32_t(sceneB.size()),
+                sceneA.data(), int32_t(sceneA.size()), withSceneC ? sceneC.data() : nullptr,
+                int32_t(sceneC.size()), paramLine.empty() ? nullptr : paramLine.data(),
                 int32_t(paramLine.size())};
     }
 };
 
-// "PYRO_MeasureControl 16: 11.5 110" and so on: the function, the selector of a control, the
-// scalar values the stand-in saw.
+// The exports on a whole parameter record (which tests may spoil) or on the inputs.
+inline void measureMatrix(const char* model, const PYRO_PARAM& p, float* out, float m1 = 0.95f,
+                          float m2 = 2.0f, float m3 = 23.0f) {
+    getNewTempWithPyro_dll(model, int(p.width), int(p.height), p.y16Data, p.y16Count,
+                           p.calibData, p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
+                           p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
+                           p.paramLineLength, out, m1, m2, m3);
+}
+
+inline void measurePoint(const char* model, const PYRO_PARAM& p, uint16_t y16, float* out,
+                         float extra = 7.0f, float m1 = 0.95f, float m2 = 2.0f, float m3 = 23.0f) {
+    getNewTemperatureWithPYROByY16(model, int(p.width), int(p.height), p.y16Data, p.y16Count,
+                                   y16, p.calibData, p.calibLength, p.sceneB, p.sceneBLength,
+                                   p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
+                                   p.paramLine, p.paramLineLength, out, m1, m2, m3, extra);
+}
+
+// Y16 of a temperature through the export; -12345 where the call leaves the output alone.
+inline int16_t y16Plain(const char* model, const PyroInputs& in, float temperature = 36.5f) {
+    const PYRO_PARAM p = in.param();
+    int16_t out = -12345;
+    getY16WithPyro_dll(model, in.width, in.height, p.y16Data, p.y16Count, p.calibData,
+                       p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
+                       p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, temperature,
+                       &out, 0.95f, 2.0f, 23.0f);
+    return out;
+}
+
+// "PYRO_MeasureControl 16: 11.5 110": the function, a control's selector, the scalars seen.
 inline std::string describe(const pyro_test::Call& call) {
     std::string line = call.function;
-    if (call.selector >= 0) {
-        line += ' ';
-        line += std::to_string(call.selector);
-        line += ':';
-    }
+    if (call.selector >= 0) line += ' ' + std::to_string(call.selector) + ':';
     for (double v : call.values) {
         char text[32];
         std::snprintf(text, sizeof text, " %g", v);
