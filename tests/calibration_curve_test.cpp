@@ -47,6 +47,8 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
     const Case cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
         {"on the last entry is past the end", 190, true, false, nullptr, 22.0f},
+        {"offset index at the length: base 0", 125, true, false,
+         [](MeasureState& s) { s.curveRefTemp = 22.0f; }, 20.3f},
         {"offset index 15: base 250", -125, true, false,
          [](MeasureState& s) { s.curveRefTemp = 21.5f; }, 20.3f},
         {"type 0 ignores the alternative reference", 25, true, false,
