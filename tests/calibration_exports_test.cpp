@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "KModuleMeasure.h"
+#include "calibration_fixture.h"
 #include "random.h"
 
 namespace kmm {
@@ -42,6 +43,57 @@ TEST(CalibrationExports, SetParaConfigWritesItsFieldsOnly) {
     EXPECT_EQ(c.breakpointCount, 0);
     EXPECT_EQ(c.settingHigh, 1.0f);
     EXPECT_EQ(std::memcmp(c.breakpoints, kSentinel.breakpoints, sizeof c.breakpoints), 0);
+}
+
+// The records cross the boundary as bytes: fields written at their byte offsets in
+// little-endian buffers act exactly like the same fields set by name, in both directions.
+TEST(CalibrationExports, RecordsBuiltFromRawBytesActLikeNamedFields) {
+    auto put = [](uint8_t* bytes, size_t offset, auto value) {
+        std::memcpy(bytes + offset, &value, sizeof value);
+    };
+    uint8_t state[152] = {}, config[92] = {};
+    put(state, 12, int32_t(1));                            // twoAxisMode
+    put(state, 44, 20.0f), put(state, 48, 20.0f);          // curve reference temperatures
+    put(state, 64, 15.0f), put(state, 120, uint8_t(1));    // segmentKey, segmentIndex
+    put(state, 76, 2.0f), put(state, 80, 0.5f);            // gain0, offset0
+    put(state, 84, 1.0f), put(state, 88, -0.5f);           // gain1, offset1
+    put(state, 124, 30.0f);                                // settingKey
+    put(config, 0, uint8_t(2)), put(config, 4, 10.0f), put(config, 8, 20.0f);  // breakpoints
+    put(config, 48, 20.0f), put(config, 52, 40.0f);        // settingLow, settingHigh
+    put(config, 64, 1.0f), put(config, 68, 1.0f), put(config, 76, 20.0f);
+    MeasureState stateFromBytes;
+    ParaConfig configFromBytes;
+    std::memcpy(&stateFromBytes, state, sizeof state);
+    std::memcpy(&configFromBytes, config, sizeof config);
+
+    MeasureState named{};
+    named.twoAxisMode = 1;
+    named.curveRefTempAlt = named.curveRefTemp = 20.0f;
+    named.segmentKey = 15.0f, named.segmentIndex = 1, named.settingKey = 30.0f;
+    named.gain0 = 2.0f, named.offset0 = 0.5f, named.gain1 = 1.0f, named.offset1 = -0.5f;
+    ParaConfig namedConfig{};
+    namedConfig.breakpointCount = 2, namedConfig.breakpoints[0] = 10.0f;
+    namedConfig.breakpoints[1] = 20.0f;
+    namedConfig.settingLow = 20.0f, namedConfig.settingHigh = 40.0f;
+    namedConfig.emissivity = namedConfig.transmission = 1.0f, namedConfig.curveStartTemp = 20.0f;
+
+    const auto curves = test::rampBlock(300, {1000, 1100, 1200, 1300}, {5, 6, 7, 8});
+    const TempCalcInfo info{};
+    for (int32_t type = 0; type <= 3; ++type) {
+        for (uint16_t y16 : {1200, 1900}) {
+            const float fromBytes = GetHighTemperature_dll(y16, curves.data(), 300, nullptr, info,
+                                                           stateFromBytes, configFromBytes, type);
+            const float fromNames = GetHighTemperature_dll(y16, curves.data(), 300, nullptr, info,
+                                                           named, namedConfig, type);
+            ASSERT_FALSE(std::isnan(fromNames)) << type;
+            EXPECT_EQ(fromBytes, fromNames) << "type " << type << " y16 " << y16;
+        }
+        EXPECT_EQ(ReverseCalculationLsb_dll(35.0f, curves.data(), 300, true, 0, stateFromBytes,
+                                            configFromBytes, type),
+                  ReverseCalculationLsb_dll(35.0f, curves.data(), 300, true, 0, named,
+                                            namedConfig, type))
+            << type;
+    }
 }
 
 TEST(CalibrationExports, RefusedCallsComputeNothingAndLeaveTheRecord) {
