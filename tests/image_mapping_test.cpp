@@ -2,14 +2,15 @@
 // write-back, the tuning switch, and untouched outputs on bad input.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "KModuleMeasure.h"
+#include "guarded_buffer.h"
 #include "imagemap/image_mapping.h"
 #include "imagemap/kelvin_mapping.h"
+#include "imagemap/offset_code_mapping.h"
 #include "registry/model_registry.h"
 
 namespace kmm {
@@ -34,21 +35,11 @@ Result mapped(const char* model, const std::vector<float>& temps, int32_t width,
     return r;
 }
 
-// A 40 x 30 scene: a gradient from 18 to 30 degC with a 36 degC block.
-std::vector<float> scene() {
-    std::vector<float> t(40 * 30);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x)
-            t[y * 40 + x] = (x > 10 && x < 20 && y > 8 && y < 22) ? 36.0f : 18.0f + 0.3f * x;
-    return t;
-}
-
 TEST(ImageMapping, TemperatureCodesTruncateAndWrap) {
     const std::pair<float, int16_t> rows[] = {
-        {-0.07f, -1},   {36.57f, 731},  {25.0f, 500},      {1638.35f, 32767},
-        {1700.0f, -31536},  // 34000 kept in 16 bits
-        {-1700.0f, 31536}, {kNaN, 0},  {kInf, -1},  // 2^31 - 1 saturated, then wrapped
-        {-kInf, 0}};
+        {-0.07f, -1}, {36.57f, 731}, {25.0f, 500}, {1638.35f, 32767},
+        {1700.0f, -31536},                       // 34000 kept in 16 bits
+        {kNaN, 0},    {kInf, -1},    {-kInf, 0}};  // 2^31 - 1 saturated, then wrapped
     for (auto [celsius, code] : rows) EXPECT_EQ(temperatureCode(celsius), code) << celsius;
     EXPECT_EQ(offsetCode(75.0f, 100), 2500);
     EXPECT_EQ(offsetCode(49.99f, 10), 0);  // -0.1 truncates toward zero
@@ -56,134 +47,124 @@ TEST(ImageMapping, TemperatureCodesTruncateAndWrap) {
 
 TEST(ImageMapping, PipelineRangeComesBackQuantised) {
     struct Row {
-        const char* what;
         std::vector<float> temps;
         float maxIn, minIn;
         bool autoRange;
         float maxOut, minOut;
     };
-    const Row rows[] = {
-        {"uniform 25, auto", std::vector<float>(64, 25.0f), 0.0f, 0.0f, true, 25.0f, 25.0f},
-        {"manual 36.57 / 20", std::vector<float>(64, 30.0f), 36.57f, 20.0f, false, 36.55f, 20.0f},
-        {"manual -0.07 low", std::vector<float>(64, 5.0f), 10.0f, -0.07f, false, 10.0f, -0.05f},
-        {"auto extremes", {-0.07f, 12.34f, kNaN, 99.99f}, 0.0f, 0.0f, true, 99.95f, -0.05f},
-    };
+    const Row rows[] = {{std::vector<float>(64, 25.0f), 0, 0, true, 25.0f, 25.0f},
+                        {std::vector<float>(64, 30.0f), 36.57f, 20.0f, false, 36.55f, 20.0f},
+                        {std::vector<float>(64, 5.0f), 10.0f, -0.07f, false, 10.0f, -0.05f},
+                        {{-0.07f, 12.34f, kNaN, 99.99f}, 0, 0, true, 99.95f, -0.05f}};
     for (const Row& r : rows) {
-        const int32_t w = static_cast<int32_t>(r.temps.size());
-        for (const char* model : {"DV07", "DV08"}) {
-            const Result out = mapped(model, r.temps, w, 1, r.maxIn, r.minIn, r.autoRange);
-            EXPECT_EQ(out.maxTemp, r.maxOut) << r.what;
-            EXPECT_EQ(out.minTemp, r.minOut) << r.what;
-        }
+        const Result out = mapped("DV07", r.temps, int32_t(r.temps.size()), 1, r.maxIn, r.minIn,
+                                  r.autoRange);
+        EXPECT_EQ(out.maxTemp, r.maxOut) << r.maxIn;
+        EXPECT_EQ(out.minTemp, r.minOut) << r.minIn;
     }
-}
-
-TEST(ImageMapping, PipelineUniformFrameLandsOnThePresetBrightness) {
-    // Mixed mapping under the preset: linear and equalised halves both at 60.
-    const Result out = mapped("DV07", std::vector<float>(100, 25.0f), 10, 10, 0, 0, true);
-    EXPECT_EQ(out.image, [] { std::vector<uint8_t> v(101, 60); v.back() = kCanary; return v; }());
+    // Mixed mapping under the preset: a uniform frame lands on brightness 60 in both halves.
+    EXPECT_EQ(mapped("DV07", std::vector<float>(100, 25.0f), 10, 10, 0, 0, true).image,
+              [] { std::vector<uint8_t> v(101, 60); v.back() = kCanary; return v; }());
 }
 
 TEST(ImageMapping, FineTuningSmoothsAManualWindow) {
-    // A hot pixel on a flat background, window 20..40 degC: only the fine tuning spreads
-    // it into its neighbours (and narrows the window padding).
+    // A hot pixel on a flat background, window 20..40 degC: only the fine tuning (150.5, or
+    // NaN) spreads it into its neighbours.
     std::vector<float> temps(9 * 9, 20.0f);
-    temps[4 * 9 + 4] = 40.0f;
+    temps[40] = 40.0f;
     const Result standard = mapped("DV07", temps, 9, 9, 40.0f, 20.0f, false, 150.0f);
     const Result fine = mapped("DV07", temps, 9, 9, 40.0f, 20.0f, false, 150.5f);
-    const Result nanTuning = mapped("DV07", temps, 9, 9, 40.0f, 20.0f, false, kNaN);
-    EXPECT_EQ(standard.image[4 * 9 + 3], standard.image[0]);
-    EXPECT_GT(fine.image[4 * 9 + 3], fine.image[0]);
-    EXPECT_LT(fine.image[4 * 9 + 4], standard.image[4 * 9 + 4] + 1);
-    EXPECT_EQ(nanTuning, fine);
-    // With the automatic range the tuning only picks the parameter set; both map.
-    EXPECT_NE(mapped("DV07", temps, 9, 9, 0, 0, true, 150.0f).image[40], kCanary);
+    EXPECT_EQ(standard.image[39], standard.image[0]);
+    EXPECT_GT(fine.image[39], fine.image[0]);
+    EXPECT_LE(fine.image[40], standard.image[40]);
+    EXPECT_EQ(mapped("DV07", temps, 9, 9, 40.0f, 20.0f, false, kNaN), fine);
 }
 
 TEST(ImageMapping, EveryNameTakesItsFamily) {
-    // Each registry row and near miss maps exactly as its family's representative does.
-    const auto temps = scene();
-    const auto family = [](const char* name) { return lookupModel(name).imageFamily; };
+    // Each registry row and near miss maps exactly as its family's representative does; the
+    // Kelvin family is the Kelvin mapping untouched.
+    std::vector<float> temps(40 * 30);  // a gradient from 18 to 30 degC with a 36 degC block
+    for (int i = 0; i < 1200; ++i) {
+        const int x = i % 40, y = i / 40;
+        temps[i] = (x > 10 && x < 20 && y > 8 && y < 22) ? 36.0f : 18.0f + 0.3f * x;
+    }
     const char* representative[] = {"XY99", "DV01", "DV07"};  // by ImageFamily value
     std::vector<std::string> names;
     for (const auto& row : registryRows()) names.emplace_back(row.name);
-    for (const char* miss : {"dv07", "DV07 ", "DV077", "DV0", "DV01-w", "DV08-W", ""})
-        names.emplace_back(miss);
+    for (const char* miss : {"dv07", "DV07 ", "DV077", "DV0", "DV01-w", ""}) names.emplace_back(miss);
     for (bool autoRange : {true, false}) {
         for (const std::string& name : names) {
-            const int f = static_cast<int>(family(name.c_str()));
+            const int f = static_cast<int>(lookupModel(name.c_str()).imageFamily);
             EXPECT_EQ(mapped(name.c_str(), temps, 40, 30, 34.0f, 19.0f, autoRange),
                       mapped(representative[f], temps, 40, 30, 34.0f, 19.0f, autoRange))
                 << "'" << name << "' auto " << autoRange;
         }
-    }
-    EXPECT_EQ(family("DV07 "), ImageFamily::KelvinCode);
-}
-
-TEST(ImageMapping, KelvinFamilyIsTheKelvinMappingUntouched) {
-    const auto temps = scene();
-    for (bool autoRange : {true, false}) {
         Result direct{std::vector<uint8_t>(temps.size() + 1, kCanary), 34.0f, 19.0f};
         mapKelvinFrame(150.0f, temps.data(), direct.image.data(), 40, 30, 255, 80,
                        &direct.maxTemp, &direct.minTemp, autoRange);
         EXPECT_EQ(mapped("DV07-W", temps, 40, 30, 34.0f, 19.0f, autoRange), direct);
     }
+    EXPECT_EQ(lookupModel("DV07 ").imageFamily, ImageFamily::KelvinCode);
 }
 
 TEST(ImageMapping, OffsetFamilyScaleFollowsTheLargestTemperature) {
-    // Manual window 100..250 degC over a 150 degC frame: the caller's 250 picks scale 10,
-    // codes 1000 in 500..2000, 130560 / 1500 = 87, (500 x 87) >> 9 = 84.
+    // Window 100..250 degC over 150 degC: the caller's 250 picks scale 10, codes 1000 in
+    // 500..2000, 130560 / 1500 = 87, (500 x 87) >> 9 = 84; a manual window is not written back.
     const Result manual = mapped("DV01", std::vector<float>(16, 150.0f), 4, 4, 250.0f, 100.0f, false);
     EXPECT_EQ(manual.image[0], 84);
-    EXPECT_EQ(manual.maxTemp, 250.0f);  // a manual window is not written back
+    EXPECT_EQ(manual.maxTemp, 250.0f);
     EXPECT_EQ(manual.minTemp, 100.0f);
-    // A frame at exactly 200 degC uses scale 10 and converts back with it: code 1500
-    // smooths to 1499 (kernel sum 4094), 149.9 + 50.
+    // Exactly 200 degC keeps scale 10 both ways: code 1500 smooths to 1499 (kernel sum 4094).
     const Result hot = mapped("DV05", std::vector<float>(16, 200.0f), 4, 4, 0, 0, true);
     EXPECT_EQ(hot.maxTemp, 1499.0f / 10.0f + 50.0f);
     EXPECT_EQ(hot.minTemp, hot.maxTemp);
 }
 
-TEST(ImageMapping, UnusableArgumentsWriteNothing) {
-    const std::vector<float> temps(16, 30.0f);
-    struct Row {
-        const char* what;
-        const char* model;
-        const float* temps;
-        bool nullImage, nullMax, nullMin;
-        int32_t width, height;
-    };
-    const Row rows[] = {
-        {"null model", nullptr, temps.data(), false, false, false, 4, 4},
-        {"null temperatures", "DV07", nullptr, false, false, false, 4, 4},
-        {"null image", "DV07", temps.data(), true, false, false, 4, 4},
-        {"null maxTemp", "DV01", temps.data(), false, true, false, 4, 4},
-        {"null minTemp", "XY99", temps.data(), false, false, true, 4, 4},
-        {"zero width", "DV07", temps.data(), false, false, false, 0, 4},
-        {"negative height", "DV01", temps.data(), false, false, false, 4, -4},
-        {"beyond 32 bits", "XY99", temps.data(), false, false, false, 65536, 65536},
-    };
-    for (const Row& r : rows) {
-        std::vector<uint8_t> image(17, kCanary);
+TEST(ImageMapping, UnusableArgumentsWriteNothingInAnyFamily) {
+    // Null pointers and unusable sizes leave image, limits and canaries as they were.
+    const std::vector<float> temps(100, 25.0f);
+    const std::vector<int16_t> codes(100, 2500);
+    int32_t kernel[9] = {};
+    buildSmoothingKernel(kernel, 5);
+    // {model, width, height, null: 1 input, 2 image, 4 max, 8 min, 16 kernel}
+    for (auto [model, width, height, nulls] : {std::tuple<const char*, int32_t, int32_t, int>{
+             nullptr, 4, 4, 0}, {"DV07", 4, 4, 1}, {"DV07", 4, 4, 2}, {"DV01", 4, 4, 4},
+             {"XY99", 4, 4, 8}, {"DV07", 0, 4, 0}, {"DV01", 4, -4, 0}, {"XY99", 65536, 65536, 0},
+             {"DV07", 10, 10, 16}, {"DV01", -10, -10, 0}}) {
+        SCOPED_TRACE(testing::Message() << (model ? model : "null") << " " << width << "x"
+                                        << height << " nulls " << nulls);
+        GuardedBuffer<uint8_t> image(100);
+        uint8_t* out = nulls & 2 ? nullptr : image.data();
+        const float* in = nulls & 1 ? nullptr : temps.data();
         float maxTemp = 1.5f, minTemp = -1.5f;
-        imageMapping_dll(r.model, 150.0f, r.temps, r.nullImage ? nullptr : image.data(),
-                         r.width, r.height, r.nullMax ? nullptr : &maxTemp,
-                         r.nullMin ? nullptr : &minTemp, true);
-        EXPECT_EQ(image, std::vector<uint8_t>(17, kCanary)) << r.what;
-        EXPECT_EQ(maxTemp, 1.5f) << r.what;
-        EXPECT_EQ(minTemp, -1.5f) << r.what;
+        float* maxOut = nulls & 4 ? nullptr : &maxTemp;
+        float* minOut = nulls & 8 ? nullptr : &minTemp;
+        if (model && !(nulls & 16)) {  // the family entries take no model name
+            mapKelvinFrame(0.0f, in, out, width, height, 255, 80, maxOut, minOut, true);
+        }
+        if (!(nulls & 16)) {
+            imageMapping_dll(model, 150.0f, in, out, width, height, maxOut, minOut, true);
+        }
+        if (model && !(nulls & 12)) {
+            const int16_t* codesIn = nulls & 1 ? nullptr : codes.data();
+            int16_t maxCode = 7, minCode = 8;
+            mapOffsetCodesAuto(out, codesIn, width, height, &maxCode, &minCode, 0, 20,
+                               nulls & 16 ? nullptr : kernel, 220, 110, 128, 220, 110, 10, 1, 1);
+            EXPECT_EQ(maxCode, 7);
+            EXPECT_EQ(minCode, 8);
+            EXPECT_TRUE((nulls & 16) || !mapOffsetCodesWindow(out, codesIn, width, height, 10, 0));
+        }
+        EXPECT_EQ(std::pair(maxTemp, minTemp), std::pair(1.5f, -1.5f));
+        EXPECT_EQ(image.contents(), std::vector<uint8_t>(100, 0xA5));
+        EXPECT_TRUE(image.canariesIntact());
     }
 }
 
 TEST(ImageMapping, ExtremeTemperaturesMapWithoutFault) {
     // Wrapping codes, NaN and infinities on every family, automatic and manual.
     const std::vector<float> temps = {kNaN, kInf, -kInf, 1e30f, -1e30f, 1700.0f, -300.0f, 25.0f};
-    for (const char* model : {"DV07", "DV01", "XY99"}) {
-        for (bool autoRange : {true, false}) {
-            const Result out = mapped(model, temps, 4, 2, kInf, kNaN, autoRange, kNaN);
-            EXPECT_EQ(out.image.size(), 9u);
-        }
-    }
+    for (const char* model : {"DV07", "DV01", "XY99"})
+        for (bool autoRange : {true, false}) mapped(model, temps, 4, 2, kInf, kNaN, autoRange, kNaN);
     const Result first = mapped("DV07", {kNaN, 20.0f, 30.0f, 25.0f}, 2, 2, 0, 0, true);
     EXPECT_EQ(first.maxTemp, 0.0f);  // a NaN first element is never replaced: code 0
 }
