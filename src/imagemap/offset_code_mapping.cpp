@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <memory>
+#include <new>
 
 #include "common/numeric.h"
 #include "common/pixel_count.h"
@@ -46,10 +48,17 @@ void mapOffsetCodesAuto(uint8_t* image, const int16_t* codes, int32_t width, int
     // within 0..4096, which every kernel of buildSmoothingKernel keeps; others are clamped.
     std::array<uint32_t, 512> weights{};
     for (int i = 0; i < 9; ++i) weights[i] = uint32_t(std::clamp(kernel[i], 0, 4096));
-    auto bordered = std::make_unique_for_overwrite<int16_t[]>((size_t(width) + 2) *
-                                                               (size_t(height) + 2));
-    auto base = std::make_unique_for_overwrite<int16_t[]>(size_t(n));
-    gaussianFilter(base.get(), codes, width, height, 3, weights, bordered.get());
+    // One block for the call's work memory (tables, bordered frame, smoothed frame): the heap
+    // keeps a single freed block for the next call, where three separate ones were handed back
+    // to the kernel and faulted in again on every call (about four times the mapping's cost).
+    static_assert(sizeof(PlateauTables) % alignof(int16_t) == 0);
+    const size_t borderedCount = (size_t(width) + 2) * (size_t(height) + 2);
+    auto block = std::make_unique_for_overwrite<std::byte[]>(
+        sizeof(PlateauTables) + (borderedCount + size_t(n)) * sizeof(int16_t));
+    auto* tables = new (block.get()) PlateauTables;
+    auto* bordered = reinterpret_cast<int16_t*>(block.get() + sizeof(PlateauTables));
+    int16_t* base = bordered + borderedCount;
+    gaussianFilter(base, codes, width, height, 3, weights, bordered);
 
     // Offset codes differ from the Y16 AGC in three places: the plateau drops to a quarter on
     // ranges below 128, the middle linear weight stays at 820, and the equalised term is
@@ -70,8 +79,7 @@ void mapOffsetCodesAuto(uint8_t* image, const int16_t* codes, int32_t width, int
     tuning.midWeightRise = 0;
     tuning.totalAt = TotalAt::UpperPercentile;
     tuning.termOverflow = TermOverflow::Saturate;
-    auto tables = std::make_unique_for_overwrite<PlateauTables>();
-    const PlateauResult r = equalisePlateau(tuning, base.get(), n, *tables);
+    const PlateauResult r = equalisePlateau(tuning, base, n, *tables);
     *maxCode = wrapToInt16(r.kHigh - tuning.index.offset);
     *minCode = wrapToInt16(r.kLow - tuning.index.offset);
 
