@@ -1,37 +1,21 @@
 // The Y16 mappings on real 640 x 512 camera frames: properties that must hold on any scene
-// (monotonic maps, exact percentile counts, every byte written). Skipped when the shared
-// frames are not there.
+// (monotonic maps, exact percentile counts, every byte written).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "KModuleMeasure.h"
 #include "guarded_buffer.h"
+#include "real_frames.h"
 #include "y16map/plateau_agc.h"
 
 namespace kmm {
 namespace {
 
-constexpr int32_t kWidth = 640, kHeight = 512;
-constexpr size_t kPixels = size_t(kWidth) * kHeight;
-
-// Every frame of the headerless little-endian 16-bit files, read as signed Y16.
-std::vector<std::vector<int16_t>> allFrames() {
-    std::vector<std::vector<int16_t>> frames;
-    for (const char* name : {"street_640x512x4.u16le.raw", "seaice_640x512.u16le.raw", "aerial_640x512.u16le.raw"}) {
-        std::ifstream in(std::filesystem::path(KMM_SHARED_DATA_DIR) / name, std::ios::binary);
-        std::vector<unsigned char> bytes(kPixels * 2);
-        while (in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) {
-            std::vector<int16_t>& frame = frames.emplace_back(kPixels);
-            for (size_t i = 0; i < kPixels; ++i) frame[i] = int16_t(uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8));
-        }
-    }
-    return frames;
-}
+constexpr int32_t kWidth = kRealWidth, kHeight = kRealHeight;
+constexpr size_t kPixels = kRealPixels;
 
 // Each Y16 value gets one grey, and a larger value never a darker one.
 void expectMonotonic(const std::vector<int16_t>& y16, const std::vector<uint8_t>& grey) {
@@ -53,8 +37,8 @@ void expectMonotonic(const std::vector<int16_t>& y16, const std::vector<uint8_t>
 // Without the detail layer the AGC is a rising table of the Y16 value; with it, every byte
 // is written (two fillings come back equal) and nothing outside.
 TEST(Y16RealFrames, PercentileStretchAndAgcAreMonotonicAndWriteEveryByte) {
-    const auto frames = allFrames();
-    if (frames.empty()) GTEST_SKIP() << "no real frames in " KMM_SHARED_DATA_DIR;
+    const auto frames = realFramesY16();
+    if (frames.empty()) GTEST_SKIP() << "no real frames in " KMM_FRAMES_DIR;
     const std::vector<int16_t> noDetail(kPixels, 0);
     const auto tables = std::make_unique_for_overwrite<AgcTables>();
     for (const auto& y16 : frames) {

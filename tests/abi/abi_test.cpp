@@ -8,6 +8,7 @@
 #include <string>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasureStatus.h"
 #include "header_layout.h"
 
 #define FIELD(rec, field) {#rec "." #field, offsetof(rec, field)}
@@ -63,7 +64,7 @@ TEST(Abi, ExportsResolveByPlainName) {
                              "Y16MappingAD_dll", "image_resize_dll",
                              "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16",
                              "getY16WithPyro_dll", "y16MappingWithPyro_dll",
-                             "y16MappingWithPyroToRgb_dll"}) {
+                             "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version"}) {
         EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
     }
 }
@@ -77,6 +78,14 @@ TEST(Abi, CorrectionThroughDlsymMatchesUnlistedModelRule) {
     float result = 0.0f;
     fn("not-a-model", &result, 36.6f, 0.95f, 0.5f, 1.0f, 10.0f, 20.0f, 40.0f, nullptr);
     EXPECT_EQ(result, 36.6f);
+}
+
+TEST(Abi, VersionThroughDlsymIsTheProjectVersion) {
+    Library lib;
+    ASSERT_NE(lib.handle, nullptr) << dlerror();
+    auto fn = reinterpret_cast<decltype(&kmm_version)>(dlsym(lib.handle, "kmm_version"));
+    ASSERT_NE(fn, nullptr);
+    EXPECT_STREQ(fn(), KMM_PROJECT_VERSION);
 }
 
 }  // namespace
