@@ -1,14 +1,13 @@
 // Test control of the stand-in closed library: a journal of every call and fault injection.
-// Only tests include this; the adapter in src/pyro never does, so a host can swap in the real
-// library, which has none of it.
+// Only tests (and fuzz targets) include this and link the stand-in statically to reach it;
+// libpyro.so keeps it hidden, and the adapter in src/pyro never uses it, so a host can swap in
+// the real library, which has none of it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-#define PYRO_CONTROL_API __attribute__((visibility("default")))
 
 namespace pyro_test {
 
@@ -34,11 +33,11 @@ struct Faults {
 };
 
 // Clears the journal, installs faults and starts journaling (off until the first reset).
-PYRO_CONTROL_API void reset(const Faults& faults = {});
+void reset(const Faults& faults = {});
 // Stops journaling and clears the journal and the faults.
-PYRO_CONTROL_API void stop();
-PYRO_CONTROL_API const std::vector<Call>& journal();
+void stop();
+const std::vector<Call>& journal();
 // Instances opened by PYRO_Init and not yet closed by PYRO_Uninit.
-PYRO_CONTROL_API int liveInstances();
+int liveInstances();
 
 }  // namespace pyro_test
