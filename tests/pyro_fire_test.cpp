@@ -6,36 +6,25 @@
 #include <string>
 #include <vector>
 
-#include "guarded_buffer.h"
 #include "pyro_fixture.h"
 
 namespace kmm {
 namespace {
 
-constexpr float kSentinel = -999.0f;
-const std::vector<uint8_t> kUntouchedRgb(36, 0xA5);
+constexpr float kSentinel = PyroOutputs::kUnset;
 
 // Y16 = 1000 + degC: Y(-20) = 980, Y(0) = 1000, Y(150) = 1150, Y(650) = 1650, Y(2000) = 3000.
 pyro_test::Faults linearScale() {
-    return faultsWith([](auto& f) { f.calcY16 = [](float t) { return int16_t(1000 + int(t)); }; });
+    return fixedY16([](float t) { return int16_t(1000 + int(t)); });
 }
 
-struct FireResult {
-    GuardedBuffer<uint8_t> rgb{36, 0xA5};
-    float maxTemp = kSentinel, minTemp = kSentinel, level = kSentinel;
-};
-
 // DRC parameters 70000, 2, 3, 99: the first passes its low 16 bits, 4464.
-FireResult fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1,
-                const char* model = "DV35") {
-    FireResult r;
-    const PYRO_PARAM p = in.param();
-    y16MappingWithPyroToRgb_dll(model, r.rgb.data(), &r.maxTemp, &r.minTemp, in.width, in.height,
-                                p.y16Data, p.y16Count, p.calibData, p.calibLength, p.sceneB,
-                                p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
-                                p.sceneCLength, p.paramLine, p.paramLineLength, 0.95f, 2.0f,
-                                23.0f, fireMode, drcSetIndex, 70000, 2, 3, 99, &r.level);
-    return r;
+PyroOutputs fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1,
+                 const char* model = "DV35") {
+    PyroOutputs out(size_t(in.width * in.height));
+    callExport(Export::Fire, model, in.param(), out,
+               {.fireMode = fireMode, .drcSetIndex = drcSetIndex});
+    return out;
 }
 
 // The centre pixel (index 8 of the 4 x 3 frame) holding y.
@@ -105,39 +94,33 @@ TEST_F(PyroTest, FireLevelStopsOnAnUnusableScale) {
 }
 
 // The window ends as Y16 go to the DRC (equal ends become low + 1). Only the fire list has a
-// DRC handle: other models get the window and level, not the image; a fire model whose init
-// failed still draws, with unmeasured ends (0, repaired to 1) and no measured centre.
+// DRC handle: other models get the window and level, not the image.
 TEST_F(PyroTest, FireWindowByModeAndDrcEnds) {
     struct Case {
         const char* model;
         int fireMode;
-        bool initFails;
         float upper, lower;
         double drcHigh, drcLow;
         bool levelWritten, drawn;
     };
     const Case cases[] = {
-        {"DV35", 4, false, 650, 150, 1650, 1150, true, true},
-        {"DV35", 6, false, 650, 250, 1650, 1250, true, true},
-        {"DV35", 7, false, 150, 100, 1150, 1100, true, true},
-        {"DV35", 8, false, 150, 100, 1150, 1100, true, true},
-        {"DV35", 9, false, 650, 150, 1650, 1150, false, true},
-        {"DV35", 3, false, 0, 0, 1001, 1000, true, true},
-        {"DV35", 10, false, 0, 0, 1001, 1000, true, true},
-        {"DV28", 4, false, 650, 150, -1, -1, true, false},
-        {"DV35", 4, true, 650, 150, 1, 0, true, true},
+        {"DV35", 4, 650, 150, 1650, 1150, true, true},
+        {"DV35", 6, 650, 250, 1650, 1250, true, true},
+        {"DV35", 7, 150, 100, 1150, 1100, true, true},
+        {"DV35", 8, 150, 100, 1150, 1100, true, true},
+        {"DV35", 9, 650, 150, 1650, 1150, false, true},
+        {"DV35", 3, 0, 0, 1001, 1000, true, true},
+        {"DV35", 10, 0, 0, 1001, 1000, true, true},
+        {"DV28", 4, 650, 150, -1, -1, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.fireMode));
-        pyro_test::reset(c.initFails ? faultsWith([](auto& f) { f.initFails = true; })
-                                     : linearScale());
-        const FireResult r = fire(PyroInputs{}, c.fireMode, -1, c.model);
-        if (!c.initFails) {
-            EXPECT_EQ(r.maxTemp, c.upper);
-            EXPECT_EQ(r.minTemp, c.lower);
-            EXPECT_EQ(r.level != kSentinel, c.levelWritten);
-        }
-        EXPECT_EQ(r.rgb.contents() != kUntouchedRgb, c.drawn);
+        pyro_test::reset(linearScale());
+        const PyroOutputs r = fire(PyroInputs{}, c.fireMode, -1, c.model);
+        EXPECT_EQ(r.maxTemp, c.upper);
+        EXPECT_EQ(r.minTemp, c.lower);
+        EXPECT_EQ(r.level != kSentinel, c.levelWritten);
+        EXPECT_EQ(r.imageDrawn(), c.drawn);
         const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
         ASSERT_EQ(drc.size(), c.drawn ? 1u : 0u);
         if (!c.drawn) continue;
@@ -145,16 +128,13 @@ TEST_F(PyroTest, FireWindowByModeAndDrcEnds) {
         EXPECT_EQ(drc[0]->values[2], c.drcHigh);
         EXPECT_EQ(drc[0]->values[3], c.drcLow);
         EXPECT_EQ(drc[0]->values[4], c.fireMode - 4);
-        if (c.initFails) {
-            EXPECT_EQ(drc[0]->values.back(), 0);
-        }
     }
 }
 
 TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     PyroInputs in;
-    std::vector<float> matrix(12);
-    measureMatrix("DV35", in.param(), matrix.data());
+    PyroOutputs measured;
+    callExport(Export::Matrix, "DV35", in.param(), measured);
     struct Case {
         int drcSetIndex;
         int expectedSets;  // FireDRCSetParams calls: the one at open, and one for 0..3
@@ -162,7 +142,7 @@ TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     for (const Case c : {Case{-1, 1}, Case{4, 1}, Case{0, 2}, Case{1, 2}, Case{3, 2}}) {
         SCOPED_TRACE("set " + std::to_string(c.drcSetIndex));
         pyro_test::reset();
-        const FireResult r = fire(in, 4, c.drcSetIndex);
+        const PyroOutputs r = fire(in, 4, c.drcSetIndex);
         const auto sets = callsTo("PYRO_FireDRCSetParams");
         ASSERT_EQ(int(sets.size()), c.expectedSets);
         if (c.drcSetIndex == 1) {
@@ -172,9 +152,9 @@ TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
         ASSERT_EQ(drc.size(), 1u);
         EXPECT_EQ(drc[0]->address, in.frame.data());
         EXPECT_EQ(std::vector<double>(drc[0]->values.begin() + 5, drc[0]->values.end()),
-                  (std::vector<double>{99, 4464, 2, 3, std::trunc(matrix[8])}));
-        EXPECT_TRUE(r.rgb.canariesIntact());
-        EXPECT_NE(r.rgb.contents(), kUntouchedRgb);
+                  (std::vector<double>{99, 4464, 2, 3, std::trunc(measured.matrix[8])}));
+        EXPECT_TRUE(r.image.canariesIntact());
+        EXPECT_TRUE(r.imageDrawn());
     }
 }
 

@@ -39,5 +39,7 @@ void stop();
 const std::vector<Call>& journal();
 // Instances opened by PYRO_Init and not yet closed by PYRO_Uninit.
 int liveInstances();
+// True while this thread runs a PYRO_ function (the library's own allocations happen then).
+bool insideLibrary();
 
 }  // namespace pyro_test
