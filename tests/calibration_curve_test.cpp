@@ -14,14 +14,19 @@
 namespace kmm {
 namespace {
 
-// Entries 100, 110, ..., 290 from 20.0 degC: a value v lands after the entries <= v.
-const std::vector<uint16_t> kCurve = test::rampCurve(20, 100, 10);
+// Entries 100, 110, ..., 290 from 20.0 degC: a value v lands after the entries <= v. The
+// entry after them belongs to the next curve of a block: nothing may read it.
+constexpr int32_t kLength = 20;
+const std::vector<uint16_t> kCurve = [] {
+    auto curve = test::rampCurve(kLength, 100, 10);
+    curve.push_back(60000);
+    return curve;
+}();
 
 using Prep = void (*)(MeasureState&);
 
 float evaluate(int16_t y16, bool high, bool set1, MeasureState& s, int32_t type = 0) {
-    return evaluateCurve(y16, kCurve.data(), int32_t(kCurve.size()), high, set1, s,
-                         test::plainConfig(), type);
+    return evaluateCurve(y16, kCurve.data(), kLength, high, set1, s, test::plainConfig(), type);
 }
 
 void driftOn(MeasureState& s) {
@@ -71,17 +76,19 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
     }
 }
 
-// The blocked search against a plain scan from the front, on rising and on non-monotonic
-// curves, at lengths around the block size and at values on, between and beyond the entries.
+// The blocked search against a plain scan from the front, on rising curves, curves of long
+// plateaus (which cross the blocks' edges) and non-monotonic ones, at lengths around the
+// block size and at values on, between and beyond the entries.
 TEST(CalibrationCurve, PositionSearchMatchesAPlainScan) {
     scenes::SplitMix64 rng(7);
     for (int32_t length : {1, 63, 64, 65, 129, 1701}) {
-        for (bool rising : {true, false}) {
+        for (int kind : {0, 1, 2}) {  // rising, plateaus, random
             std::vector<uint16_t> curve(static_cast<size_t>(length));
             uint32_t level = uint32_t(rng.next() % 1000);
             for (uint16_t& e : curve) {
-                level = rising ? std::min<uint32_t>(level + uint32_t(rng.next() % 40), 65535)
-                               : uint32_t(rng.next() % 65536);
+                const uint32_t step = kind == 0 || rng.next() % 24 == 0 ? rng.next() % 40 : 0;
+                level = kind == 2 ? uint32_t(rng.next() % 65536)
+                                  : std::min<uint32_t>(level + step, 65535);
                 e = uint16_t(level);
             }
             for (int round = 0; round < 150; ++round) {
@@ -92,7 +99,7 @@ TEST(CalibrationCurve, PositionSearchMatchesAPlainScan) {
                                                [v](uint16_t e) { return e > v; });
                 const int32_t scan = v > curve.back() ? length : int32_t(past - curve.begin());
                 ASSERT_EQ(curvePosition(curve.data(), length, v), scan)
-                    << "length " << length << " v " << v << (rising ? " rising" : " random");
+                    << "length " << length << " v " << v << " kind " << kind;
             }
         }
     }

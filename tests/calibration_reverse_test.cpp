@@ -58,6 +58,8 @@ TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
          [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 20.0f; }},
         {"reference off the curve reads 0", 25.0f, 0, 3150,
          [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 10.0f; }},
+        {"reference at the curve's length reads 0, not the next curve", 25.0f, 0, 3150,
+         [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 40.0f; }},
         {"types 1 to 3 take the alternative reference", 25.0f, 3, 3150,
          [](MeasureState& s, ParaConfig&) { s.curveRefTempAlt = 10.0f; }},
         {"offset0 shifts the lookup", 27.0f, 0, 135,

@@ -108,12 +108,6 @@ TEST_F(PyroTest, ThrowsFromTheLibraryStopAtTheBoundary) {
             PyroOutputs out;
             EXPECT_NO_THROW(callExport(e, "DV35", PyroInputs{}.param(), out));
             EXPECT_EQ(out.untouched(), function != "PYRO_Uninit");
-            if (function != "PYRO_Uninit") continue;
-            // The stand-in threw before closing: close its instance for it.
-            const auto opened = callsTo("PYRO_Init");
-            ASSERT_EQ(opened.size(), 1u);
-            pyro_test::reset();
-            PYRO_Uninit(static_cast<PyroHandle>(const_cast<void*>(opened[0]->handle)));
         }
     }
 }

@@ -203,10 +203,11 @@ int32_t PYRO_CalcY16ByTemp(PyroHandle h, float temperature, int16_t* y16) {
 }
 
 int32_t PYRO_Uninit(PyroHandle h) {
-    const LibraryCall scope = enter("PYRO_Uninit");
     const int32_t result = isLive(h) ? 0 : -1;
-    record({.function = "PYRO_Uninit", .handle = h, .result = result});
+    // Closed before the fault point: an injected throw leaves nothing open.
     closeInstance(h);
+    const LibraryCall scope = enter("PYRO_Uninit");
+    record({.function = "PYRO_Uninit", .handle = h, .result = result});
     return result;
 }
 

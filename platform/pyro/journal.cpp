@@ -1,5 +1,6 @@
 // The stand-in's shared state: the journal, the injected faults and the set of open
 // instances, with the test-control functions over them.
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -15,6 +16,7 @@ struct State {
     bool journaling = false;
     std::vector<pyro_test::Call> journal;
     pyro_test::Faults faults;
+    std::atomic<int> throwsRaised{0};
     std::set<PyroHandle> live;
 };
 
@@ -31,8 +33,10 @@ LibraryCall::LibraryCall() { ++libraryDepth; }
 LibraryCall::~LibraryCall() { --libraryDepth; }
 
 LibraryCall enter(std::string_view function) {
-    if (!state().faults.throwIn.empty() && state().faults.throwIn == function)
+    if (!state().faults.throwIn.empty() && state().faults.throwIn == function) {
+        ++state().throwsRaised;
         throw std::bad_alloc();
+    }
     return {};
 }
 
@@ -100,12 +104,13 @@ void closeInstance(PyroHandle h) {
 
 namespace pyro_test {
 
-void reset(const Faults& faults) {
+void reset(const Faults& faults, bool journaling) {
     auto& s = pyro_standin::state();
     std::lock_guard lock(s.mutex);
     s.journal.clear();
     s.faults = faults;
-    s.journaling = true;
+    s.throwsRaised = 0;
+    s.journaling = journaling;
 }
 
 void stop() {
@@ -125,5 +130,7 @@ int liveInstances() {
 }
 
 bool insideLibrary() { return pyro_standin::libraryDepth > 0; }
+
+int throwsRaised() { return pyro_standin::state().throwsRaised.load(); }
 
 }  // namespace pyro_test

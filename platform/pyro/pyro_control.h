@@ -30,10 +30,12 @@ struct Faults {
     // PYRO_CalcY16ByTemp writes calcY16(temperature) instead of the radiometric value.
     std::function<int16_t(float)> calcY16;
     std::string throwIn;           // this PYRO_ function throws std::bad_alloc when called
+                                   // (PYRO_Uninit after closing the instance)
 };
 
-// Clears the journal, installs faults and starts journaling (off until the first reset).
-void reset(const Faults& faults = {});
+// Clears the journal, installs faults and starts journaling (off until the first reset)
+// unless told not to.
+void reset(const Faults& faults = {}, bool journaling = true);
 // Stops journaling and clears the journal and the faults.
 void stop();
 const std::vector<Call>& journal();
@@ -41,5 +43,7 @@ const std::vector<Call>& journal();
 int liveInstances();
 // True while this thread runs a PYRO_ function (the library's own allocations happen then).
 bool insideLibrary();
+// How often the faults' throwIn has thrown since the last reset.
+int throwsRaised();
 
 }  // namespace pyro_test
