@@ -15,6 +15,9 @@ using namespace kmm::fuzz;
 
 namespace {
 
+// The room the stand-in offers the calibration block.
+constexpr size_t kStandInRoom = size_t(1) << 20;
+
 const char* const kFunctions[] = {
     "PYRO_Init", "PYRO_BaseControl", "PYRO_Register", "PYRO_MeasureControl",
     "PYRO_ImageControl", "PYRO_Debugger", "PYRO_SetScene", "PYRO_UpdateParamLine", "PYRO_ISP",
@@ -57,9 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto sceneC = block(in, bounded(p.sceneCLength));
     const auto paramLine = block(in, bounded(p.paramLineLength));
     std::vector<uint8_t> calib;
-    if (p.calibration % 3 == 1) calib = kmm::scenes::pyroCalibrationBlock();
-    else if (p.calibration % 3 == 2) calib.assign((size_t(1) << 20) + uint8_t(p.calibLength), 1);
-    else calib = block(in, bounded(p.calibLength));
+    switch (p.calibration % 3) {
+    case 0: calib = block(in, bounded(p.calibLength)); break;
+    case 1: calib = kmm::scenes::pyroCalibrationBlock(); break;
+    default: calib.assign(kStandInRoom + 1 + uint8_t(p.calibLength), 1);  // past the room
+    }
 
     const pyro_test::Faults faults = faultsOf(p);
     pyro_test::reset(faults, false);

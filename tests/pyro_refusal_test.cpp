@@ -30,6 +30,8 @@ std::vector<Refusal> refusals() {
          false},
         {"null frame", "XY99", none, [](PYRO_PARAM& p) { p.y16Data = nullptr; }, {}, false},
         {"short frame", "DV28", none, [](PYRO_PARAM& p) { p.y16Count = 11; }, {}, false},
+        {"sides whose product passes 2^63", "XY99", none,
+         [](PYRO_PARAM& p) { p.width = p.height = 0xFFFFFFFEu; }, {}, false},
         {"frame too long for a 32-bit byte length", "DV35", none,
          [](PYRO_PARAM& p) { p.y16Count = 1 << 30; }, {}, false},
         {"null calibration", "XY99", none, [](PYRO_PARAM& p) { p.calibData = nullptr; }, {},

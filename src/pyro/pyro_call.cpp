@@ -15,7 +15,8 @@ uint32_t side(int value) { return value > 0 ? uint32_t(value) : 0; }
 
 bool acceptPyroCall(const char* modelName, const PYRO_PARAM& p) {
     if (modelName == nullptr || p.width == 0 || p.height == 0 || p.y16Data == nullptr ||
-        int64_t(p.width) * p.height > p.y16Count || p.y16Count > kMaxFrameSamples)
+        p.y16Count <= 0 || p.y16Count > kMaxFrameSamples ||
+        uint64_t(p.width) * p.height > uint64_t(p.y16Count))
         return false;
     if (!blockReadable(p.calibData, p.calibLength) || !blockReadable(p.sceneA, p.sceneALength) ||
         !blockReadable(p.sceneB, p.sceneBLength))
