@@ -10,6 +10,11 @@
 
 using namespace kmm;
 
+// The plain exports name their frame and block arguments alike, in the order of PYRO_PARAM.
+#define PLAIN_PARAM                                                                            \
+    plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB, sceneBLength,  \
+               sceneA, sceneALength, sceneC, sceneCLength, paramLine, paramLineLength)
+
 void KestrelModuleMeasureMin::tempwithpyroDll(const char* modelName, float* temperatures,
                                               const PYRO_PARAM& param,
                                               PYRO_MEASUREPARAM& measure) {
@@ -37,11 +42,7 @@ extern "C" KMM_API void getNewTempWithPyro_dll(
     float measure2, float measure3) {
     if (temperatures == nullptr) return;
     guardExport([&] {
-        const PYRO_PARAM param =
-            plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB,
-                       sceneBLength, sceneA, sceneALength, sceneC, sceneCLength, paramLine,
-                       paramLineLength);
-        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
             measureMatrix(ctx, model, temperatures, {measure1, measure2, measure3});
         });
     });
@@ -55,11 +56,7 @@ extern "C" KMM_API void getNewTemperatureWithPYROByY16(
     float measure2, float measure3, float pointExtra) {
     if (temperature == nullptr) return;
     guardExport([&] {
-        const PYRO_PARAM param =
-            plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB,
-                       sceneBLength, sceneA, sceneALength, sceneC, sceneCLength, paramLine,
-                       paramLineLength);
-        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
             measurePoint(ctx, model, y16Value, temperature, {measure1, measure2, measure3},
                          pointExtra);
         });
@@ -74,11 +71,7 @@ extern "C" KMM_API void getY16WithPyro_dll(
     float measure1, float measure2, float measure3) {
     if (y16Out == nullptr) return;
     guardExport([&] {
-        const PYRO_PARAM param =
-            plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB,
-                       sceneBLength, sceneA, sceneALength, sceneC, sceneCLength, paramLine,
-                       paramLineLength);
-        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
             y16FromTemperature(ctx, model, temperatureIn, y16Out, {measure1, measure2, measure3});
         });
     });
@@ -106,11 +99,7 @@ extern "C" KMM_API void y16MappingWithPyro_dll(
     float measure1, float measure2, float measure3) {
     if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr) return;
     guardExport([&] {
-        const PYRO_PARAM param =
-            plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB,
-                       sceneBLength, sceneA, sceneALength, sceneC, sceneCLength, paramLine,
-                       paramLineLength);
-        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
             greyMapping(ctx, model, y16Data, {dst, maxTemp, minTemp, autoRange},
                         {measure1, measure2, measure3});
         });
@@ -126,14 +115,12 @@ extern "C" KMM_API void y16MappingWithPyroToRgb_dll(
     int drcParam1, int drcParam2, int drcParam3, int drcParam4, float* level) {
     if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr || level == nullptr) return;
     guardExport([&] {
-        const PYRO_PARAM param =
-            plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB,
-                       sceneBLength, sceneA, sceneALength, sceneC, sceneCLength, paramLine,
-                       paramLineLength);
         const FireRequest request{dst,         maxTemp,   minTemp,   level,     fireMode,
                                   drcSetIndex, drcParam1, drcParam2, drcParam3, drcParam4};
-        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
             fireColourMapping(ctx, model, y16Data, request, {measure1, measure2, measure3});
         });
     });
 }
+
+#undef PLAIN_PARAM
