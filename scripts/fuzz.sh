@@ -19,17 +19,18 @@ cmake --build "$build" -j"$(nproc)"
 "$build/fuzz/make_seeds" "$build/seeds" >/dev/null
 
 status=0
+TIMEFORMAT=%0U
 for target in "$build"/fuzz/fuzz_*; do
     name=$(basename "$target")
-    corpus=$build/corpus/$name findings=$build/findings/$name
+    corpus=$build/corpus/$name findings=$build/findings/$name log=$build/$name.log
     mkdir -p "$corpus" "$findings"
-    if ! "$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-            -artifact_prefix="$findings/" "$corpus" "$build/seeds/$name" >"$build/$name.log" 2>&1; then
+    if ! cpu=$( { time "$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+            -artifact_prefix="$findings/" "$corpus" "$build/seeds/$name" >"$log" 2>&1; } 2>&1 ); then
         status=1
-        tail -n 30 "$build/$name.log"
+        tail -n 30 "$log"
     fi
-    execs=$(grep -o 'number_of_executed_units: [0-9]*' "$build/$name.log" | grep -o '[0-9]*$' || echo 0)
-    printf '%-30s %10s execs in %ss, corpus %s, findings %s\n' "$name" "$execs" "$seconds" \
-        "$(ls "$corpus" | wc -l)" "$(ls "$findings" | wc -l)"
+    execs=$(grep -o 'number_of_executed_units: [0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+    printf '%-28s %10s execs in %ss (%s CPU-s), corpus %s, findings %s\n' "$name" "$execs" \
+        "$seconds" "${cpu:-?}" "$(ls "$corpus" | wc -l)" "$(ls "$findings" | wc -l)"
 done
 exit "$status"
