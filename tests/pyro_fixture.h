@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -69,14 +70,14 @@ struct PyroInputs {
 enum class Export {
     Matrix, MatrixRecord, Point, Y16, GreyAuto, GreyManual, GreyRecordAuto, GreyRecordManual, Fire
 };
-inline constexpr Export kEveryExport[] = {
-    Export::Matrix,   Export::MatrixRecord, Export::Point,          Export::Y16,
-    Export::GreyAuto, Export::GreyManual,   Export::GreyRecordAuto, Export::GreyRecordManual,
-    Export::Fire};
+inline const std::vector<Export> kEveryExport = [] {
+    std::vector<Export> all;
+    for (int e = 0; e <= int(Export::Fire); ++e) all.push_back(Export(e));
+    return all;
+}();
 inline const char* nameOf(Export e) {
-    const char* names[] = {"matrix", "matrix record", "point", "Y16", "grey auto", "grey manual",
-                           "grey record auto", "grey record manual", "fire"};
-    return names[int(e)];
+    return std::array{"matrix", "matrix record", "point", "Y16", "grey auto", "grey manual",
+                      "grey record auto", "grey record manual", "fire"}[size_t(e)];
 }
 
 // The arguments besides the frame and blocks.
@@ -208,19 +209,16 @@ inline std::string measure(PyroSelector s, std::initializer_list<double> v) {
 }
 
 // The image preset, sent before every image and at fire set-up.
-inline const Lines kImagePreset = {
-    control("PYRO_ImageControl", PYRO_IMAGE_GREY_MAX, {255}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_A, {100}),
-    control("PYRO_ImageControl", PYRO_IMAGE_FLAG_A, {1}),
-    control("PYRO_ImageControl", PYRO_IMAGE_FLAG_B, {1}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_B, {256}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_C, {1}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_D, {1}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_E, {20}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_F, {180}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_G, {145}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_H, {32}),
-    control("PYRO_ImageControl", PYRO_IMAGE_PRESET_I, {7})};
+inline const Lines kImagePreset = [] {
+    Lines lines;
+    for (auto [selector, value] : std::initializer_list<std::pair<PyroSelector, double>>{
+             {PYRO_IMAGE_GREY_MAX, 255}, {PYRO_IMAGE_PRESET_A, 100}, {PYRO_IMAGE_FLAG_A, 1},
+             {PYRO_IMAGE_FLAG_B, 1}, {PYRO_IMAGE_PRESET_B, 256}, {PYRO_IMAGE_PRESET_C, 1},
+             {PYRO_IMAGE_PRESET_D, 1}, {PYRO_IMAGE_PRESET_E, 20}, {PYRO_IMAGE_PRESET_F, 180},
+             {PYRO_IMAGE_PRESET_G, 145}, {PYRO_IMAGE_PRESET_H, 32}, {PYRO_IMAGE_PRESET_I, 7}})
+        lines.push_back(control("PYRO_ImageControl", selector, {value}));
+    return lines;
+}();
 
 inline Lines journalLines() {
     Lines lines;
