@@ -395,7 +395,8 @@ KMM_API void image_resize_dll(int16_t* dst, const int16_t* src, int32_t srcHeigh
  * blocks, or when calibData is longer than the room the library offers for it (the block is
  * refused whole). An output the call does not compute keeps what the caller put there.
  * An allocation failure, or an exception from the library, ends the call with the instance
- * closed and nothing written; none leaves the function.
+ * closed and nothing written (one from closing the instance comes after the results are
+ * complete, and they stand); none leaves the function.
  * Bad input, common to all: a null model name or output, width or height <= 0, a null
  * y16Data, y16Count below width x height or above 2^30 - 1 (its byte length must fit 32
  * bits), a null calibData, sceneA or sceneB with a positive length, or a listed model with a
