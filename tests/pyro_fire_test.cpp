@@ -113,19 +113,23 @@ TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     PyroInputs in;
     PyroOutputs measured;
     callExport(Export::Matrix, "DV35", in.param(), measured);
+    using Set = std::vector<double>;
+    const Set set0 = {256, 108, 256, 256, 128, 80, 2, 2, 30, 32, 11},
+              set1 = {320, 108, 256, 256, 108, 200, 8, 5, 48, 32, 11},
+              set2 = {256, 108, 256, 256, 108, 80, 2, 2, 30, 32, 11};
     struct Case {
         int drcSetIndex;
-        int expectedSets;  // FireDRCSetParams calls: the one at open, and one for 0..3
+        std::vector<Set> sets;  // loaded at open (set 0), then the chosen one
     };
-    for (const Case c : {Case{-1, 1}, Case{4, 1}, Case{0, 2}, Case{1, 2}, Case{3, 2}}) {
+    const Case cases[] = {{-1, {set0}}, {4, {set0}}, {0, {set0, set0}}, {1, {set0, set1}},
+                          {2, {set0, set2}}, {3, {set0, set2}}};
+    for (const Case& c : cases) {
         SCOPED_TRACE("set " + std::to_string(c.drcSetIndex));
         pyro_test::reset();
         const PyroOutputs r = fire(in, 4, c.drcSetIndex);
-        const auto sets = callsTo("PYRO_FireDRCSetParams");
-        ASSERT_EQ(int(sets.size()), c.expectedSets);
-        if (c.drcSetIndex == 1) {
-            EXPECT_EQ(sets[1]->values[0], 320);
-        }
+        std::vector<Set> sets;
+        for (const auto* call : callsTo("PYRO_FireDRCSetParams")) sets.push_back(call->values);
+        EXPECT_EQ(sets, c.sets);
         const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
         ASSERT_EQ(drc.size(), 1u);
         EXPECT_EQ(drc[0]->address, in.frame.data());

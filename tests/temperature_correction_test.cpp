@@ -86,6 +86,20 @@ TEST(TemperatureCorrection, NoChangeShortcutsReturnTheInputBitForBit) {
     }
 }
 
+// Any one distance field of the record switches its distance model on, and with it the whole
+// computation, even with emissivity and reflected temperature unchanged.
+TEST(TemperatureCorrection, AnyDistanceFieldRulesOutTheShortcut) {
+    using Field = int32_t DeviceCorrectionParam::*;
+    for (Field field : {&DeviceCorrectionParam::distQuadPerDist, &DeviceCorrectionParam::distQuad,
+                        &DeviceCorrectionParam::distLinPerDist, &DeviceCorrectionParam::distLin,
+                        &DeviceCorrectionParam::distConstPerDist, &DeviceCorrectionParam::distConst}) {
+        DeviceCorrectionParam r = neutralRecord();
+        r.*field = 1000;
+        const Call unchanged{"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f};
+        EXPECT_NE(bits(correct(unchanged, &r)), bits(36.57f));  // computed: whole tenths
+    }
+}
+
 TEST(TemperatureCorrection, BadPointersWriteNothing) {
     const DeviceCorrectionParam r = busyRecord();
     EXPECT_EQ(correct({"DV01", 30.0f, 0.9f, 0.5f, 1.5f, 1.5f, 20.0f, 20.0f}, nullptr), kSentinel);

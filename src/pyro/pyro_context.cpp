@@ -168,12 +168,11 @@ void applyImageDefaults(PyroHandle h) {
 }
 
 PyroContext::PyroContext(const char* modelName, const PYRO_PARAM& p)
-    : width(p.width), height(p.height), levelTables(kLevelTables) {
-    if (p.y16Data != nullptr && p.y16Count > 0) {
-        frame = std::make_unique_for_overwrite<uint16_t[]>(size_t(p.y16Count));
-        std::memcpy(frame.get(), p.y16Data, size_t(p.y16Count) * sizeof(uint16_t));
-        frameCount = p.y16Count;
-    }
+    : width(p.width), height(p.height),
+      frame(std::make_unique_for_overwrite<uint16_t[]>(size_t(p.y16Count))),
+      frameCount(p.y16Count),
+      levelTables(kLevelTables) {
+    std::memcpy(frame.get(), p.y16Data, size_t(p.y16Count) * sizeof(uint16_t));
     loadBlock(calibData, p.calibData, p.calibLength);
     loadBlock(sceneB, p.sceneB, p.sceneBLength);
     loadBlock(sceneA, p.sceneA, p.sceneALength);

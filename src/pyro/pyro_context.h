@@ -35,8 +35,9 @@ struct InstanceHandle {
     ~InstanceHandle();
 };
 
-// The constructor copies the caller's frame and blocks (std::bad_alloc when a copy cannot be
-// had) and opens and configures one instance for the model; the destructor closes it before
+// The constructor takes a call acceptPyroCall accepted (a frame of y16Count > 0 samples),
+// copies the caller's frame and blocks (std::bad_alloc when a copy cannot be had) and opens
+// and configures one instance for the model; the destructor closes it before
 // the copies go, on every way out, exceptions included. The library holds this object's
 // address (the data-request callback's user pointer), so it never moves.
 class PyroContext {
