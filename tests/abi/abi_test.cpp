@@ -1,7 +1,11 @@
 // The library as a host sees it: the exports resolve by their plain names through dlopen,
 // and C and C++ agree on every record layout.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include <cstring>
 #include <map>
@@ -48,16 +52,35 @@ TEST(Abi, CAndCppAgreeOnRecordLayout) {
     }
 }
 
+// The library loaded as a host loads it: by file name, symbols by their plain names.
+#if defined(_WIN32)
+struct Library {
+    HMODULE handle = LoadLibraryA(KMM_LIBRARY_PATH);
+    ~Library() {
+        if (handle) FreeLibrary(handle);
+    }
+    void* symbol(const char* name) const {
+        return reinterpret_cast<void*>(GetProcAddress(handle, name));
+    }
+    static std::string error() { return "LoadLibrary error " + std::to_string(GetLastError()); }
+};
+#else
 struct Library {
     void* handle = dlopen(KMM_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ~Library() {
         if (handle) dlclose(handle);
     }
+    void* symbol(const char* name) const { return dlsym(handle, name); }
+    static std::string error() {
+        const char* text = dlerror();
+        return text ? text : "";
+    }
 };
+#endif
 
 TEST(Abi, ExportsResolveByPlainName) {
     Library lib;
-    ASSERT_NE(lib.handle, nullptr) << dlerror();
+    ASSERT_NE(lib.handle, nullptr) << Library::error();
     for (const char* name : {"GetHighTemperature_dll", "GetLowTemperature_dll", "SetParaConfig_dll",
                              "ReverseCalculationLsb_dll",
                              "getNewTemperature_dll", "imageMapping_dll", "Y16Mapping_dll",
@@ -65,15 +88,15 @@ TEST(Abi, ExportsResolveByPlainName) {
                              "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16",
                              "getY16WithPyro_dll", "y16MappingWithPyro_dll",
                              "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version"}) {
-        EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
+        EXPECT_NE(lib.symbol(name), nullptr) << name;
     }
 }
 
 TEST(Abi, CorrectionThroughDlsymMatchesUnlistedModelRule) {
     Library lib;
-    ASSERT_NE(lib.handle, nullptr) << dlerror();
+    ASSERT_NE(lib.handle, nullptr) << Library::error();
     auto fn = reinterpret_cast<decltype(&getNewTemperature_dll)>(
-        dlsym(lib.handle, "getNewTemperature_dll"));
+        lib.symbol("getNewTemperature_dll"));
     ASSERT_NE(fn, nullptr);
     float result = 0.0f;
     fn("not-a-model", &result, 36.6f, 0.95f, 0.5f, 1.0f, 10.0f, 20.0f, 40.0f, nullptr);
@@ -82,8 +105,8 @@ TEST(Abi, CorrectionThroughDlsymMatchesUnlistedModelRule) {
 
 TEST(Abi, VersionThroughDlsymIsTheProjectVersion) {
     Library lib;
-    ASSERT_NE(lib.handle, nullptr) << dlerror();
-    auto fn = reinterpret_cast<decltype(&kmm_version)>(dlsym(lib.handle, "kmm_version"));
+    ASSERT_NE(lib.handle, nullptr) << Library::error();
+    auto fn = reinterpret_cast<decltype(&kmm_version)>(lib.symbol("kmm_version"));
     ASSERT_NE(fn, nullptr);
     EXPECT_STREQ(fn(), KMM_PROJECT_VERSION);
 }
