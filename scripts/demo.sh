@@ -7,7 +7,8 @@ source scripts/deps.sh
 source scripts/steps.sh
 kmm_install_missing
 
-echo "Building the library and kmm: about 3 minutes on a fresh checkout (two cores), seconds after."
+echo "Building the library and kmm: about 2 minutes on a fresh checkout with two free cores," \
+     "seconds after."
 kmm_build build/release kmm -DCMAKE_BUILD_TYPE=Release
 echo "Running kmm demo: synthetic scenes through every family of exports (a few seconds)."
 echo

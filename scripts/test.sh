@@ -14,10 +14,11 @@ quick=false
 [[ ${1:-} == --quick ]] && quick=true
 
 if $quick; then
-    echo "Release build and tests: about 4 minutes on a fresh checkout (two cores), seconds after."
+    echo "Release build and tests: about 4 minutes on a fresh checkout with two free cores," \
+         "seconds after."
 else
-    echo "Release, then sanitizer build and tests: about 10 minutes on a fresh checkout (two" \
-         "cores), under a minute after."
+    echo "Release, then sanitizer build and tests: about 10 minutes on a fresh checkout with two" \
+         "free cores (20 CPU-minutes), under a minute after."
 fi
 echo "Build logs: build/*/build.log; test logs: build/*/test.log."
 
