@@ -33,7 +33,8 @@ def pixels(path):
     raw = zlib.decompress(idat)
     out, previous = bytearray(), bytearray(stride)
     for y in range(height):
-        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        start = y * (stride + 1)
+        kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
         for x in range(stride):
             a = line[x - bpp] if x >= bpp else 0
             b = previous[x]

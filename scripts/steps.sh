@@ -34,7 +34,8 @@ kmm_configure_and_build() {
 kmm_build() {
     local dir=$1 target=$2
     shift 2
-    kmm_step "$dir/build.log" "Building $target in $dir" kmm_configure_and_build "$dir" "$target" "$@"
+    kmm_step "$dir/build.log" "Building $target in $dir" \
+        kmm_configure_and_build "$dir" "$target" "$@"
 }
 
 # kmm_suite NAME DIR: runs the ctest suite of DIR (log: DIR/test.log) and adds its counts to

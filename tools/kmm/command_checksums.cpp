@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <type_traits>
 #include <vector>
@@ -82,15 +83,22 @@ struct Inputs {
     PyroBlocks smallFire = pyroBlocks(odd, 2, 16, 12);
 };
 
-using Run = void (*)(const Inputs& in, Digest& d);
+// A row calls one export on the inputs and feeds everything it writes to the digest.
+using Run = std::function<void(const Inputs& in, Digest& d)>;
 struct Row {
     const char* name;
     Run run;
 };
 
+// A row of a function with leading arguments: with(correction, "DV01").
+template <class F, class... Args>
+Run with(F f, Args... args) {
+    return [=](const Inputs& in, Digest& d) { f(args..., in, d); };
+}
+
 // ---- temperature correction and calibration curves -------------------------------------------
 
-void correction(const char* model, Digest& d) {
+void correction(const char* model, const Inputs&, Digest& d) {
     DeviceCorrectionParam r{60, 0.95f, 23.0f, 25.0f, 0, 20, 5, 12, -340, 25, 980000, -3, 150};
     struct Conditions {
         float oldE, newE, oldD, newD, oldR, newR;
@@ -232,7 +240,8 @@ void imageMapping(const char* model, const Inputs& in, Digest& d) {
 
 constexpr float kEmissivity = 0.95f, kDistance = 2.0f, kReflected = 23.0f;
 
-void pyroMatrix(const char* model, const PyroBlocks& b, Digest& d) {
+void pyroMatrix(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
     const PYRO_PARAM p = b.param();
     std::vector<float> t(b.frame.size(), 0.0f);
     getNewTempWithPyro_dll(model, b.width, b.height, p.y16Data, p.y16Count, p.calibData,
@@ -242,7 +251,8 @@ void pyroMatrix(const char* model, const PyroBlocks& b, Digest& d) {
     d.add(t);
 }
 
-void pyroPoint(const char* model, const PyroBlocks& b, Digest& d) {
+void pyroPoint(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
     const PYRO_PARAM p = b.param();
     for (uint32_t y16 = 0; y16 <= 0xFFFF; y16 += 509) {
         float t = 0.0f;
@@ -255,7 +265,8 @@ void pyroPoint(const char* model, const PyroBlocks& b, Digest& d) {
     }
 }
 
-void pyroY16(const char* model, const PyroBlocks& b, Digest& d) {
+void pyroY16(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
     const PYRO_PARAM p = b.param();
     for (float t = -20.0f; t < 2000.0f; t += 15.3f) {
         int16_t y16 = 0;
@@ -267,7 +278,8 @@ void pyroY16(const char* model, const PyroBlocks& b, Digest& d) {
     }
 }
 
-void pyroGrey(const char* model, const PyroBlocks& b, Digest& d) {
+void pyroGrey(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
     const PYRO_PARAM p = b.param();
     for (bool autoRange : {true, false}) {
         std::vector<uint8_t> grey(b.frame.size(), 0);
@@ -339,42 +351,54 @@ void statusAndVersion(const Inputs&, Digest& d) {
     text(kmm_version());
 }
 
-// clang-format off
+void inputFrames(const Inputs& in, Digest& d) {
+    d.add(in.odd.y16);
+    d.add(in.camera.y16);
+}
+
+void inputTemperatures(const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera}) {
+        d.add(s->room);
+        d.add(s->hot);
+    }
+}
+
+void inputCurves(const Inputs& in, Digest& d) { d.add(in.curves.block); }
+
 const Row kRows[] = {
-    {"input: raw room frames", [](const Inputs& in, Digest& d) { d.add(in.odd.y16); d.add(in.camera.y16); }},
-    {"input: temperature scenes", [](const Inputs& in, Digest& d) { d.add(in.odd.room); d.add(in.odd.hot); d.add(in.camera.room); d.add(in.camera.hot); }},
-    {"input: calibration curves", [](const Inputs& in, Digest& d) { d.add(in.curves.block); }},
-    {"getNewTemperature_dll DV01 (short range)", [](const Inputs&, Digest& d) { correction("DV01", d); }},
-    {"getNewTemperature_dll DV19 (full range)", [](const Inputs&, Digest& d) { correction("DV19", d); }},
-    {"getNewTemperature_dll DV35 (fire)", [](const Inputs&, Digest& d) { correction("DV35", d); }},
-    {"getNewTemperature_dll XY99 (unlisted)", [](const Inputs&, Digest& d) { correction("XY99", d); }},
-    {"GetHighTemperature_dll", [](const Inputs& in, Digest& d) { curveTemperatures(GetHighTemperature_dll, in, d); }},
-    {"GetLowTemperature_dll", [](const Inputs& in, Digest& d) { curveTemperatures(GetLowTemperature_dll, in, d); }},
+    {"input: raw room frames", inputFrames},
+    {"input: temperature scenes", inputTemperatures},
+    {"input: calibration curves", inputCurves},
+    {"getNewTemperature_dll DV01 (short range)", with(correction, "DV01")},
+    {"getNewTemperature_dll DV19 (full range)", with(correction, "DV19")},
+    {"getNewTemperature_dll DV35 (fire)", with(correction, "DV35")},
+    {"getNewTemperature_dll XY99 (unlisted)", with(correction, "XY99")},
+    {"GetHighTemperature_dll", with(curveTemperatures, GetHighTemperature_dll)},
+    {"GetLowTemperature_dll", with(curveTemperatures, GetLowTemperature_dll)},
     {"SetParaConfig_dll", configSetter},
     {"ReverseCalculationLsb_dll", reverseCalculation},
-    {"Y16Mapping_dll manual windows", [](const Inputs& in, Digest& d) { y16Mapping("DV13", false, in, d); }},
-    {"Y16Mapping_dll DV13 (half-resolution AGC)", [](const Inputs& in, Digest& d) { y16Mapping("DV13", true, in, d); }},
-    {"Y16Mapping_dll DV17 (full-resolution AGC)", [](const Inputs& in, Digest& d) { y16Mapping("DV17", true, in, d); }},
-    {"Y16MappingAD_dll automatic limits", [](const Inputs& in, Digest& d) { percentileMapping(1, in, d); }},
-    {"Y16MappingAD_dll manual limits", [](const Inputs& in, Digest& d) { percentileMapping(0, in, d); }},
-    {"imageMapping_dll DV01 (offset codes)", [](const Inputs& in, Digest& d) { imageMapping("DV01", in, d); }},
-    {"imageMapping_dll DV07 (pipeline)", [](const Inputs& in, Digest& d) { imageMapping("DV07", in, d); }},
-    {"imageMapping_dll DV11 (Kelvin codes)", [](const Inputs& in, Digest& d) { imageMapping("DV11", in, d); }},
+    {"Y16Mapping_dll manual windows", with(y16Mapping, "DV13", false)},
+    {"Y16Mapping_dll DV13 (half-resolution AGC)", with(y16Mapping, "DV13", true)},
+    {"Y16Mapping_dll DV17 (full-resolution AGC)", with(y16Mapping, "DV17", true)},
+    {"Y16MappingAD_dll automatic limits", with(percentileMapping, 1)},
+    {"Y16MappingAD_dll manual limits", with(percentileMapping, 0)},
+    {"imageMapping_dll DV01 (offset codes)", with(imageMapping, "DV01")},
+    {"imageMapping_dll DV07 (pipeline)", with(imageMapping, "DV07")},
+    {"imageMapping_dll DV11 (Kelvin codes)", with(imageMapping, "DV11")},
     {"image_resize_dll", resize},
-    {"getNewTempWithPyro_dll DV28", [](const Inputs& in, Digest& d) { pyroMatrix("DV28", in.standard, d); }},
-    {"getNewTempWithPyro_dll DV35", [](const Inputs& in, Digest& d) { pyroMatrix("DV35", in.fire, d); }},
-    {"getNewTemperatureWithPYROByY16 DV28", [](const Inputs& in, Digest& d) { pyroPoint("DV28", in.smallStandard, d); }},
-    {"getNewTemperatureWithPYROByY16 DV35", [](const Inputs& in, Digest& d) { pyroPoint("DV35", in.smallFire, d); }},
-    {"getY16WithPyro_dll DV28", [](const Inputs& in, Digest& d) { pyroY16("DV28", in.smallStandard, d); }},
-    {"getY16WithPyro_dll DV35", [](const Inputs& in, Digest& d) { pyroY16("DV35", in.smallFire, d); }},
-    {"y16MappingWithPyro_dll DV28", [](const Inputs& in, Digest& d) { pyroGrey("DV28", in.standard, d); }},
-    {"y16MappingWithPyro_dll DV35", [](const Inputs& in, Digest& d) { pyroGrey("DV35", in.fire, d); }},
+    {"getNewTempWithPyro_dll DV28", with(pyroMatrix, "DV28", &Inputs::standard)},
+    {"getNewTempWithPyro_dll DV35", with(pyroMatrix, "DV35", &Inputs::fire)},
+    {"getNewTemperatureWithPYROByY16 DV28", with(pyroPoint, "DV28", &Inputs::smallStandard)},
+    {"getNewTemperatureWithPYROByY16 DV35", with(pyroPoint, "DV35", &Inputs::smallFire)},
+    {"getY16WithPyro_dll DV28", with(pyroY16, "DV28", &Inputs::smallStandard)},
+    {"getY16WithPyro_dll DV35", with(pyroY16, "DV35", &Inputs::smallFire)},
+    {"y16MappingWithPyro_dll DV28", with(pyroGrey, "DV28", &Inputs::standard)},
+    {"y16MappingWithPyro_dll DV35", with(pyroGrey, "DV35", &Inputs::fire)},
     {"y16MappingWithPyroToRgb_dll DV35", pyroFire},
     {"KestrelModuleMeasureMin::tempwithpyroDll", memberMatrix},
     {"KestrelModuleMeasureMin::y16MappingWithPyro_dll", memberGrey},
     {"kmm_status_text, kmm_version", statusAndVersion},
 };
-// clang-format on
 
 void setupChecksums(CLI::App& app) {
     auto* cmd = app.add_subcommand(
