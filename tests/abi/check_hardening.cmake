@@ -1,8 +1,8 @@
-# The shared object LIBRARY as built: run path elements absolute or $ORIGIN only (an empty
+# The shared object LIBRARY as built (READELF and NM read it): run path elements absolute or $ORIGIN only (an empty
 # one searches the current directory), full RELRO (relocations read-only, bound at load) and
 # stack canaries.
-execute_process(COMMAND readelf -d -l -W ${LIBRARY} OUTPUT_VARIABLE out)
-execute_process(COMMAND nm -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE undefined)
+execute_process(COMMAND ${READELF} -d -l -W ${LIBRARY} OUTPUT_VARIABLE out)
+execute_process(COMMAND ${NM} -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE undefined)
 set(problems "")
 if(out MATCHES "RUNPATH[^\n]*\\[([^]\n]*)\\]")
   set(runpath "${CMAKE_MATCH_1}")
