@@ -48,6 +48,7 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
         bool high, set1;
         Prep setup;
         float expected;
+        int32_t type = 0;
     };
     const Case cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
@@ -58,6 +59,8 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
          [](MeasureState& s) { s.curveRefTemp = 21.5f; }, 20.3f},
         {"type 0 ignores the alternative reference", 25, true, false,
          [](MeasureState& s) { s.curveRefTempAlt = 10.0f; }, 20.3f},
+        {"so does type 3", 25, true, false, [](MeasureState& s) { s.curveRefTempAlt = 10.0f; },
+         20.3f, 3},
         {"gain 0.5 truncates", 51, true, false, [](MeasureState& s) { s.gain0 = 0.5f; }, 20.3f},
         {"set 1 takes gain1 and offset1", 10, true, true,
          [](MeasureState& s) { s.gain1 = 2.0f; s.offset1 = 1.5f; s.gain0 = 9.0f; }, 21.8f},
@@ -72,7 +75,7 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
         SCOPED_TRACE(c.name);
         MeasureState s = test::plainState();
         if (c.setup) c.setup(s);
-        EXPECT_EQ(evaluate(c.y16, c.high, c.set1, s), c.expected);
+        EXPECT_EQ(evaluate(c.y16, c.high, c.set1, s, c.type), c.expected);
     }
 }
 
@@ -131,6 +134,8 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         {"drift off: nothing chosen", 3, true, 100, 200, 8, 3, 0, 0, 0, 25.0f, 0},
         {"type 2, 1.5x clamp, blend off clears the flag", 2, true, 100, 200, 8, 12, 0, 0, 1},
         {"type 2, blend, high, step 30 <= 35", 2, true, 100, 130, 8, 0.2f * 8 + 0.8f * 6, 1, 1},
+        {"type 2, blend, high, step 36 > 35", 2, true, 100, 136, 8, 0.4f * 8 + 0.6f * 7.2f, 1, 1},
+        {"type 2, blend, low, step 101 > 100", 2, false, 100, 201, 8, 0.4f * 8 + 0.6f * 12, 1, 1},
         {"type 2, blend without estimate", 2, true, 0, 150, 8, 0.4f * 8 + 0.6f * 3, 1, 1},
     };
     for (const Case& c : cases) {

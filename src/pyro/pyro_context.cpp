@@ -179,9 +179,7 @@ PyroContext::PyroContext(const char* modelName, const PYRO_PARAM& p)
     loadBlock(sceneC, p.sceneC, p.sceneCLength);
     loadBlock(paramLine, p.paramLine, p.paramLineLength);
 
-    if (width == 0 || height == 0 || !calibData.present() || !sceneA.present() ||
-        !sceneB.present())
-        return;
+    if (!calibData.present() || !sceneA.present() || !sceneB.present()) return;
     const ModelTraits& traits = lookupModel(modelName);
     if (traits.pyroSetup == PyroSetup::Fire)
         openFire(*this);

@@ -35,7 +35,7 @@ struct InstanceHandle {
     ~InstanceHandle();
 };
 
-// The constructor takes a call acceptPyroCall accepted (a frame of y16Count > 0 samples),
+// The constructor takes a call acceptPyroCall accepted (sides above 0, y16Count > 0 samples),
 // copies the caller's frame and blocks (std::bad_alloc when a copy cannot be had) and opens
 // and configures one instance for the model; the destructor closes it before
 // the copies go, on every way out, exceptions included. The library holds this object's
