@@ -1,5 +1,4 @@
-// The per-call context: the set-up sequences per model list, scene C and range mode, the
-// copies it holds, and the DRC handle a fire model keeps when its init fails.
+// The per-call context: the set-up sequences per model list, scene C and range mode.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -85,38 +84,6 @@ TEST_F(PyroTest, OpenSendsTheSetUpSequenceOfItsList) {
     });
     ASSERT_NE(window, controls.end());
     EXPECT_EQ(window[1]->address, static_cast<const float*>((*window)->address) + 1);
-}
-
-TEST_F(PyroTest, ContextHoldsItsOwnCopiesAndRegistersItself) {
-    PyroInputs in;
-    PYRO_PARAM p = in.param();
-    p.sceneC = nullptr;  // null with a positive length: absent
-    p.paramLineLength = -5;
-    const PyroContext ctx("XY99", p);
-    in.sceneA[0] ^= 0xFF;  // the copy no longer depends on the caller's buffer
-    in.frame[0] ^= 0xFFFF;
-    EXPECT_EQ(ctx.sceneA.view()[0], 0xA0);
-    EXPECT_EQ(ctx.frame[0], 12000);
-    EXPECT_FALSE(ctx.sceneC.present() || ctx.paramLine.present());
-    EXPECT_TRUE(ctx.open());  // unlisted: no parameter line needed
-    const auto reg = callsTo("PYRO_Register");
-    ASSERT_EQ(reg.size(), 1u);
-    EXPECT_EQ(reg[0]->address, &ctx);
-    EXPECT_EQ(reg[0]->result, 0);  // the callback's return value
-}
-
-TEST_F(PyroTest, FailedInitStillGivesOnlyAFireModelItsDrcHandle) {
-    for (const char* model : {"DV37-W", "DV28"}) {
-        SCOPED_TRACE(model);
-        const bool isFire = model[2] == '3';
-        pyro_test::reset(faultsWith([](auto& f) { f.initFails = true; }));
-        {
-            const PyroContext ctx(model, PyroInputs{}.param());
-            EXPECT_FALSE(ctx.open());
-            EXPECT_EQ(ctx.drcHandle != nullptr, isFire);
-        }
-        EXPECT_EQ(journalLines(), Lines{"PYRO_Init 2 1 4 3 3"} + (isFire ? kFireDrc : Lines{}));
-    }
 }
 
 }  // namespace

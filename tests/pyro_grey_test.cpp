@@ -44,13 +44,6 @@ TEST_F(PyroTest, AutomaticRangeReportsTheMeasuredRangeAndDrawsTheOffsetFrame) {
         EXPECT_EQ(out.image[12], PyroOutputs::kUnsetByte);  // a grey image is a byte a pixel
         EXPECT_TRUE(out.image.canariesIntact());
     }
-    // A single pixel's range is one value.
-    in.width = in.height = 1;
-    in.frame = {14000};
-    PyroOutputs out(1);
-    callExport(Export::GreyAuto, "XY99", in.param(), out);
-    EXPECT_TRUE(out.rangeWritten());
-    EXPECT_EQ(out.maxTemp, out.minTemp);
 }
 
 // The window 60.25 to 20.5 degC, on a library whose Y16 is 10 x degC.

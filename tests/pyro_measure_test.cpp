@@ -74,7 +74,9 @@ TEST_F(PyroTest, OffsetReachesTheFrameAfterIspForTheListedModelsOnly) {
         in.frame[11] = 65535;
         in.paramLine = PyroInputs::withOffset(c.rangeMode, c.offset);
         PyroOutputs out;
+        const auto callers = in.frame;
         callExport(Export::Matrix, c.model, in.param(), out);
+        EXPECT_EQ(in.frame, callers);  // the offset goes to the library's copy only
         auto expected = in.frame;
         if (c.applied)
             for (auto& s : expected) s = uint16_t(s + uint16_t(c.offset));  // modulo 65536
