@@ -4,6 +4,7 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -24,8 +25,8 @@ struct Mapped {
 Mapped mapFrame(const std::vector<float>& t, int32_t width, float maxTemp, float minTemp,
                 bool autoRange) {
     GuardedBuffer<uint8_t> image(t.size());
-    mapKelvinFrame(150.0f, t.data(), image.data(), width, int32_t(t.size()) / width, 255, 80,
-                   &maxTemp, &minTemp, autoRange);
+    mapKelvinFrame(150.0f, {t.data(), width, int32_t(t.size()) / width}, image.data(), 255, 80,
+                   maxTemp, minTemp, autoRange);
     EXPECT_TRUE(image.canariesIntact());
     return {image.contents(), maxTemp, minTemp};
 }
@@ -38,8 +39,10 @@ struct Codes {
 Codes mapCodes(const std::vector<uint16_t>& codes, int32_t width, uint16_t maxCode,
                uint16_t minCode, bool autoRange, uint32_t contrast = 255, uint32_t brightness = 80) {
     GuardedBuffer<uint8_t> image(codes.size());
-    mapCodesByPercentile(codes.data(), image.data(), contrast, brightness, width,
-                         int32_t(codes.size()) / width, &maxCode, &minCode, autoRange);
+    const auto histogram = std::make_unique<Histogram>();
+    mapCodesByPercentile({codes.data(), width, int32_t(codes.size()) / width}, image.data(),
+                         int32_t(contrast), int32_t(brightness), maxCode, minCode, autoRange,
+                         histogram.get());
     EXPECT_TRUE(image.canariesIntact());
     return {image.contents(), maxCode, minCode};
 }

@@ -1,9 +1,8 @@
-// Offset-code mapping: the smoothing kernel, the smoothing itself, the automatic mapping on
-// uniform, graded and spotted frames, the detail layer, and the linear window.
+// Offset-code mapping: the smoothing, the automatic mapping on uniform, graded and spotted
+// frames, the detail layer, and the linear window.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <numeric>
 #include <vector>
 
 #include "guarded_buffer.h"
@@ -11,14 +10,6 @@
 
 namespace kmm {
 namespace {
-
-using Kernel = std::array<int32_t, 9>;
-
-Kernel kernelFor(int32_t sigma) {
-    Kernel k{};
-    buildSmoothingKernel(k.data(), sigma);
-    return k;
-}
 
 struct AutoResult {
     std::vector<uint8_t> image;
@@ -28,26 +19,16 @@ struct AutoResult {
 // The tuning the temperature-matrix entry uses, with a choice of detail gain and sigma.
 AutoResult mapAuto(const std::vector<int16_t>& codes, int32_t width, int32_t detailGain = 0,
                    int32_t sigma = 5) {
-    const Kernel kernel = kernelFor(sigma);
+    OffsetCodeTuning tuning = kOffsetCodeEntryTuning;
+    tuning.detailGain = detailGain;
+    tuning.smoothingSigma = sigma;
+    const int32_t height = int32_t(codes.size()) / width;
     GuardedBuffer<uint8_t> image(codes.size());
     int16_t maxCode = -1, minCode = -1;
-    mapOffsetCodesAuto(image.data(), codes.data(), width, int32_t(codes.size()) / width, &maxCode,
-                       &minCode, detailGain, 20, kernel.data(), 220, 110, 128, 220, 110, 10, 1, 1);
+    WorkBlock work(offsetCodeWorkBytes(width, height));
+    mapOffsetCodesAuto(image.data(), {codes.data(), width, height}, maxCode, minCode, tuning, work);
     EXPECT_TRUE(image.canariesIntact());
     return {image.contents(), maxCode, minCode};
-}
-
-TEST(OffsetCodeMapping, SmoothingKernels) {
-    const Kernel identity = {0, 0, 0, 0, 4096, 0, 0, 0, 0};
-    const Kernel k5 = kernelFor(5);
-    EXPECT_EQ(k5, (Kernel{49, 351, 49, 351, 2494, 351, 49, 351, 49}));
-    EXPECT_EQ(kernelFor(1), identity);
-    EXPECT_EQ(kernelFor(0), identity);
-    // Normalising the rounded weights loses a little: sigma 5 adds up to 4094, not 4096.
-    EXPECT_EQ(std::accumulate(k5.begin(), k5.end(), 0), 4094);
-    const Kernel wide = kernelFor(1 << 30);  // no overflow, and the sign does not matter
-    EXPECT_LE(std::accumulate(wide.begin(), wide.end(), 0), 4096);
-    EXPECT_EQ(kernelFor(-5), kernelFor(5));
 }
 
 TEST(OffsetCodeMapping, UniformFrameMapsToBrightness) {
@@ -144,7 +125,7 @@ TEST(OffsetCodeMapping, LinearWindow) {
     };
     for (const auto& c : cases) {
         GuardedBuffer<uint8_t> image(c.codes.size());
-        EXPECT_EQ(mapOffsetCodesWindow(image.data(), c.codes.data(), int32_t(c.codes.size()), 1,
+        EXPECT_EQ(mapOffsetCodesWindow(image.data(), {c.codes.data(), int32_t(c.codes.size()), 1},
                                        c.high, c.low),
                   c.mapped);
         EXPECT_EQ(image.contents(), c.want) << c.low << ".." << c.high;
