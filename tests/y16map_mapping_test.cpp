@@ -40,9 +40,6 @@ TEST(Y16Mapping, ManualWindowExamples) {
     const struct { const char* what; int16_t low, high, value; uint8_t grey; } rows[] = {
         {"top of a 512 window", 0, 512, 512, 255},
         {"top of a 1000 window stays below white", 0, 1000, 1000, 253},
-        {"middle of a 1000 window", 0, 1000, 500, 126},
-        {"below the window", 0, 1000, -1, 0},            {"above the window", 0, 1000, 1001, 255},
-        {"negative window", -3000, -1000, -2000, 126},   {"widest window: scale 1", -32768, 32767, 32767, 127},
         {"equal ends, below", 100, 100, 99, 0},          {"equal ends, at", 100, 100, 100, 255},
         {"reversed window", 100, 99, 32767, 0},
     };

@@ -62,7 +62,7 @@ struct PlateauTuning {
     uint32_t countLimit = kExactCounts;
 };
 
-// The working tables of one run (851,968 bytes: allocate them, do not put them on the
+// The working tables of one run (about 832 KiB: allocate them, do not put them on the
 // stack). Only the entries kMin..kMax of a run are written or meaningful: the histogram is
 // cleared over that range alone, and nothing outside it is ever read, so the rest of each
 // table may hold anything. Counts are exact (plain increments are the cheapest per pixel);
