@@ -276,6 +276,11 @@ TEST(Kernels, WeightTablesStatedValues) {
         EXPECT_EQ(std::accumulate(table.begin(), table.begin() + 9, 0u), k.sum) << k.sigma;
         EXPECT_EQ(table[9], 7u);
     }
+    std::vector<uint32_t> untouched(512, 7);
+    for (auto [columns, rows] : {std::pair{0, 3}, {3, -1}, {23, 23}}) {
+        buildSmoothingKernel(untouched, columns, rows, 5);
+        EXPECT_EQ(untouched, std::vector<uint32_t>(512, 7)) << columns << "x" << rows;
+    }
     std::vector<uint32_t> r5(512), r15(512), r25(512), temporal(128);
     buildRangeTable(r5, 5);
     buildRangeTable(r15, 15);

@@ -133,15 +133,16 @@ TEST(Y16Agc, SixteenBitTermsAndSumsWrap) {
     mapPlateauAgc(saturated, grey.data(), frame.data(), 10000, none.data(), *tables);
     EXPECT_EQ(grey[5000], 255);
 
-    // A uniform frame's grey 100 plus twice a border detail of 16385: 32870 is -32666 in
-    // 16 bits on full resolution, white in the 32-bit sum of half resolution.
-    const std::vector<int16_t> uniform(4, 0), detail(4, 16385);
-    std::vector<uint8_t> out(4);
-    mapPlateauAgc(full, out.data(), uniform.data(), 4, detail.data(), *tables);
-    EXPECT_EQ(out[0], 0);
-    mapPlateauAgc(*agcParams(AgcVariant::HalfResolution), out.data(), uniform.data(), 4,
-                  detail.data(), *tables);
-    EXPECT_EQ(out[0], 255);
+    // Twice the detail is added to a uniform frame's grey 100; a border detail of 16385 makes
+    // 32870, -32666 in the 16 bits of full resolution, white in the 32-bit sum of half.
+    const std::vector<int16_t> uniform(5, 0), detail = {20, -20, 7, -50, 16385};
+    for (auto [variant, greys] : {std::pair{AgcVariant::FullResolutionSharpened,
+                                            std::vector<uint8_t>{140, 60, 114, 0, 0}},
+                                  {AgcVariant::HalfResolution, {140, 60, 114, 0, 255}}}) {
+        std::vector<uint8_t> out(5);
+        mapPlateauAgc(*agcParams(variant), out.data(), uniform.data(), 5, detail.data(), *tables);
+        EXPECT_EQ(out, greys);
+    }
 }
 
 TEST(Y16Sharpen, UnsharpMaskOnAPointAndStripsCopied) {
