@@ -18,8 +18,8 @@
 namespace kmm {
 namespace {
 
-// The call's memory as one block: the AGC tables, the detail layer and, when the result is
-// sharpened, the grey image before sharpening.
+// The call's Y16 mapping state as one work block: the AGC tables, the detail layer and, when
+// the result is sharpened, the grey image before sharpening.
 void mapAutomatic(const AgcParams& params, uint8_t* dst, FrameView<const int16_t> src) {
     const auto pixels = size_t(src.count());
     const bool sharpen = params.sharpenStrength.has_value();
