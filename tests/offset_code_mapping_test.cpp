@@ -62,16 +62,20 @@ TEST(OffsetCodeMapping, ReportedRangeIsThePointOnePercentPoints) {
     EXPECT_EQ(mapAuto(corner, 4).maxCode, 3245);
 }
 
-TEST(OffsetCodeMapping, DetailLayerBrightensASpotOnlyWithGain) {
+TEST(OffsetCodeMapping, DetailLayerBrightensAHotSpotAndDarkensAColdOneOnlyWithGain) {
+    // The detail (what smoothing took away) is +-300 at the spots, limited to 20, added with
+    // the weight 16 x 64 / 1024 = 1.
     std::vector<int16_t> codes(32 * 32);
     for (size_t i = 0; i < codes.size(); ++i) codes[i] = int16_t(2000 + int(i % 32) * 10);
-    const size_t spot = 16 * 32 + 16;
-    codes[spot] = int16_t(codes[spot] + 300);
+    const size_t hot = 16 * 32 + 16, cold = 8 * 32 + 8;
+    codes[hot] = int16_t(codes[hot] + 300);
+    codes[cold] = int16_t(codes[cold] - 300);
     const AutoResult plain = mapAuto(codes, 32, 0);
-    const AutoResult detailed = mapAuto(codes, 32, 16);  // weight 16 x 64 / 1024 = 1
+    const AutoResult detailed = mapAuto(codes, 32, 16);
     EXPECT_EQ(detailed.maxCode, plain.maxCode);
-    EXPECT_EQ(int(detailed.image[spot]), std::min(255, plain.image[spot] + 20));
-    EXPECT_EQ(mapAuto(codes, 32, 1 << 30).image[spot], 255);  // wide products, saturated
+    EXPECT_EQ(int(detailed.image[hot]), std::min(255, plain.image[hot] + 20));
+    EXPECT_EQ(int(detailed.image[cold]), std::max(0, plain.image[cold] - 20));
+    EXPECT_EQ(mapAuto(codes, 32, 1 << 30).image[hot], 255);  // wide products, saturated
 }
 
 TEST(OffsetCodeMapping, SmallSpotsFarOutsideTheRangeKeepTheirEnd) {
