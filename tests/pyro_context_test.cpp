@@ -32,7 +32,7 @@ const Lines kFireDrc = {"PYRO_FireDRCInit 4 3 0",
                         "PYRO_FireDRCSetParams 256 108 256 256 128 80 2 2 30 32 11"};
 
 Lines fireSequence(const Lines& rangeWindow) {
-    return Lines{"PYRO_Init 2 1 4 3 3", "PYRO_BaseControl 28: 77", "PYRO_Register 48 1",
+    return Lines{"PYRO_Init 2 1 4 3 3", "PYRO_BaseControl 28: 77", "PYRO_Register 52 1",
            "PYRO_MeasureControl 19: 1", "PYRO_MeasureControl 11: 1", "PYRO_MeasureControl 7: 1",
            "PYRO_MeasureControl 23: 1", "PYRO_MeasureControl 10: 1", "PYRO_MeasureControl 27: 1",
            "PYRO_BaseControl 14: 1", "PYRO_ImageControl 3: 255", "PYRO_ImageControl 4: 100",
@@ -47,7 +47,7 @@ Lines fireSequence(const Lines& rangeWindow) {
 Lines standardSequence(bool sceneC, bool baseLevel) {
     Lines lines = {sceneC ? "PYRO_Init 2 1 4 3 3" : "PYRO_Init 2 3 4 3 0"};
     if (baseLevel) lines.push_back("PYRO_BaseControl 28: 77");
-    lines.push_back("PYRO_Register 48 1");
+    lines.push_back("PYRO_Register 52 1");
     if (sceneC) lines.push_back("PYRO_MeasureControl 19: 1");
     return lines + Lines{"PYRO_MeasureControl 11: 1", "PYRO_MeasureControl 7: 1",
                          "PYRO_MeasureControl 23: 1", "PYRO_Debugger 0: 1", "PYRO_Uninit"};

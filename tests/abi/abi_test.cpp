@@ -8,6 +8,7 @@
 #include <string>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
 #include "KModuleMeasureStatus.h"
 #include "header_layout.h"
 
@@ -39,6 +40,11 @@ TEST(Abi, CAndCppAgreeOnRecordLayout) {
         FIELD(PYRO_PARAM, sceneA),
         FIELD(PYRO_PARAM, paramLineLength),
         FIELD(PYRO_MEASUREPARAM, measure2),
+        {"sizeof kmm_planck_constants", sizeof(kmm_planck_constants)},
+        {"sizeof kmm_radiometric_scene", sizeof(kmm_radiometric_scene)},
+        FIELD(kmm_planck_constants, o),
+        FIELD(kmm_radiometric_scene, window_transmission),
+        FIELD(kmm_radiometric_scene, atm_beta2),
     };
     ASSERT_EQ(kmmCLayoutCount, cpp.size());
     for (size_t i = 0; i < kmmCLayoutCount; ++i) {
@@ -64,7 +70,10 @@ TEST(Abi, ExportsResolveByPlainName) {
                              "Y16MappingAD_dll", "image_resize_dll",
                              "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16",
                              "getY16WithPyro_dll", "y16MappingWithPyro_dll",
-                             "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version"}) {
+                             "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version",
+                             "kmm_radiometric_scene_defaults", "kmm_raw_frame_to_temperatures",
+                             "kmm_temperatures_to_raw_frame", "kmm_raw_to_temperature",
+                             "kmm_temperature_to_raw"}) {
         EXPECT_NE(dlsym(lib.handle, name), nullptr) << name;
     }
 }

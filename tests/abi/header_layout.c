@@ -1,6 +1,7 @@
 /* The public header compiled as C11: its static assertions run here too, and the sizes and
  * offsets a C compiler sees are reported to the C++ side of the ABI test. */
 #include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
 
 #include "header_layout.h"
 
@@ -29,5 +30,10 @@ const KmmLayoutEntry kmmCLayout[] = {
     FIELD(PYRO_PARAM, sceneA),
     FIELD(PYRO_PARAM, paramLineLength),
     FIELD(PYRO_MEASUREPARAM, measure2),
+    {"sizeof kmm_planck_constants", sizeof(kmm_planck_constants)},
+    {"sizeof kmm_radiometric_scene", sizeof(kmm_radiometric_scene)},
+    FIELD(kmm_planck_constants, o),
+    FIELD(kmm_radiometric_scene, window_transmission),
+    FIELD(kmm_radiometric_scene, atm_beta2),
 };
 const size_t kmmCLayoutCount = sizeof kmmCLayout / sizeof kmmCLayout[0];
