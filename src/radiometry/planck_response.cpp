@@ -1,5 +1,6 @@
-// The Planck-type response and its inverse. expm1 and log1p keep the digits that
-// exp(B / T) - 1 and ln(1 + x) lose when F = 1 and the temperature is high.
+// The Planck-type response and its inverse, in double. exp(B / T) - F and ln(R1 / (R2 L) + F)
+// lose digits to cancellation only far above any 16-bit count's temperature (B / T near 0),
+// and still keep more than a float result needs.
 #include "planck_response.h"
 
 #include <cmath>
@@ -14,7 +15,7 @@ bool planckConstantsValid(const kmm_planck_constants& p) {
 
 double planckRadiance(const kmm_planck_constants& p, double kelvin) {
     if (!(kelvin > 0.0)) return 0.0;
-    const double denominator = std::expm1(p.b / kelvin) - (p.f - 1.0);
+    const double denominator = std::exp(p.b / kelvin) - p.f;
     if (!(denominator > 0.0)) return std::numeric_limits<double>::infinity();
     return p.r1 / (p.r2 * denominator);
 }
@@ -23,9 +24,9 @@ double planckKelvin(const kmm_planck_constants& p, double radiance) {
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     if (!(radiance > 0.0)) return radiance != radiance ? radiance : -kInfinity;
     // ln(R1 / (R2 L) + F) must be positive for a positive, finite temperature.
-    const double excess = p.r1 / (p.r2 * radiance) + (p.f - 1.0);
-    if (!(excess > 0.0)) return kInfinity;
-    return p.b / std::log1p(excess);
+    const double argument = p.r1 / (p.r2 * radiance) + p.f;
+    if (!(argument > 1.0)) return kInfinity;
+    return p.b / std::log(argument);
 }
 
 }  // namespace kmm

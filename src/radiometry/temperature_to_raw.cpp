@@ -5,7 +5,9 @@
 #include "temperature_to_raw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "planck_response.h"
@@ -30,15 +32,34 @@ int32_t searchCount(const RawResponse& response, float celsius) {
 
 // Index of the bucket holding a temperature: monotone in t, clamped to the buckets.
 struct Buckets {
-    double base = 0.0;
-    double scale = 0.0;
+    float base = 0.0f;
+    float scale = 0.0f;
+    float last = 0.0f;  // count - 1
     int32_t count = 1;
 
-    int32_t of(float t) const {
-        const double x = (double(t) - base) * scale;
-        return x <= 0.0 ? 0 : x >= double(count - 1) ? count - 1 : int32_t(x);
-    }
+    int32_t of(float t) const { return int32_t(std::min(std::max((t - base) * scale, 0.0f), last)); }
 };
+
+// The finite extremes of a matrix; {max, -max} when it holds none. Eight independent lanes
+// without branches on the data let the compiler keep the scan in vector registers.
+std::pair<float, float> finiteRange(const float* celsius, int32_t count) {
+    constexpr float kMax = std::numeric_limits<float>::max();
+    constexpr int32_t kLanes = 8;
+    float lo[kLanes], hi[kLanes];
+    std::fill_n(lo, kLanes, kMax);
+    std::fill_n(hi, kLanes, -kMax);
+    for (int32_t i = 0; i < count; i += kLanes) {
+        const int32_t lanes = std::min(kLanes, count - i);
+        for (int32_t j = 0; j < lanes; ++j) {
+            const float t = celsius[i + j];
+            const bool finite = t >= -kMax && t <= kMax;
+            const float low = finite ? t : kMax, high = finite ? t : -kMax;
+            lo[j] = low < lo[j] ? low : lo[j];
+            hi[j] = high > hi[j] ? high : hi[j];
+        }
+    }
+    return {*std::min_element(lo, lo + kLanes), *std::max_element(hi, hi + kLanes)};
+}
 
 }  // namespace
 
@@ -53,42 +74,47 @@ uint16_t countOfCelsius(const RawResponse& response, float celsius) {
 
 void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_t count,
                        uint16_t* raw) {
-    constexpr float kMax = std::numeric_limits<float>::max();
-    float lowest = kMax, highest = -kMax;
-    for (int32_t i = 0; i < count; ++i) {
-        const float t = celsius[i];
-        if (t >= -kMax && t <= kMax) {
-            lowest = std::min(lowest, t);
-            highest = std::max(highest, t);
-        }
-    }
+    const auto [lowest, highest] = finiteRange(celsius, count);
     // Every threshold before `first` lies at or below the lowest temperature, every one from
     // `last` on above the highest: they only shift the count.
     const int32_t first = searchCount(response, lowest);
     const int32_t last = std::max(first, searchCount(response, highest));
     const int32_t n = last - first;
-    std::vector<float> thresholds(static_cast<size_t>(n));
+    // A +inf sentinel ends the thresholds, so the search below needs no bound check.
+    std::vector<float> thresholds(static_cast<size_t>(n) + 1, HUGE_VALF);
     for (int32_t k = 0; k < n; ++k) thresholds[size_t(k)] = countThreshold(response, first + k);
 
-    // Twice as many buckets as thresholds; start[j] = thresholds in buckets before j.
+    // Four buckets a threshold over their span, so that most hold none or one. For bucket j,
+    // start[j] = thresholds in the buckets before it, and edge[j] the first threshold from
+    // there on when the bucket holds at most one (NaN when it holds more): the two loads
+    // are independent, and one comparison gives the count.
     Buckets buckets;
-    if (n > 0 && thresholds[size_t(n - 1)] > thresholds[0]) {
-        buckets.count = 2 * n;
+    if (n > 1 && thresholds[size_t(n - 1)] > thresholds[0]) {
+        buckets.count = 4 * n;
+        buckets.last = float(buckets.count - 1);
         buckets.base = thresholds[0];
-        buckets.scale = buckets.count / (double(thresholds[size_t(n - 1)]) - thresholds[0]);
+        // In double: the span of two finite floats can overflow float.
+        buckets.scale = float(buckets.count / (double(thresholds[size_t(n - 1)]) - thresholds[0]));
     }
     std::vector<uint16_t> start(static_cast<size_t>(buckets.count));
+    std::vector<float> edge(static_cast<size_t>(buckets.count));
     for (int32_t j = 0, k = 0; j < buckets.count; ++j) {
         while (k < n && buckets.of(thresholds[size_t(k)]) < j) ++k;
+        const bool crowded = k + 1 < n && buckets.of(thresholds[size_t(k + 1)]) == j;
         start[size_t(j)] = static_cast<uint16_t>(k);
+        edge[size_t(j)] = crowded ? NAN : thresholds[size_t(k)];
     }
 
-    const auto belowAll = static_cast<uint16_t>(searchCount(response, -std::numeric_limits<float>::infinity()));
+    const float* th = thresholds.data();
+    const auto belowAll = static_cast<uint16_t>(searchCount(response, -HUGE_VALF));
     for (int32_t i = 0; i < count; ++i) {
         const float t = celsius[i];
         if (t >= lowest && t <= highest) {
-            int32_t k = start[size_t(buckets.of(t))];
-            while (k < n && thresholds[size_t(k)] <= t) ++k;
+            const int32_t j = buckets.of(t);
+            int32_t k = start[size_t(j)];
+            const float e = edge[size_t(j)];
+            if (e == e) k += t >= e;
+            else while (t >= th[k]) ++k;
             raw[i] = static_cast<uint16_t>(first + k);
         } else {
             raw[i] = t != t ? 0 : t < 0.0f ? belowAll : UINT16_MAX;
