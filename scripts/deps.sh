@@ -1,6 +1,6 @@
 # Sourced by the scripts: installs the Debian packages the build needs, only those missing.
 KMM_PACKAGES=(cmake g++ make binutils libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-              libcli11-dev)
+              libcli11-dev libtiff-dev)
 
 kmm_install_missing() {
     local missing=()
