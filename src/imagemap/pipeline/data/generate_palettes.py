@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Generates palettes.inc: the pseudo-colour tables of the image pipeline.
+
+Two tables of 12 palettes x 256 grey levels x 4 bytes:
+  RGB table     (red, green, blue, 255); palettes 0..6 filled, 7..11 zero.
+  Y/Cb/Cr table (Y, Cb, Cr, 0), video range: Y 16..236, chroma centred on 128; slots
+                0..5 and 8 filled, the rest zero. Its order is its own (grey first,
+                inverted grey at 8); see YCC_ORDER.
+
+RGB palettes, every one drawn from a formula or control points written here (no third-party
+data, nothing to license):
+  0 grey, brightened (gamma 0.71) with a faint magenta cast (green x 0.995), and the top six
+    levels (250..255) in signal red, so the hottest pixels stand out.
+  1 cubehelix: the published cubehelix formula of D. A. Green (2011), start 0.5, rotations
+    -1.5, hue 1.0, gamma 1.0; brightness rises monotonically from black to white.
+  2 rainbow: hue sweep from blue (240 degrees) to red (0 degrees), full saturation and value.
+  3 iron: black, dark red, red, orange, yellow, white (piecewise linear, control points below).
+  4 cool-warm: blue through light grey to red (diverging; the middle grey is the centre).
+  5 inverted grey ("black hot"): 255 - palette 6.
+  6 grey ("white hot"): ceil(g x 254 / 255), so 128 stays 128 and only 255 moves (to 254).
+Y/Cb/Cr palettes: grey is Y = 16 + ceil(g x 220 / 255) and inverted grey Y = 252 - that, both
+with neutral chroma; the colour palettes are their RGB entries through the BT.709
+studio-range weights (Y = 0.183 R + 0.614 G + 0.062 B + 16, Cb = 128 - 0.101 R - 0.339 G +
+0.439 B, Cr = 128 + 0.439 R - 0.399 G - 0.040 B), rounded half up and limited to 0..255.
+
+Run from this folder:  python3 generate_palettes.py > palettes.inc
+"""
+import colorsys
+import math
+
+LEVELS = 256
+PALETTES = 12
+
+
+def round_half_up(x):
+    return int(math.floor(x + 0.5))
+
+
+def clamp_byte(x):
+    return max(0, min(255, x))
+
+
+def piecewise(points, g):
+    for (g0, c0), (g1, c1) in zip(points, points[1:]):
+        if g0 <= g <= g1:
+            t = (g - g0) / (g1 - g0)
+            return tuple(round_half_up(a + (b - a) * t) for a, b in zip(c0, c1))
+    raise ValueError(g)
+
+
+def grey_red_top(g):
+    if g >= 250:
+        return (226, 2, 6)
+    v = round_half_up(255 * (g / 255) ** 0.71)
+    return (v, int(v * 0.995), v)
+
+
+def cubehelix(g, start=0.5, rotations=-1.5, hue=1.0, gamma=1.0):
+    lam = (g / 255) ** gamma
+    amp = hue * lam * (1 - lam) / 2
+    phi = 2 * math.pi * (start / 3 + rotations * g / 255)
+    c, s = math.cos(phi), math.sin(phi)
+    rgb = (lam + amp * (-0.14861 * c + 1.78277 * s),
+           lam + amp * (-0.29227 * c - 0.90649 * s),
+           lam + amp * (1.97294 * c))
+    return tuple(clamp_byte(round_half_up(255 * min(1.0, max(0.0, x)))) for x in rgb)
+
+
+def rainbow(g):
+    r, gr, b = colorsys.hsv_to_rgb((240 - 240 * g / 255) / 360, 1.0, 1.0)
+    return tuple(round_half_up(255 * x) for x in (r, gr, b))
+
+
+IRON = [(0, (0, 0, 0)), (64, (150, 0, 40)), (96, (230, 20, 10)), (128, (255, 88, 0)),
+        (192, (255, 200, 20)), (240, (255, 248, 190)), (255, (255, 255, 251))]
+COOL_WARM = [(0, (40, 60, 200)), (128, (230, 230, 230)), (255, (200, 20, 30))]
+
+
+def grey(g):
+    v = (g * 254 + 254) // 255
+    return (v, v, v)
+
+
+RGB_PALETTES = [
+    grey_red_top,
+    cubehelix,
+    rainbow,
+    lambda g: piecewise(IRON, g),
+    lambda g: piecewise(COOL_WARM, g),
+    lambda g: tuple(255 - v for v in grey(g)),
+    grey,
+]
+
+
+def ycc_of_rgb(rgb):
+    r, g, b = rgb
+    return (clamp_byte(round_half_up(0.183 * r + 0.614 * g + 0.062 * b + 16)),
+            clamp_byte(round_half_up(128 - 0.101 * r - 0.339 * g + 0.439 * b)),
+            clamp_byte(round_half_up(128 + 0.439 * r - 0.399 * g - 0.040 * b)))
+
+
+def ycc_grey(g):
+    return (16 + (g * 220 + 254) // 255, 128, 128)
+
+
+# Y/Cb/Cr slot -> palette: grey first, the colour palettes at their RGB numbers, the grey with
+# a red top at 5, inverted grey at 8.
+YCC_ORDER = {
+    0: ycc_grey,
+    1: lambda g: ycc_of_rgb(RGB_PALETTES[1](g)),
+    2: lambda g: ycc_of_rgb(RGB_PALETTES[2](g)),
+    3: lambda g: ycc_of_rgb(RGB_PALETTES[3](g)),
+    4: lambda g: ycc_of_rgb(RGB_PALETTES[4](g)),
+    5: lambda g: ycc_of_rgb(RGB_PALETTES[0](g)),
+    8: lambda g: (252 - ycc_grey(g)[0], 128, 128),
+}
+
+
+def table(entry_of, fourth):
+    rows = []
+    for p in range(PALETTES):
+        for g in range(LEVELS):
+            rows.append(entry_of(p, g) + (fourth,) if entry_of(p, g) else (0, 0, 0, 0))
+    return rows
+
+
+def emit(name, rows):
+    print('alignas(64) inline constexpr uint8_t %s[%d] = {' % (name, len(rows) * 4))
+    for i in range(0, len(rows), 4):
+        print('    ' + ', '.join('%d, %d, %d, %d' % r for r in rows[i:i + 4]) + ',')
+    print('};')
+
+
+def main():
+    rgb = table(lambda p, g: RGB_PALETTES[p](g) if p < len(RGB_PALETTES) else None, 255)
+    ycc = table(lambda p, g: YCC_ORDER[p](g) if p in YCC_ORDER else None, 0)
+    print('// Generated by generate_palettes.py; do not edit. 12 palettes x 256 levels x 4 bytes.')
+    emit('kRgbPalettes', rgb)
+    emit('kYccPalettes', ycc)
+
+
+if __name__ == '__main__':
+    main()
