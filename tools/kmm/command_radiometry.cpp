@@ -22,14 +22,6 @@ struct RadiometryOptions {
     kmm_radiometric_scene scene;
 };
 
-void addCommonOptions(CLI::App* cmd, RadiometryOptions& o, const char* input, const char* output) {
-    cmd->add_option("input", o.input, input)->required();
-    cmd->add_option("-s,--size", o.size, "frame size WxH, e.g. 640x512")->required();
-    addPlanckOption(cmd, o.planck)->required();
-    addSceneOptions(cmd, o.scene);
-    cmd->add_option("-o,--out", o.output, output)->capture_default_str();
-}
-
 void check(kmm_status status) {
     if (status == KMM_ERROR_BAD_VALUE)
         throw ToolError("the scene was refused: the air transmits nothing over this distance at "
@@ -72,28 +64,51 @@ void runRaw(const RadiometryOptions& o) {
     std::printf("counts %d .. %d -> %s\n", int(*lo), int(*hi), o.output.c_str());
 }
 
+// What tells the two commands apart.
+struct CommandText {
+    const char* name;
+    const char* about;
+    const char* input;
+    const char* output;
+    const char* defaultOutput;
+};
+
+void addCommand(CLI::App& app, RadiometryOptions& o, const CommandText& text,
+                void (*run)(const RadiometryOptions&)) {
+    auto* cmd = app.add_subcommand(text.name, text.about);
+    cmd->add_option("input", o.input, text.input)->required();
+    cmd->add_option("-s,--size", o.size, "frame size WxH, e.g. 640x512")->required();
+    addPlanckOption(cmd, o.planck)->required();
+    addSceneOptions(cmd, o.scene);
+    o.output = text.defaultOutput;
+    cmd->add_option("-o,--out", o.output, text.output)->capture_default_str();
+    cmd->callback([&o, run] { run(o); });
+}
+
 void setupTemps(CLI::App& app) {
     static RadiometryOptions o;
-    o.output = "temps.f32";
-    auto* cmd = app.add_subcommand(
-        "temps", "Raw counts to temperatures (degC) from the camera's Planck constants, "
-                 "corrected for emissivity, reflection, air and window");
-    addCommonOptions(cmd, o, "raw frame: little-endian uint16, row-major",
-                     "temperature matrix: .f32 (float32, what kmm image reads), .npy or .tiff; "
-                     "NaN where a count has no temperature");
-    cmd->callback([] { runTemps(o); });
+    addCommand(app, o,
+               {"temps",
+                "Raw counts to temperatures (degC) from the camera's Planck constants, corrected "
+                "for emissivity, reflection, air and window",
+                "raw frame: little-endian uint16, row-major",
+                "temperature matrix: .f32 (float32, what kmm image reads), .npy or .tiff; NaN "
+                "where a count has no temperature",
+                "temps.f32"},
+               runTemps);
 }
 
 void setupRaw(CLI::App& app) {
     static RadiometryOptions o;
-    o.output = "raw.u16";
-    auto* cmd = app.add_subcommand(
-        "raw", "Temperatures (degC) back to raw counts from the camera's Planck constants and "
-               "the scene: the way back of kmm temps");
-    addCommonOptions(cmd, o, "temperature matrix: little-endian float32, row-major (.f32)",
-                     "raw counts: little-endian uint16 (any extension), .npy or .tiff; nearest "
-                     "count, saturated to 0..65535, NaN to 0");
-    cmd->callback([] { runRaw(o); });
+    addCommand(app, o,
+               {"raw",
+                "Temperatures (degC) back to raw counts from the camera's Planck constants and "
+                "the scene: the way back of kmm temps",
+                "temperature matrix: little-endian float32, row-major (.f32)",
+                "raw counts: little-endian uint16 (any extension), .npy or .tiff; nearest count, "
+                "saturated to 0..65535, NaN to 0",
+                "raw.u16"},
+               runRaw);
 }
 
 const bool registered = registerCommand(setupTemps) && registerCommand(setupRaw);
