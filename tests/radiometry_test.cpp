@@ -202,6 +202,26 @@ TEST(Radiometry, FramesMatchReferencesAndRoundToTheNearestCount) {
     }
 }
 
+// Near the pole of F > 1 at a tiny gain many counts share one float temperature: buckets hold
+// runs of equal thresholds, and a matrix may span nothing but one such run.
+TEST(Radiometry, CrowdedThresholdsNearThePoleMatchTheReference) {
+    RawResponse response;
+    ASSERT_EQ(makeRawResponse(kConstants[3], sceneWith(harsh), response), KMM_OK);
+    int32_t k = 30000;
+    while (k < 65534 && countThreshold(response, k) != countThreshold(response, k + 1)) ++k;
+    ASSERT_LT(k, 65534);
+    const float run = countThreshold(response, k);
+    std::vector<float> t = {std::nextafter(run, -HUGE_VALF), run};
+    scenes::SplitMix64 random(3);
+    for (int i = 0; i < 20000; ++i) t.push_back(run - 40.0f + 50.0f * float(random.uniform()));
+    for (size_t n : {size_t(2), t.size()}) {
+        std::vector<uint16_t> fast(n), reference(n);
+        celsiusFrameToRaw(response, t.data(), int32_t(n), fast.data());
+        celsiusFrameToRawReference(response, t.data(), int32_t(n), reference.data());
+        EXPECT_EQ(fast, reference) << n;
+    }
+}
+
 // Extremes give finite temperatures or NaN as documented, never anything else.
 TEST(Radiometry, ExtremeCountsAndScenesAreFiniteOrNaN) {
     const struct {
@@ -243,6 +263,7 @@ TEST(Radiometry, RefusalsWriteNothing) {
         {"humidity above 100", [](Planck&, Scene& s) { s.humidity_percent = 101; }},
         {"window transmission 0", [](Planck&, Scene& s) { s.window_transmission = 0; }},
         {"model constant NaN", [](Planck&, Scene& s) { s.atm_beta2 = NAN; }},
+        {"model constant infinite", [](Planck&, Scene& s) { s.atm_alpha2 = INFINITY, s.distance_m = 100; }},
         {"no transmission left", [](Planck&, Scene& s) { s.distance_m = 10000, s.humidity_percent = 100, s.atmosphere_celsius = 30; }},
         {"background past the pole", [](Planck& p, Scene& s) { p.f = 1.5, s.emissivity = 0.5, s.reflected_celsius = 5000; }},
     };
