@@ -1,5 +1,5 @@
 // Raw frame to temperatures. A count has one temperature whatever pixel holds it, so each
-// occupied count is evaluated once (a logarithm and two divisions) into a table spanning the
+// occupied count is evaluated once (a logarithm and three divisions) into a table spanning the
 // frame's lowest to highest count, and the pixels only look it up.
 #include "raw_to_temperature.h"
 

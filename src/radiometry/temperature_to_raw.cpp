@@ -1,7 +1,7 @@
 // Temperature matrix to raw counts. Rounding to the nearest count is a search among the
 // temperatures of the half counts, so only the thresholds between the matrix's extremes are
 // evaluated (one logarithm each, as in the other direction), and uniform buckets over their
-// temperature span lead each pixel to within a step or two of its count.
+// temperature span give each pixel its count in one comparison.
 #include "temperature_to_raw.h"
 
 #include <algorithm>
@@ -68,10 +68,6 @@ float countThreshold(const RawResponse& response, int32_t count) {
     return static_cast<float>(kelvin - kKelvinOffset);
 }
 
-uint16_t countOfCelsius(const RawResponse& response, float celsius) {
-    return static_cast<uint16_t>(searchCount(response, celsius));
-}
-
 void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_t count,
                        uint16_t* raw) {
     const auto [lowest, highest] = finiteRange(celsius, count);
@@ -113,8 +109,11 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
             const int32_t j = buckets.of(t);
             int32_t k = start[size_t(j)];
             const float e = edge[size_t(j)];
-            if (e == e) k += t >= e;
-            else while (t >= th[k]) ++k;
+            if (e == e) {
+                k += t >= e;
+            } else {
+                while (t >= th[k]) ++k;
+            }
             raw[i] = static_cast<uint16_t>(first + k);
         } else {
             raw[i] = t != t ? 0 : t < 0.0f ? belowAll : UINT16_MAX;

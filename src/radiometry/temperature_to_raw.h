@@ -12,12 +12,9 @@ namespace kmm {
 // finite temperature reaches it. Non-decreasing in count.
 float countThreshold(const RawResponse& response, int32_t count);
 
-// How many thresholds lie at or below `celsius`: its raw value, rounded to the nearest count
-// and saturated (NaN: 0).
-uint16_t countOfCelsius(const RawResponse& response, float celsius);
-
-// raw[i] = countOfCelsius(celsius[i]) for count pixels, through the thresholds between the
-// matrix's lowest and highest finite temperature.
+// raw[i] = how many thresholds lie at or below celsius[i] (NaN: 0), that is its raw value
+// rounded to the nearest count and saturated, for count pixels; only the thresholds between
+// the matrix's lowest and highest finite temperature are evaluated.
 void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_t count,
                        uint16_t* raw);
 
