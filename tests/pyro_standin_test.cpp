@@ -1,5 +1,5 @@
-// The stand-in library itself, as far as the tests above lean on it: its calibration block
-// decides the response, and an unreadable block falls back to the documented defaults.
+// The stand-in library itself: an unreadable calibration block falls back to the documented
+// defaults (a readable one is compared with the library's own radiometry elsewhere).
 #include <vector>
 
 #include "pyro_fixture.h"
@@ -27,9 +27,6 @@ TEST_F(PyroTest, StandInReadsItsCalibrationBlockOrFallsBackToDefaults) {
     const auto negativeGain = scenes::pyroCalibrationBlock({}, {{-0.5f, 1000.0f, 1.0f}});
     for (const auto& block : {badMagic, badVersion, cut, negativeGain, std::vector<uint8_t>(7, 1)})
         EXPECT_EQ(measured(block), defaults);
-    // A readable block is used: twice the gain halves the signal above the offset.
-    const auto steeper = measured(scenes::pyroCalibrationBlock({}, {{1.0f, 1000.0f, 1.0f}}));
-    for (size_t i = 0; i < 12; ++i) EXPECT_LT(steeper[i], defaults[i]);
 }
 
 }  // namespace
