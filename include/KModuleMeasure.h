@@ -14,11 +14,7 @@
 #include <stdbool.h>
 #endif
 
-#if defined(_WIN32)
-#define KMM_API __declspec(dllexport)
-#else
-#define KMM_API __attribute__((visibility("default")))
-#endif
+#include "KModuleMeasureExport.h"
 
 #ifdef __cplusplus
 #define KMM_STATIC_ASSERT(cond, msg) static_assert(cond, msg)

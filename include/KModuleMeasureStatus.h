@@ -10,13 +10,7 @@
 
 #include <stdint.h>
 
-#ifndef KMM_API
-#if defined(_WIN32)
-#define KMM_API __declspec(dllexport)
-#else
-#define KMM_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "KModuleMeasureExport.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -4,8 +4,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 source scripts/deps.sh
+source scripts/steps.sh
 kmm_install_missing
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" --target kmm
+echo "Building the library and kmm: about 2 minutes on a fresh checkout with two free cores," \
+     "seconds after."
+kmm_build build/release kmm -DCMAKE_BUILD_TYPE=Release
+echo "Running kmm demo: synthetic scenes through every family of exports (a few seconds)."
+echo
 build/release/tools/kmm/kmm demo --out "$root/demo-out"

@@ -8,7 +8,15 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#if defined(PYRO_BUILDING_STANDIN)
+#define PYRO_CONTROL_API __declspec(dllexport)
+#else
+#define PYRO_CONTROL_API __declspec(dllimport)
+#endif
+#else
 #define PYRO_CONTROL_API __attribute__((visibility("default")))
+#endif
 
 namespace pyro_test {
 

@@ -10,7 +10,12 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#define PYRO_API
+/* pyro.dll exports the stand-in's definitions; everyone else imports them. */
+#if defined(PYRO_BUILDING_STANDIN)
+#define PYRO_API __declspec(dllexport)
+#else
+#define PYRO_API __declspec(dllimport)
+#endif
 #else
 /* Default visibility: the stand-in's definitions must leave libpyro.so. */
 #define PYRO_API __attribute__((visibility("default")))

@@ -1,12 +1,19 @@
-# Compares the defined dynamic symbols of LIBRARY with the list in EXPECTED.
-execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+# Compares the exported symbols of LIBRARY with the list in EXPECTED: the dynamic symbol table
+# of a shared object (NM), or the export table of a DLL (OBJDUMP, WINDOWS set).
+if(WINDOWS)
+  execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  set(pattern "^\t\\[ *[0-9]+\\] ([A-Za-z_][A-Za-z0-9_]*)$")   # the Ordinal/Name Pointer table
+else()
+  execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  set(pattern "^[0-9a-fA-F]* *[A-Za-z] (.+)$")
+endif()
 if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+  message(FATAL_ERROR "cannot list the symbols of ${LIBRARY}")
 endif()
 string(REPLACE "\n" ";" lines "${out}")
 set(actual "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] (.+)$")
+  if(line MATCHES "${pattern}")
     list(APPEND actual "${CMAKE_MATCH_1}")
   endif()
 endforeach()

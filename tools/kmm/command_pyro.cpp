@@ -13,30 +13,13 @@
 
 #include "KModuleMeasure.h"
 #include "io.h"
+#include "pyro_blocks.h"
 #include "pyro_scene.h"
 #include "radiometry_options.h"
 #include "tool.h"
 
 namespace kmm::tool {
 namespace {
-
-// What a host hands to every closed-library export besides the model name: the frame and the
-// four blocks, in the order of PYRO_PARAM.
-struct PyroBlocks {
-    int width = 0;
-    int height = 0;
-    std::vector<uint16_t> frame;
-    std::vector<uint8_t> calib, sceneA, sceneB, sceneC, paramLine;
-
-    PYRO_PARAM param() const {
-        auto block = [](const std::vector<uint8_t>& b) { return b.empty() ? nullptr : b.data(); };
-        return {uint32_t(width), uint32_t(height),       frame.data(),
-                int32_t(frame.size()), block(calib),      int32_t(calib.size()),
-                block(sceneB),         int32_t(sceneB.size()), block(sceneA),
-                int32_t(sceneA.size()), block(sceneC),    int32_t(sceneC.size()),
-                block(paramLine),      int32_t(paramLine.size())};
-    }
-};
 
 struct Settings {
     float emissivity = 0.95f;
@@ -117,31 +100,6 @@ Fire fireImage(const std::string& model, const PyroBlocks& b, const Settings& s,
 }
 
 // ---- demo ------------------------------------------------------------------------------------
-
-// Blocks as a camera would send them: a calibration in the stand-in's format, opaque scene
-// blocks and a parameter line whose reading (26.50) sits 1.50 above its reference, giving a
-// small offset in range mode 1.
-PyroBlocks demoBlocks(int width, int height, int rangeMode) {
-    PyroBlocks b;
-    b.width = width;
-    b.height = height;
-    b.frame.assign(size_t(width) * size_t(height), 0);
-    b.calib = scenes::pyroCalibrationBlock();
-    b.sceneA = scenes::pyroSceneBlock(0x11, 256);
-    b.sceneB = scenes::pyroSceneBlock(0x22, 128);
-    b.sceneC = scenes::pyroSceneBlock(0x33, 64);
-    b.paramLine = scenes::pyroParamLine(rangeMode, {{172, 2650},   // reading R
-                                                    {820, 2500},   // reference Q
-                                                    {792, 10},     // first break point
-                                                    {794, 30},     // second break point
-                                                    {796, 12},     // base offset
-                                                    {798, 80},     // slope 1 base 0.80
-                                                    {802, 20},     // slope 1 above 2500
-                                                    {804, 120},    // slope 2 base
-                                                    {810, 150},    // slope 3 base
-                                                    {818, 1}});
-    return b;
-}
 
 // The frame a camera looking at `truth` would deliver, one export call per pixel.
 void synthesise(const std::string& model, PyroBlocks& b, const std::vector<float>& truth,

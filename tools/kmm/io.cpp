@@ -1,14 +1,11 @@
-// File helpers of the kmm tool: little-endian raw samples, PNG through libpng.
+// File helpers of the kmm tool: little-endian raw samples, PNG pictures.
 #include "io.h"
 
-#include <png.h>
-
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <memory>
 
+#include "png_writer.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -30,31 +27,6 @@ double parseNumber(const std::string& text, const std::string& whole) {
     } catch (const std::exception&) {
     }
     throw ToolError("bad range '" + whole + "': expected LO:HI, e.g. 20:40");
-}
-
-void writePng(const std::filesystem::path& path, const uint8_t* pixels, int width, int height,
-              int colorType, int channels) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) throw ToolError("cannot write " + path.string());
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, &info);
-        throw ToolError("libpng could not start");
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        throw ToolError("libpng failed writing " + path.string());
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const size_t stride = size_t(width) * size_t(channels);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(pixels + size_t(y) * stride));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
 }
 
 }  // namespace
@@ -119,11 +91,11 @@ void writeU16(const std::filesystem::path& path, const std::vector<int16_t>& sam
 }
 
 void writeGreyPng(const std::filesystem::path& path, const uint8_t* grey, int width, int height) {
-    writePng(path, grey, width, height, PNG_COLOR_TYPE_GRAY, 1);
+    writePng(path, grey, width, height, 1);
 }
 
 void writeRgbPng(const std::filesystem::path& path, const uint8_t* rgb, int width, int height) {
-    writePng(path, rgb, width, height, PNG_COLOR_TYPE_RGB, 3);
+    writePng(path, rgb, width, height, 3);
 }
 
 }  // namespace kmm::tool

@@ -1,0 +1,478 @@
+// `kmm checksums`: a digest of everything each export writes on fixed synthetic inputs, one
+// line per export and case. Every target builds the tool, so two builds whose tables agree
+// compute the same bits (scripts/test-platforms.sh compares Linux x86-64, Windows under Wine
+// and Linux arm64 under qemu). A new export adds one row to kRows.
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <type_traits>
+#include <vector>
+
+#include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
+#include "KModuleMeasureStatus.h"
+#include "calibration_curves.h"
+#include "pyro_blocks.h"
+#include "temperature_scene.h"
+#include "tool.h"
+#include "y16_scene.h"
+
+namespace kmm::tool {
+namespace {
+
+// FNV-1a over the bytes of every output, in call order. The targets are all little-endian.
+// A NaN counts as one value: x86 and ARM give the NaN of an invalid operation different sign
+// bits, and no result means more by them.
+class Digest {
+public:
+    template <class T>
+    void add(const T& value) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        if constexpr (std::is_same_v<T, float>) {
+            const float v = std::isnan(value) ? std::numeric_limits<float>::quiet_NaN() : value;
+            bytes(&v, sizeof v);
+        } else {
+            bytes(&value, sizeof value);
+        }
+    }
+    template <class T>
+    void add(const std::vector<T>& values) {
+        for (const T& v : values) add(v);
+    }
+    uint64_t value() const { return hash_; }
+
+private:
+    void bytes(const void* data, size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) hash_ = (hash_ ^ p[i]) * 0x100000001B3ull;
+    }
+    uint64_t hash_ = 0xCBF29CE484222325ull;
+};
+
+struct Scene {
+    int32_t width, height;
+    std::vector<int16_t> y16;
+    std::vector<float> room, hot;
+
+    Scene(int32_t w, int32_t h)
+        : width(w), height(h), y16(scenes::y16Scene(w, h)),
+          room(scenes::temperatureScene(w, h, 0)), hot(scenes::temperatureScene(w, h, 1)) {}
+    size_t pixels() const { return size_t(width) * size_t(height); }
+};
+
+// Closed-library blocks (a standard model in range mode 1, a fire model in range mode 2)
+// around the raw room frame plus a ramp from left to right that reaches fire temperatures;
+// small ones for the per-value sweeps, each call of which processes its whole frame.
+PyroBlocks pyroBlocks(const Scene& scene, int rangeMode, int width, int height) {
+    PyroBlocks b = demoBlocks(width, height, rangeMode);
+    for (size_t i = 0; i < b.frame.size(); ++i)
+        b.frame[i] = uint16_t(scene.y16[i] + int(i % size_t(width)) * 24000 / width);
+    return b;
+}
+
+struct Inputs {
+    Scene odd{161, 121};    // every kernel's ragged edges
+    Scene camera{640, 512};  // the usual frame
+    scenes::CalibrationCurves curves = scenes::syntheticCalibrationCurves();
+    PyroBlocks standard = pyroBlocks(odd, 1, odd.width, odd.height);
+    PyroBlocks fire = pyroBlocks(odd, 2, odd.width, odd.height);
+    PyroBlocks smallStandard = pyroBlocks(odd, 1, 16, 12);
+    PyroBlocks smallFire = pyroBlocks(odd, 2, 16, 12);
+};
+
+// A row calls one export on the inputs and feeds everything it writes to the digest.
+using Run = std::function<void(const Inputs& in, Digest& d)>;
+struct Row {
+    const char* name;
+    Run run;
+};
+
+// A row of a function with leading arguments: with(correction, "DV01").
+template <class F, class... Args>
+Run with(F f, Args... args) {
+    return [=](const Inputs& in, Digest& d) { f(args..., in, d); };
+}
+
+// ---- temperature correction and calibration curves -------------------------------------------
+
+void correction(const char* model, const Inputs&, Digest& d) {
+    DeviceCorrectionParam r{60, 0.95f, 23.0f, 25.0f, 0, 20, 5, 12, -340, 25, 980000, -3, 150};
+    struct Conditions {
+        float oldE, newE, oldD, newD, oldR, newR;
+    };
+    const Conditions cases[] = {{0.95f, 0.80f, 1.5f, 1.5f, 23.0f, 23.0f},
+                                {1.00f, 0.50f, 1.0f, 1.0f, 20.0f, 20.0f},
+                                {0.95f, 0.95f, 1.5f, 5.0f, 23.0f, 23.0f},
+                                {0.95f, 0.95f, 10.0f, 0.5f, 23.0f, 23.0f},
+                                {0.90f, 0.90f, 2.0f, 2.0f, 23.0f, 40.0f},
+                                {0.70f, 0.98f, 3.0f, 8.0f, 40.0f, -10.0f}};
+    for (int mode : {0, 1}) {
+        r.compMode = mode;
+        for (const Conditions& c : cases)
+            for (float t = -40.0f; t < 2100.0f; t += 13.7f) {
+                float result = NAN;
+                getNewTemperature_dll(model, &result, t, c.oldE, c.newE, c.oldD, c.newD, c.oldR,
+                                      c.newR, &r);
+                d.add(result);
+            }
+    }
+}
+
+// Every correction on: drift with a reference slope, ambient, both blend axes, emissivity
+// 0.90 and transmission 0.80.
+MeasureState curveState() {
+    MeasureState s{};
+    s.driftEnable = s.ambientEnable = s.twoAxisMode = 1;
+    s.emissivityEnable = s.transmissionEnable = 1;
+    s.driftSlopeMode = 1;
+    s.driftY16Prev = 8000;
+    s.driftY16Last = 8040;
+    s.ambientBaseTemp = 23.0f;
+    s.curveRefTemp = s.curveRefTempAlt = 25.0f;
+    s.driftTempNow = 26.0f, s.driftTempLast = 25.5f, s.driftTempPrev = 24.8f;
+    s.segmentKey = 13.0f;
+    s.ambientCoefHigh = 1.5f, s.ambientCoefLow = -0.75f;
+    s.gain0 = 1.0f, s.offset0 = 0.2f, s.gain1 = 1.1f, s.offset1 = -0.3f;
+    s.driftSlopeRefHigh = 2.0f, s.driftSlopeRefLow = 1.5f;
+    s.driftSlopeHigh = 2.5f, s.driftSlopeLow = 1.25f;
+    s.segmentIndex = 1;
+    s.settingKey = 1.0f;
+    return s;
+}
+
+ParaConfig curveConfig(int32_t type) {
+    ParaConfig c{};
+    const float breakpoints[] = {10.0f, 20.0f};
+    SetParaConfig_dll(&c, breakpoints, 2, 4.0f, 0.0f, -20.0f, 0.0f, 0.90f, 23.0f, 0.80f,
+                      uint32_t(type));
+    return c;
+}
+
+void curveTemperatures(decltype(&GetHighTemperature_dll) fn, const Inputs& in, Digest& d) {
+    const MeasureState state = curveState();
+    for (int32_t type = 0; type <= 3; ++type)
+        for (uint32_t y16 = 0; y16 <= 0xFFFF; y16 += 61)
+            d.add(fn(uint16_t(y16), in.curves.block.data(), in.curves.length, nullptr,
+                     TempCalcInfo{}, state, curveConfig(type), type));
+}
+
+void configSetter(const Inputs&, Digest& d) {
+    const float values[10] = {-5.0f, 0.0f, 2.5f, 7.0f, 12.0f, 20.0f, 35.0f, 60.0f, 90.0f, 150.0f};
+    for (uint32_t type : {0u, 3u, 4u})
+        for (uint8_t count : {uint8_t(0), uint8_t(4), uint8_t(10), uint8_t(11)}) {
+            ParaConfig c;
+            std::memset(&c, 0xA5, sizeof c);
+            SetParaConfig_dll(&c, values, count, 4.5f, -1.0f, -20.0f, 7.0f, 0.95f, 23.0f, 0.85f,
+                              type);
+            d.add(c);
+        }
+}
+
+void reverseCalculation(const Inputs& in, Digest& d) {
+    const MeasureState state = curveState();
+    for (bool high : {true, false})
+        for (int32_t type = 0; type <= 3; ++type)
+            for (float t = -30.0f; t < 160.0f; t += 0.7f)
+                d.add(ReverseCalculationLsb_dll(t, in.curves.block.data(), in.curves.length,
+                                                high, 0, state, curveConfig(type), type));
+}
+
+// ---- Y16 frames -------------------------------------------------------------------------------
+
+// The window 7400..9000, an upside-down one and a single level; or the model's AGC.
+void y16Mapping(const char* model, bool autoRange, const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera}) {
+        const int16_t windows[][2] = {{9000, 7400}, {7400, 9000}, {8000, 8000}};
+        for (const auto& w : windows) {
+            std::vector<uint8_t> grey(s->pixels(), 0);
+            Y16Mapping_dll(model, s->y16.data(), grey.data(), s->width, s->height, &w[0], &w[1],
+                           autoRange);
+            d.add(grey);
+            if (autoRange) break;
+        }
+    }
+}
+
+void percentileMapping(int32_t autoRange, const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera})
+        for (int32_t contrast : {255, 128, 40}) {
+            std::vector<uint8_t> grey(s->pixels(), 0);
+            int16_t high = 9500, low = 7600;
+            Y16MappingAD_dll(s->y16.data(), grey.data(), contrast, 100, s->width, s->height,
+                             &high, &low, autoRange);
+            d.add(grey);
+            d.add(high);
+            d.add(low);
+        }
+}
+
+void resize(const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera})
+        for (int32_t factor : {1, 2, 3}) {
+            std::vector<int16_t> big(s->pixels() * size_t(factor * factor), 0);
+            image_resize_dll(big.data(), s->y16.data(), s->height, s->width, factor);
+            d.add(big);
+        }
+}
+
+// ---- temperature matrices ---------------------------------------------------------------------
+
+// Both scenes, automatic and manual range, standard and fine tuning (the pipeline's only).
+void imageMapping(const char* model, const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera})
+        for (const std::vector<float>* temps : {&s->room, &s->hot})
+            for (bool autoRange : {true, false})
+                for (float tuning : {150.0f, 100.0f}) {
+                    std::vector<uint8_t> grey(s->pixels(), 0);
+                    float high = temps == &s->room ? 37.0f : 330.0f, low = 15.0f;
+                    imageMapping_dll(model, tuning, temps->data(), grey.data(), s->width,
+                                     s->height, &high, &low, autoRange);
+                    d.add(grey);
+                    d.add(high);
+                    d.add(low);
+                }
+}
+
+// ---- closed library ---------------------------------------------------------------------------
+
+constexpr float kEmissivity = 0.95f, kDistance = 2.0f, kReflected = 23.0f;
+
+void pyroMatrix(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
+    const PYRO_PARAM p = b.param();
+    std::vector<float> t(b.frame.size(), 0.0f);
+    getNewTempWithPyro_dll(model, b.width, b.height, p.y16Data, p.y16Count, p.calibData,
+                           p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
+                           p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, t.data(),
+                           kEmissivity, kDistance, kReflected);
+    d.add(t);
+}
+
+void pyroPoint(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
+    const PYRO_PARAM p = b.param();
+    for (uint32_t y16 = 0; y16 <= 0xFFFF; y16 += 509) {
+        float t = 0.0f;
+        getNewTemperatureWithPYROByY16(model, b.width, b.height, p.y16Data, p.y16Count,
+                                       uint16_t(y16), p.calibData, p.calibLength, p.sceneB,
+                                       p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
+                                       p.sceneCLength, p.paramLine, p.paramLineLength, &t,
+                                       kEmissivity, kDistance, kReflected, 0.0f);
+        d.add(t);
+    }
+}
+
+void pyroY16(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
+    const PYRO_PARAM p = b.param();
+    for (float t = -20.0f; t < 2000.0f; t += 15.3f) {
+        int16_t y16 = 0;
+        getY16WithPyro_dll(model, b.width, b.height, p.y16Data, p.y16Count, p.calibData,
+                           p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
+                           p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, t, &y16,
+                           kEmissivity, kDistance, kReflected);
+        d.add(y16);
+    }
+}
+
+void pyroGrey(const char* model, PyroBlocks Inputs::*blocks, const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.*blocks;
+    const PYRO_PARAM p = b.param();
+    for (bool autoRange : {true, false}) {
+        std::vector<uint8_t> grey(b.frame.size(), 0);
+        float high = 45.0f, low = 15.0f;
+        y16MappingWithPyro_dll(model, grey.data(), &high, &low, autoRange, b.width, b.height,
+                               p.y16Data, p.y16Count, p.calibData, p.calibLength, p.sceneB,
+                               p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
+                               p.sceneCLength, p.paramLine, p.paramLineLength, kEmissivity,
+                               kDistance, kReflected);
+        d.add(grey);
+        d.add(high);
+        d.add(low);
+    }
+}
+
+void pyroFire(const Inputs& in, Digest& d) {
+    const PyroBlocks& b = in.fire;
+    const PYRO_PARAM p = b.param();
+    for (int mode = 3; mode <= 9; ++mode)
+        for (int set = 0; set <= 3; ++set) {
+            std::vector<uint8_t> rgb(b.frame.size() * 3, 0);
+            float high = 0.0f, low = 0.0f, level = 0.0f;
+            y16MappingWithPyroToRgb_dll("DV35", rgb.data(), &high, &low, b.width, b.height,
+                                        p.y16Data, p.y16Count, p.calibData, p.calibLength,
+                                        p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
+                                        p.sceneC, p.sceneCLength, p.paramLine,
+                                        p.paramLineLength, kEmissivity, kDistance, kReflected,
+                                        mode, set, 100, 200, 300, 400, &level);
+            d.add(rgb);
+            d.add(high);
+            d.add(low);
+            d.add(level);
+        }
+}
+
+PYRO_MEASUREPARAM measureParam() { return {kEmissivity, kDistance, kReflected, 1, 2, 3}; }
+
+void memberMatrix(const Inputs& in, Digest& d) {
+    for (const PyroBlocks* b : {&in.standard, &in.fire}) {
+        std::vector<float> t(b->frame.size(), 0.0f);
+        PYRO_MEASUREPARAM m = measureParam();
+        KestrelModuleMeasureMin::tempwithpyroDll(b == &in.fire ? "DV35" : "DV28", t.data(),
+                                                 b->param(), m);
+        d.add(t);
+    }
+}
+
+void memberGrey(const Inputs& in, Digest& d) {
+    for (const PyroBlocks* b : {&in.standard, &in.fire})
+        for (bool autoRange : {true, false}) {
+            std::vector<uint8_t> grey(b->frame.size(), 0);
+            float high = 45.0f, low = 15.0f;
+            PYRO_MEASUREPARAM m = measureParam();
+            KestrelModuleMeasureMin::y16MappingWithPyro_dll(b == &in.fire ? "DV35" : "DV28",
+                                                            grey.data(), &high, &low, autoRange,
+                                                            b->param(), m);
+            d.add(grey);
+            d.add(high);
+            d.add(low);
+        }
+}
+
+// ---- radiometry -------------------------------------------------------------------------------
+
+constexpr kmm_planck_constants kPlanck{364058.0, 1.0, 1428.0, 1.0, -228.0};
+
+// A black body with no air; an object at emissivity 0.94 through 50 m of air and a window.
+std::vector<kmm_radiometric_scene> radiometricScenes() {
+    kmm_radiometric_scene plain, path;
+    kmm_radiometric_scene_defaults(&plain);
+    path = plain;
+    path.emissivity = 0.94, path.distance_m = 50.0, path.humidity_percent = 30.0;
+    path.window_transmission = 0.9;
+    return {plain, path};
+}
+
+void rawToTemperatures(const Inputs& in, Digest& d) {
+    for (const auto& scene : radiometricScenes())
+        for (const Scene* s : {&in.odd, &in.camera}) {
+            const std::vector<uint16_t> raw(s->y16.begin(), s->y16.end());  // bits as counts
+            std::vector<float> t(s->pixels(), 0.0f);
+            d.add(kmm_raw_frame_to_temperatures(&kPlanck, &scene, raw.data(), s->width,
+                                                s->height, t.data()));
+            d.add(t);
+        }
+}
+
+void temperaturesToRaw(const Inputs& in, Digest& d) {
+    for (const auto& scene : radiometricScenes())
+        for (const Scene* s : {&in.odd, &in.camera})
+            for (const std::vector<float>* temps : {&s->room, &s->hot}) {
+                std::vector<uint16_t> raw(s->pixels(), 0);
+                d.add(kmm_temperatures_to_raw_frame(&kPlanck, &scene, temps->data(), s->width,
+                                                    s->height, raw.data()));
+                d.add(raw);
+            }
+}
+
+// The one-value forms answer in double from the C library's exp and log, whose last bit is
+// the library's own: the digest takes them rounded to float.
+void radiometryValues(const Inputs&, Digest& d) {
+    for (const auto& scene : radiometricScenes()) {
+        for (double raw = 0.0; raw < 65536.0; raw += 97.3) {
+            double t = 0.0;
+            d.add(kmm_raw_to_temperature(&kPlanck, &scene, raw, &t));
+            d.add(float(t));
+        }
+        for (double t = -60.0; t < 2000.0; t += 13.7) {
+            double raw = 0.0;
+            d.add(kmm_temperature_to_raw(&kPlanck, &scene, t, &raw));
+            d.add(float(raw));
+        }
+    }
+}
+
+void statusAndVersion(const Inputs&, Digest& d) {
+    auto text = [&d](const char* s) {
+        for (; *s; ++s) d.add(*s);
+        d.add('\n');
+    };
+    for (int status = 1; status >= -7; --status) text(kmm_status_text(kmm_status(status)));
+    text(kmm_version());
+}
+
+void inputFrames(const Inputs& in, Digest& d) {
+    d.add(in.odd.y16);
+    d.add(in.camera.y16);
+}
+
+void inputTemperatures(const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera}) {
+        d.add(s->room);
+        d.add(s->hot);
+    }
+}
+
+void inputCurves(const Inputs& in, Digest& d) { d.add(in.curves.block); }
+
+const Row kRows[] = {
+    {"input: raw room frames", inputFrames},
+    {"input: temperature scenes", inputTemperatures},
+    {"input: calibration curves", inputCurves},
+    {"getNewTemperature_dll DV01 (short range)", with(correction, "DV01")},
+    {"getNewTemperature_dll DV19 (full range)", with(correction, "DV19")},
+    {"getNewTemperature_dll DV35 (fire)", with(correction, "DV35")},
+    {"getNewTemperature_dll XY99 (unlisted)", with(correction, "XY99")},
+    {"GetHighTemperature_dll", with(curveTemperatures, GetHighTemperature_dll)},
+    {"GetLowTemperature_dll", with(curveTemperatures, GetLowTemperature_dll)},
+    {"SetParaConfig_dll", configSetter},
+    {"ReverseCalculationLsb_dll", reverseCalculation},
+    {"Y16Mapping_dll manual windows", with(y16Mapping, "DV13", false)},
+    {"Y16Mapping_dll DV13 (half-resolution AGC)", with(y16Mapping, "DV13", true)},
+    {"Y16Mapping_dll DV17 (full-resolution AGC)", with(y16Mapping, "DV17", true)},
+    {"Y16MappingAD_dll automatic limits", with(percentileMapping, 1)},
+    {"Y16MappingAD_dll manual limits", with(percentileMapping, 0)},
+    {"imageMapping_dll DV01 (offset codes)", with(imageMapping, "DV01")},
+    {"imageMapping_dll DV07 (pipeline)", with(imageMapping, "DV07")},
+    {"imageMapping_dll DV11 (Kelvin codes)", with(imageMapping, "DV11")},
+    {"image_resize_dll", resize},
+    {"getNewTempWithPyro_dll DV28", with(pyroMatrix, "DV28", &Inputs::standard)},
+    {"getNewTempWithPyro_dll DV35", with(pyroMatrix, "DV35", &Inputs::fire)},
+    {"getNewTemperatureWithPYROByY16 DV28", with(pyroPoint, "DV28", &Inputs::smallStandard)},
+    {"getNewTemperatureWithPYROByY16 DV35", with(pyroPoint, "DV35", &Inputs::smallFire)},
+    {"getY16WithPyro_dll DV28", with(pyroY16, "DV28", &Inputs::smallStandard)},
+    {"getY16WithPyro_dll DV35", with(pyroY16, "DV35", &Inputs::smallFire)},
+    {"y16MappingWithPyro_dll DV28", with(pyroGrey, "DV28", &Inputs::standard)},
+    {"y16MappingWithPyro_dll DV35", with(pyroGrey, "DV35", &Inputs::fire)},
+    {"y16MappingWithPyroToRgb_dll DV35", pyroFire},
+    {"KestrelModuleMeasureMin::tempwithpyroDll", memberMatrix},
+    {"KestrelModuleMeasureMin::y16MappingWithPyro_dll", memberGrey},
+    {"kmm_raw_frame_to_temperatures", rawToTemperatures},
+    {"kmm_temperatures_to_raw_frame", temperaturesToRaw},
+    {"kmm_raw_to_temperature, kmm_temperature_to_raw", radiometryValues},
+    {"kmm_status_text, kmm_version", statusAndVersion},
+};
+
+void setupChecksums(CLI::App& app) {
+    auto* cmd = app.add_subcommand(
+        "checksums", "Print a digest of every export's output on fixed synthetic inputs, one "
+                     "line per export and case: builds for other targets must print the same");
+    cmd->callback([] {
+        const Inputs inputs;
+        for (const Row& row : kRows) {
+            Digest digest;
+            row.run(inputs, digest);
+            std::printf("%-50s %016llx\n", row.name,
+                        static_cast<unsigned long long>(digest.value()));
+        }
+    });
+}
+
+const bool registered = registerCommand(setupChecksums);
+
+}  // namespace
+}  // namespace kmm::tool
