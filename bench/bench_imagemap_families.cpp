@@ -2,7 +2,6 @@
 // 1280 x 1024: one whole frame per iteration, automatic range and caller's window.
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <vector>
 
 #include "imagemap/kelvin_mapping.h"
@@ -29,8 +28,8 @@ void kelvinFrame(benchmark::State& state, bool autoRange) {
     std::vector<uint8_t> image(f.celsius.size());
     for (auto _ : state) {
         float maxTemp = 36.0f, minTemp = 20.0f;
-        kmm::mapKelvinFrame(150.0f, f.celsius.data(), image.data(), f.width, f.height, 255, 80,
-                            &maxTemp, &minTemp, autoRange);
+        kmm::mapKelvinFrame(150.0f, {f.celsius.data(), f.width, f.height}, image.data(), 255, 80,
+                            maxTemp, minTemp, autoRange);
         benchmark::DoNotOptimize(image.data());
     }
     state.SetItemsProcessed(state.iterations() * int64_t(f.celsius.size()));
@@ -38,13 +37,12 @@ void kelvinFrame(benchmark::State& state, bool autoRange) {
 
 void offsetCodesAuto(benchmark::State& state) {
     const Frame f = sceneFrame(state);
-    std::array<int32_t, 9> kernel{};
-    kmm::buildSmoothingKernel(kernel.data(), 5);
     std::vector<uint8_t> image(f.celsius.size());
     for (auto _ : state) {
         int16_t maxCode = 0, minCode = 0;
-        kmm::mapOffsetCodesAuto(image.data(), f.offsetCodes.data(), f.width, f.height, &maxCode,
-                                &minCode, 0, 20, kernel.data(), 220, 110, 128, 220, 110, 10, 1, 1);
+        kmm::WorkBlock work(kmm::offsetCodeWorkBytes(f.width, f.height));
+        kmm::mapOffsetCodesAuto(image.data(), {f.offsetCodes.data(), f.width, f.height}, maxCode,
+                                minCode, kmm::kOffsetCodeEntryTuning, work);
         benchmark::DoNotOptimize(image.data());
     }
     state.SetItemsProcessed(state.iterations() * int64_t(f.celsius.size()));
@@ -55,7 +53,7 @@ void offsetCodesWindow(benchmark::State& state) {
     std::vector<uint8_t> image(f.celsius.size());
     for (auto _ : state) {
         benchmark::DoNotOptimize(kmm::mapOffsetCodesWindow(
-            image.data(), f.offsetCodes.data(), f.width, f.height, -1400, -3000));
+            image.data(), {f.offsetCodes.data(), f.width, f.height}, -1400, -3000));
         benchmark::DoNotOptimize(image.data());
     }
     state.SetItemsProcessed(state.iterations() * int64_t(f.celsius.size()));

@@ -314,8 +314,9 @@ KMM_API int32_t ReverseCalculationLsb_dll(float temperature, const uint16_t* cur
  *    range can wrap to another grey, as the fixed-point design does;
  *  - on frames of more than 65535 x 200 pixels whose saturated histogram counts cannot reach
  *    the 0.5 % ends, the range is the frame's own extremes.
- * Bad input: null src or dst, width or height <= 0, or (manual) a null maxY16 or minY16:
- * nothing is written; an allocation failure leaves dst untouched. */
+ * Bad input: null src or dst, width or height <= 0, width x height beyond 32 bits, or
+ * (manual) a null maxY16 or minY16: nothing is written; an allocation failure leaves dst
+ * untouched. */
 KMM_API void Y16Mapping_dll(const char* modelName, const int16_t* src, uint8_t* dst,
                             int32_t width, int32_t height, const int16_t* maxY16,
                             const int16_t* minY16, bool autoRange);
@@ -336,8 +337,9 @@ KMM_API void Y16Mapping_dll(const char* modelName, const int16_t* src, uint8_t* 
  *    nothing is written;
  *  - the 32-bit products contrast * 1024 and v * gain wrap as two's complement (only a
  *    |contrast| beyond 2^21 or a gain below -65535 get there); any offset is safe.
- * Bad input: null src, dst, maxY16 or minY16, or width or height <= 0: nothing is read or
- * written; an allocation failure leaves dst and the limits untouched. */
+ * Bad input: null src, dst, maxY16 or minY16, width or height <= 0, or width x height beyond
+ * 32 bits: nothing is read or written; an allocation failure leaves dst and the limits
+ * untouched. */
 KMM_API void Y16MappingAD_dll(const int16_t* src, uint8_t* dst, int32_t contrast,
                               int32_t brightness, int32_t width, int32_t height,
                               int16_t* maxY16, int16_t* minY16, int32_t autoRange);
@@ -368,8 +370,9 @@ KMM_API void imageMapping_dll(const char* model, float tuning, const float* temp
  * (srcHeight * factor) x (srcWidth * factor) values. Bilinear interpolation with 11-bit
  * weights, rounded toward minus infinity; the last source row and column are repeated, not
  * extrapolated; -32768 comes out as -32767 (factor 1 copies the frame otherwise).
- * Bad input: null dst or src, a source narrower or shorter than 2, a factor below 1, or a
- * result side beyond 2^31 - 1: nothing is written; an allocation failure returns quietly.
+ * Bad input: null dst or src, a source narrower or shorter than 2 or of more than 2^31 - 1
+ * values, a factor below 1, or a result side beyond 2^31 - 1: nothing is written; an
+ * allocation failure returns quietly.
  * The size of dst is the caller's responsibility. */
 KMM_API void image_resize_dll(int16_t* dst, const int16_t* src, int32_t srcHeight,
                               int32_t srcWidth, int32_t factor);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 #include <vector>
 
@@ -23,6 +24,7 @@ TEST(ImagePipelineMapping, FixedWindowGainsAndGreys) {
              {false, 999, 0, -40, 0},   {false, 0, 0, 100, 50},     // span 1: gain 513
              {true, 62, 0, 1, 4},       {true, 62, 0, 63, 252},     // narrow span 63
              {true, 62, 0, 64, 255},    {false, 127, 0, 63, 251},   // span at the cap: 4080
+             {false, -2001, -3000, -2800, 102},  // -2800 x 522 / 1024 + 3000 x 522 / 1024
              {false, 0, 100, 100, 0}}) {                            // inverted: flat
         GuardedBuffer<uint8_t> out(1);
         mapFixedWindow(out.data(), &value, 1, 1, high, low, narrow);
@@ -39,6 +41,8 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
         GuardedBuffer<uint8_t> out(32);
         p.mapLinear(out.data(), frame.data(), 8, 4, 10, 20, 200, 128);
         EXPECT_EQ(p.linearGain, 402) << v;
+        const auto u = uint16_t(v);  // the extreme and cut points all at the one value
+        EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{u, u, u, u, u, 1})) << v;
         EXPECT_EQ(out.contents(), std::vector<uint8_t>(32, 20)) << v;
         EXPECT_TRUE(out.canariesIntact());
     }
@@ -48,7 +52,7 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
     for (int i = 0; i < 1000; ++i) frame[i] = int16_t(i);
     GuardedBuffer<uint8_t> out(1000);
     p.mapLinear(out.data(), frame.data(), 1000, 1, 10, 100, 200, 128);
-    EXPECT_EQ(p.lastSpan, 982);
+    EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{999, 0, 990, 9, 499, 982}));
     EXPECT_EQ(p.linearGain, 208);
     EXPECT_EQ(std::tuple(out[0], out[499], out[999]), std::tuple(0, 100, 201));  // 0: clamped
 }
@@ -68,13 +72,18 @@ TEST(ImagePipelineMapping, EqualisedPlateauIsQuarteredBelowSpan128) {
         EXPECT_EQ(rangeValue, range) << gap;
         EXPECT_TRUE(out.canariesIntact());
     }
-    // Two halves, span 200: shift 28; 100 x 200 / 201 = 99 and 199, each - 128 + 28 + 80.
-    ImagePipeline p(200, 1, 1.0f);
-    std::vector<int16_t> frame(200, -50);
-    std::fill(frame.begin() + 100, frame.end(), int16_t(149));
-    std::vector<uint8_t> out(200);
-    p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, 230, 80);
-    EXPECT_EQ(std::pair(out[0], out[199]), (std::pair<uint8_t, uint8_t>(79, 179)));
+    // Two halves: the cumulative counts 100 and 200 of 201 spread over the range, shifted so
+    // that it centres on 80: span 200, shift 28: 99 and 199, each - 128 + 28 + 80; range 255
+    // (the largest), shift 0: 126 and 253, each - 128 + 80.
+    for (auto [high, maxRange, dark, bright] : {std::tuple<int16_t, uint32_t, uint8_t, uint8_t>{
+             149, 230, 79, 179}, {350, 255, 78, 205}}) {
+        ImagePipeline p(200, 1, 1.0f);
+        std::vector<int16_t> frame(200, -50);
+        std::fill(frame.begin() + 100, frame.end(), high);
+        std::vector<uint8_t> out(200);
+        p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, maxRange, 80);
+        EXPECT_EQ(std::pair(out[0], out[199]), std::pair(dark, bright)) << maxRange;
+    }
 }
 
 TEST(ImagePipelineMapping, MixedWeightFollowsTheSpan) {

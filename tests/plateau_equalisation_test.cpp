@@ -1,5 +1,6 @@
-// The shared plateau equalisation: blend weights, percentile scans, gains of narrow ranges,
-// and properties of the look-up table on random frames.
+// The shared plateau equalisation with the tunings the library runs: the linear weight by
+// range, the centre of the equalised term, gains of narrow ranges, uniform frames, and the
+// table on random frames.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +8,9 @@
 #include <vector>
 
 #include "common/plateau_equalisation.h"
+#include "imagemap/offset_code_mapping.h"
 #include "random.h"
+#include "y16map/plateau_agc.h"
 
 namespace kmm {
 namespace {
@@ -22,48 +25,70 @@ std::unique_ptr<PlateauTables> freshTables() {
     return t;
 }
 
-PlateauTuning fullResolution() { return {{32768, false}, 255, 100, 128, 180, 145, 20, 0, 5, 5, 4, 204, TotalAt::HighestIndex}; }
-PlateauTuning halfResolution() { return {{8192, true}, 235, 100, 64, 256, std::nullopt, 100, 0, 5, 5, 4, 204, TotalAt::HighestIndex}; }
-PlateauTuning offsetCodes() { return {{32768, false}, 220, 110, 128, 220, 110, 10, 128, 1, 1, 4, 0, TotalAt::UpperPercentile}; }
+const PlateauTuning kFull = agcParams(AgcVariant::FullResolutionSharpened)->equalisation;
+const PlateauTuning kHalf = agcParams(AgcVariant::HalfResolution)->equalisation;
+const PlateauTuning kOffset = offsetCodeEqualisation(kOffsetCodeEntryTuning);
 
-TEST(PlateauEqualisation, LinearWeightAndPercentileScanTables) {
-    // Weight bands by range R, with the rise of 204 and without it.
-    const struct { int32_t range, rise, weight; } weights[] = {
-        {20, 204, 1024}, {21, 204, 1021}, {100, 204, 820}, {101, 204, 816}, {200, 204, 512},
-        {300, 204, 204}, {5000, 204, 204}, {20, 0, 1024}, {21, 0, 820}, {100, 0, 820}};
-    for (const auto& r : weights) {
-        EXPECT_EQ(linearWeight(r.range, r.rise), r.weight) << "R=" << r.range << " rise=" << r.rise;
+// Two values whose indices lie range - 1 apart, in equal numbers.
+std::vector<int16_t> twoLevels(const PlateauTuning& t, int32_t range) {
+    std::vector<int16_t> frame(2000, 0);
+    std::fill(frame.begin() + 1000, frame.end(), int16_t((range - 1) * (t.index.halved ? 2 : 1)));
+    return frame;
+}
+
+TEST(PlateauEqualisation, LinearWeightFollowsTheRangeInEachTuning) {
+    // The AGC's weight rises from 820 toward 1024 as R falls to 20; the offset codes' stays.
+    const struct { const char* name; const PlateauTuning& tuning; int32_t range, weight; } rows[] = {
+        {"full", kFull, 20, 1024},  {"full", kFull, 21, 1021},  {"full", kFull, 50, 947},
+        {"full", kFull, 100, 820},  {"full", kFull, 101, 816},  {"full", kFull, 200, 512},
+        {"full", kFull, 300, 204},  {"half", kHalf, 21, 1021},  {"half", kHalf, 50, 947},
+        {"offset", kOffset, 21, 820}, {"offset", kOffset, 50, 820}, {"offset", kOffset, 20, 1024}};
+    auto tables = freshTables();
+    for (const auto& r : rows) {
+        const auto frame = twoLevels(r.tuning, r.range);
+        const PlateauResult res = equalisePlateau(r.tuning, frame.data(), 2000, *tables);
+        ASSERT_EQ(res.range, r.range) << r.name;
+        EXPECT_EQ(res.weight, r.weight) << r.name << " R=" << r.range;
     }
-    // The scan stops only on an index with a non-zero count of its own, in either direction.
-    std::vector<uint32_t> h(16, 0);
-    h[3] = 2;
-    h[7] = 4;
-    h[12] = 1;
-    const struct { int32_t from, to; int64_t need; std::optional<int32_t> index; } scans[] = {
-        {3, 12, 0, 3}, {3, 12, 3, 7}, {3, 12, 7, 12}, {3, 12, 8, {}},
-        {12, 3, 2, 7}, {12, 3, 6, 3}, {0, 15, 0, 3},  {15, 0, 1, 12}};
-    for (const auto& r : scans) {
-        EXPECT_EQ(percentileIndex(h.data(), r.from, r.to, r.need), r.index)
-            << r.from << ".." << r.to << " need " << r.need;
+}
+
+TEST(PlateauEqualisation, EqualisedTermIsCentredWhereTheTuningSaysSo) {
+    // Values 0..999 once each (halved: 0..1999): R = 992, weight 204, and the mean value's
+    // linear term is the brightness 100. Its equalised term is the middle of the span: on
+    // full resolution 145 (the centre), on half resolution 128 (half of 256, from 0). Value
+    // 510 (1020) has the terms 146 and 102 (130 and 103).
+    const struct { const char* name; const PlateauTuning& tuning; int32_t step; uint8_t grey, grey510; } rows[] = {
+        {"full: (145 x 820 + 100 x 204) >> 10", kFull, 1, 136, 137},
+        {"half: (128 x 820 + 100 x 204) >> 10", kHalf, 2, 122, 124}};
+    auto tables = freshTables();
+    for (const auto& r : rows) {
+        std::vector<int16_t> frame;
+        for (int32_t v = 0; v < 1000 * r.step; ++v) frame.push_back(int16_t(v));
+        const PlateauResult res =
+            equalisePlateau(r.tuning, frame.data(), int64_t(frame.size()), *tables);
+        EXPECT_EQ(res.range, 992) << r.name;
+        EXPECT_EQ(res.mean, 499) << r.name;
+        EXPECT_EQ(tables->lut[histogramIndex(499 * r.step, r.tuning.index)], r.grey) << r.name;
+        EXPECT_EQ(tables->lut[histogramIndex(510 * r.step, r.tuning.index)], r.grey510) << r.name;
     }
 }
 
 // A uniform frame has R = 1: the linear term alone, the mean at brightness.
 TEST(PlateauEqualisation, UniformFramesMapToBrightness) {
-    const struct { const char* name; PlateauTuning tuning; int16_t value; int32_t gain; uint8_t grey; } rows[] = {
-        {"full resolution", fullResolution(), 1234, 255 * 1024 / 509, 100},
+    const struct { const char* name; const PlateauTuning& tuning; int16_t value; int32_t gain; uint8_t grey; } rows[] = {
+        {"full resolution", kFull, 1234, 255 * 1024 / 509, 100},
         // The linear term shifts (toward minus infinity) but its base truncates the mean's
         // product (toward zero): below zero they part by one.
-        {"full resolution, negative", fullResolution(), -30000, 255 * 1024 / 509, 99},
-        {"half resolution", halfResolution(), 777, 235 * 1024 / 253, 100},
-        {"half resolution, below -16384", halfResolution(), -20000, 235 * 1024 / 253, 100},
-        {"offset codes", offsetCodes(), 2498, 442, 110},
+        {"full resolution, negative", kFull, -30000, 255 * 1024 / 509, 99},
+        {"half resolution", kHalf, 777, 235 * 1024 / 253, 100},
+        {"half resolution, below -16384", kHalf, -20000, 235 * 1024 / 253, 100},
+        {"offset codes", kOffset, 2498, 442, 110},
     };
     auto tables = freshTables();
     for (const auto& r : rows) {
         const std::vector<int16_t> frame(40 * 30, r.value);
         const PlateauResult res = equalisePlateau(r.tuning, frame.data(), int64_t(frame.size()), *tables);
-        const int32_t k = greyIndex(r.value, r.tuning.index);
+        const int32_t k = histogramIndex(r.value, r.tuning.index);
         EXPECT_TRUE(res.kMin == k && res.kMax == k && res.kLow == k && res.kHigh == k) << r.name;
         EXPECT_TRUE(res.range == 1 && res.weight == 1024) << r.name;
         EXPECT_EQ(res.gain, r.gain) << r.name;
@@ -71,18 +96,11 @@ TEST(PlateauEqualisation, UniformFramesMapToBrightness) {
     }
 }
 
-TEST(PlateauEqualisation, GainIsLimitedAndKneed) {
-    // Two values 1000 apart in equal numbers: R = 1001 on full resolution, 501 halved.
-    std::vector<int16_t> frame(2000, 0);
-    std::fill(frame.begin() + 1000, frame.end(), int16_t(1000));
-    auto tables = freshTables();
-    EXPECT_EQ(equalisePlateau(fullResolution(), frame.data(), 2000, *tables).gain, 255 * 1024 / 1001);
-    EXPECT_EQ(equalisePlateau(halfResolution(), frame.data(), 2000, *tables).gain, 235 * 1024 / 501);
-    // Four levels one step apart: R = 4, below every knee; the gain cap is 4.0.
-    PlateauTuning steep = fullResolution();
+TEST(PlateauEqualisation, GainIsCappedAtFour) {
+    PlateauTuning steep = kFull;
     steep.contrast = 100000;
-    for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(i % 4);
-    EXPECT_EQ(equalisePlateau(steep, frame.data(), 2000, *tables).gain, 4096);
+    const auto frame = twoLevels(kFull, 4);
+    EXPECT_EQ(equalisePlateau(steep, frame.data(), 2000, *freshTables()).gain, 4096);
 }
 
 // On any frame the table rises with the index (no wrap: values stay near the range).
@@ -94,7 +112,7 @@ TEST(PlateauEqualisation, TableRisesWithTheIndexOnRandomFrames) {
         const int32_t spread = 1 + int32_t(rng.next() % 3000);
         std::vector<int16_t> frame(64 * 48);
         for (auto& v : frame) v = int16_t(centre + rng.normal() * spread);
-        for (const PlateauTuning& t : {fullResolution(), halfResolution(), offsetCodes()}) {
+        for (const PlateauTuning& t : {kFull, kHalf, kOffset}) {
             const PlateauResult r = equalisePlateau(t, frame.data(), int64_t(frame.size()), *tables);
             ASSERT_TRUE(r.kMin <= r.kLow && r.kLow <= r.kHigh && r.kHigh <= r.kMax) << trial;
             for (int32_t k = r.kMin; k < r.kMax; ++k) {
@@ -110,7 +128,7 @@ TEST(PlateauEqualisation, TotalAtUpperPercentileBrightensTheTopOfTheRange) {
     std::vector<int16_t> frame(10000);
     for (size_t i = 0; i < 9001; ++i) frame[i] = int16_t(i % 400);
     for (size_t i = 9001; i < frame.size(); ++i) frame[i] = int16_t(1000 + i);  // a sparse hot tail
-    PlateauTuning atPercentile = offsetCodes();
+    PlateauTuning atPercentile = kOffset;
     atPercentile.highDiscard = 100;  // the tail is 999 values, under 10 %
     PlateauTuning atTop = atPercentile;
     atTop.totalAt = TotalAt::HighestIndex;

@@ -57,8 +57,9 @@ TEST(Y16MappingAD, GainsAndOffsets) {
     const struct { const char* what; std::vector<int16_t> frame; bool autoRange; int16_t high, low; std::vector<uint8_t> grey; } rows[] = {
         // R = 1, divisor 255, gain 1024: everything at brightness.
         {"uniform, automatic", std::vector<int16_t>(655, 1000), true, 0, 0, std::vector<uint8_t>(655, 100)},
-        // gain trunc(261120 / 1001) = 260; the mean inside (500) goes to 100.
-        {"1000 apart, manual", {500, 500, 1000, -1}, false, 1000, 0, {100, 100, 227, 0}},
+        // gain trunc(261120 / 1001) = 260; the mean inside (500) goes to 100, and 969 to
+        // trunc(969 x 260 / 1024) - 26 = 220.
+        {"1000 apart, manual", {500, 500, 1000, -1, 31, 969}, false, 1000, 0, {100, 100, 227, 0, 0, 220}},
         // trunc(261120 / 11) = 23738 is cut to 8192; mean 5 inside.
         {"10 apart, manual", {5, 6, 10, 30}, false, 10, 0, {100, 108, 140, 255}},
         // No pixel strictly inside: the window's middle -2000 goes to brightness in double

@@ -55,7 +55,7 @@ TEST(Y16RealFrames, PercentileStretchAndAgcAreMonotonicAndWriteEveryByte) {
 
         for (AgcVariant variant : {AgcVariant::HalfResolution, AgcVariant::FullResolutionSharpened}) {
             std::vector<uint8_t> agc(kPixels);
-            mapPlateauAgc(*agcParams(variant), agc.data(), y16.data(), kWidth, kHeight, noDetail.data(), *tables);
+            mapPlateauAgc(*agcParams(variant), agc.data(), y16.data(), int64_t(kPixels), noDetail.data(), *tables);
             expectMonotonic(y16, agc);
         }
         for (const char* model : {"DV13", "DV18-W"}) {

@@ -1,31 +1,15 @@
 // Plateau-limited histogram equalisation blended with a linear stretch: the automatic range
-// of the Y16 AGC display paths and of the offset-code temperature mapping. One
-// implementation; the users differ only in the tuning data below.
+// of the Y16 AGC display paths and of the offset-code temperature mapping. One composition of
+// the kernels (histogram, percentile range, gain with a knee, limited running total, table);
+// the users differ only in the tuning data below.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
+#include "kernels/histogram.h"
+
 namespace kmm {
-
-inline constexpr int32_t kGreyIndexCount = 65536;
-
-// How a signed 16-bit value v becomes the grey-level index k that addresses the tables:
-// k = (halved ? trunc(v / 2) : v) + offset, and never below 0. The floor at 0 only acts on
-// the halved scale for v < -16384 (and for offsets below 32768 generally): such values are
-// counted and looked up as if they were the lowest representable one.
-struct GreyIndexMapping {
-    int32_t offset = 32768;
-    bool halved = false;
-};
-
-inline int32_t greyIndex(int16_t v, GreyIndexMapping m) {
-    const int32_t k = (m.halved ? v / 2 : v) + m.offset;
-    return k < 0 ? 0 : k;
-}
-
-// countLimit of counts that never stop.
-inline constexpr uint32_t kExactCounts = 0xFFFFFFFFu;
 
 // Where the equalised term's running total is normalised.
 enum class TotalAt : uint8_t {
@@ -61,7 +45,7 @@ enum class TermOverflow : uint8_t { Wrap, Saturate };
 //  countLimit       largest count per index the percentile scans see: 65535 for 16-bit
 //                   counters that stop there, no limit for exact counts
 struct PlateauTuning {
-    GreyIndexMapping index;
+    IndexMapping index;
     int32_t contrast = 255;
     int32_t brightness = 100;
     int32_t rangeKnee = 128;
@@ -78,29 +62,21 @@ struct PlateauTuning {
     uint32_t countLimit = kExactCounts;
 };
 
-// The counts of one frame, even and odd pixels apart while counting (neighbouring pixels of
-// a flat scene share an index, and each increment would otherwise wait for the one before
-// it); once built, counts[k] holds the total.
-struct IndexHistogram {
-    uint32_t counts[kGreyIndexCount];
-    uint32_t oddCounts[kGreyIndexCount];
-};
-
-// The working tables of one run (851,968 bytes: allocate them, do not put them on the
+// The working tables of one run (about 832 KiB: allocate them, do not put them on the
 // stack). Only the entries kMin..kMax of a run are written or meaningful: the histogram is
 // cleared over that range alone, and nothing outside it is ever read, so the rest of each
 // table may hold anything. Counts are exact (plain increments are the cheapest per pixel);
 // a countLimit applies where they are read.
 struct PlateauTables {
-    IndexHistogram histogram;
-    uint32_t cumulative[kGreyIndexCount];
-    uint8_t lut[kGreyIndexCount];
+    Histogram histogram;
+    uint32_t cumulative[kIndexCount];
+    uint8_t lut[kIndexCount];
 };
 
 // What a run found, for callers that report the range or test the steps.
 struct PlateauResult {
     int32_t kMin = 0, kMax = 0;    // occupied index range
-    int16_t valueMin = 0, valueMax = 0;  // the values behind it
+    int32_t valueMin = 0, valueMax = 0;  // the values behind it
     int32_t kLow = 0, kHigh = 0;   // percentile range
     int32_t range = 1;             // R = kHigh - kLow + 1, always >= 1
     int32_t mean = 0;              // floor(mean index) - offset
@@ -109,7 +85,7 @@ struct PlateauResult {
 };
 
 // Builds tables.lut over kMin..kMax for count >= 1 values; afterwards every value v maps
-// to tables.lut[greyIndex(v, tuning.index)].
+// to tables.lut[histogramIndex(v, tuning.index)].
 //
 // Notes:
 //  1. When the limited counts cannot reach lowCount or highCount (more than countLimit
@@ -122,28 +98,5 @@ struct PlateauResult {
 //     fixed-point design has it: wrapped or saturated, as tuning.termOverflow says.
 PlateauResult equalisePlateau(const PlateauTuning& tuning, const int16_t* values, int64_t count,
                               PlateauTables& tables);
-
-// The steps, exposed for the tests and for callers that need one of them alone.
-
-// Linear-term weight (Q10) for a percentile range R >= 1.
-int32_t linearWeight(int32_t range, int32_t midWeightRise);
-
-// First index from kFrom upward (kTo downward when kFrom > kTo) at which the running total
-// of the counts, each taken at most countLimit, is >= need and whose own count is non-zero;
-// nullopt when none is.
-std::optional<int32_t> percentileIndex(const uint32_t* histogram, int32_t kFrom, int32_t kTo,
-                                       int64_t need, uint32_t countLimit = kExactCounts);
-
-struct IndexScan {
-    int32_t kMin = 0, kMax = 0;
-    int64_t indexSum = 0;
-    int64_t valueSum = 0;
-    int16_t valueMin = 0, valueMax = 0;
-};
-
-// Occupied index range and sums of count >= 1 values, then their histogram, cleared over
-// kMin..kMax only (65536 entries).
-IndexScan buildIndexHistogram(const int16_t* values, int64_t count, GreyIndexMapping mapping,
-                              IndexHistogram& histogram);
 
 }  // namespace kmm

@@ -4,12 +4,12 @@
 #include "imagemap/image_mapping.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "common/numeric.h"
+#include "common/work_block.h"
 #include "imagemap/kelvin_mapping.h"
 #include "imagemap/offset_code_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "kernels/conversions.h"
 #include "registry/model_registry.h"
 
 namespace kmm {
@@ -18,9 +18,10 @@ namespace {
 // The tuning value that selects the standard (not the fine) pipeline tuning.
 constexpr float kStandardTuning = 150.0f;
 
-void mapByPipeline(float tuning, const float* temperatures, uint8_t* image, int32_t width,
-                   int32_t height, float* maxTemp, float* minTemp, bool autoRange) {
-    const int32_t count = width * height;
+void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, float& maxTemp,
+                   float& minTemp, bool autoRange) {
+    const float* temperatures = frame.pixels;
+    const int32_t count = frame.count();
     // Strict comparisons pass NaN elements over.
     float largest = temperatures[0];
     float smallest = temperatures[0];
@@ -28,11 +29,11 @@ void mapByPipeline(float tuning, const float* temperatures, uint8_t* image, int3
         if (temperatures[i] > largest) largest = temperatures[i];
         if (temperatures[i] < smallest) smallest = temperatures[i];
     }
-    const int16_t highCode = temperatureCode(autoRange ? largest : *maxTemp);
-    const int16_t lowCode = temperatureCode(autoRange ? smallest : *minTemp);
+    const int16_t highCode = temperatureCode(autoRange ? largest : maxTemp);
+    const int16_t lowCode = temperatureCode(autoRange ? smallest : minTemp);
     const bool fine = tuning != kStandardTuning;  // NaN included
 
-    ImagePipeline pipeline(width, height, 1.0f);
+    ImagePipeline pipeline(frame.width, frame.height, 1.0f);
     pipeline.setFlatFieldCorrection(false);
     pipeline.setTemporalFilter(false);
     pipeline.setSmoothing(false);
@@ -68,36 +69,37 @@ void mapByPipeline(float tuning, const float* temperatures, uint8_t* image, int3
     pipeline.release();
 
     // Whatever range was used comes back quantised to the 0.05 degC codes, toward zero.
-    *maxTemp = static_cast<float>(highCode) / 20.0f;
-    *minTemp = static_cast<float>(lowCode) / 20.0f;
+    maxTemp = static_cast<float>(highCode) / 20.0f;
+    minTemp = static_cast<float>(lowCode) / 20.0f;
 }
 
-void mapByOffsetCodes(const float* temperatures, uint8_t* image, int32_t width, int32_t height,
-                      float* maxTemp, float* minTemp, bool autoRange) {
-    const int32_t count = width * height;
+void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTemp,
+                      float& minTemp, bool autoRange) {
+    const float* temperatures = frame.pixels;
+    const int32_t count = frame.count();
     float largest = temperatures[0];
     for (int32_t i = 1; i < count; ++i) {
         if (temperatures[i] > largest) largest = temperatures[i];
     }
     // A manual upper limit takes part in the scale, so a hot window keeps its codes in range.
-    if (!autoRange && *maxTemp > largest) largest = *maxTemp;
+    if (!autoRange && maxTemp > largest) largest = maxTemp;
     const int32_t scale = largest >= 200.0f ? 10 : 100;  // NaN: 100
 
-    // Every code is written below, so the frame needs no clearing.
-    const auto codes = std::make_unique_for_overwrite<int16_t[]>(static_cast<std::size_t>(count));
+    // The codes and the automatic mapping's work memory: one block.
+    WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)) +
+                   (autoRange ? offsetCodeWorkBytes(frame.width, frame.height) : 0));
+    int16_t* codes = work.take<int16_t>(size_t(count));
     for (int32_t i = 0; i < count; ++i) codes[i] = offsetCode(temperatures[i], scale);
-    int16_t highCode = offsetCode(*maxTemp, scale);
-    int16_t lowCode = offsetCode(*minTemp, scale);
+    const FrameView<const int16_t> codeFrame{codes, frame.width, frame.height};
+    int16_t highCode = offsetCode(maxTemp, scale);
+    int16_t lowCode = offsetCode(minTemp, scale);
     if (autoRange) {
-        int32_t kernel[9] = {};
-        buildSmoothingKernel(kernel, 5);
-        mapOffsetCodesAuto(image, codes.get(), width, height, &highCode, &lowCode, 0, 20, kernel,
-                           220, 110, 128, 220, 110, 10, 1, 1);
+        mapOffsetCodesAuto(image, codeFrame, highCode, lowCode, kOffsetCodeEntryTuning, work);
         const float k = static_cast<float>(scale);
-        *maxTemp = static_cast<float>(highCode) / k + 50.0f;
-        *minTemp = static_cast<float>(lowCode) / k + 50.0f;
+        maxTemp = static_cast<float>(highCode) / k + 50.0f;
+        minTemp = static_cast<float>(lowCode) / k + 50.0f;
     } else {
-        mapOffsetCodesWindow(image, codes.get(), width, height, highCode, lowCode);
+        mapOffsetCodesWindow(image, codeFrame, highCode, lowCode);
     }
 }
 
@@ -111,20 +113,17 @@ int16_t offsetCode(float celsius, int32_t scale) {
     return wrapToInt16(saturatingTrunc<int32_t>((celsius - 50.0f) * static_cast<float>(scale)));
 }
 
-void mapTemperatureMatrix(const char* model, float tuning, const float* temperatures,
-                          uint8_t* image, int32_t width, int32_t height, float* maxTemp,
-                          float* minTemp, bool autoRange) {
+void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,
+                          uint8_t* image, float& maxTemp, float& minTemp, bool autoRange) {
     switch (lookupModel(model).imageFamily) {
         case ImageFamily::OffsetCode:
-            mapByOffsetCodes(temperatures, image, width, height, maxTemp, minTemp, autoRange);
+            mapByOffsetCodes(temperatures, image, maxTemp, minTemp, autoRange);
             break;
         case ImageFamily::Pipeline:
-            mapByPipeline(tuning, temperatures, image, width, height, maxTemp, minTemp,
-                          autoRange);
+            mapByPipeline(tuning, temperatures, image, maxTemp, minTemp, autoRange);
             break;
         case ImageFamily::KelvinCode:
-            mapKelvinFrame(tuning, temperatures, image, width, height, 255, 80, maxTemp, minTemp,
-                           autoRange);
+            mapKelvinFrame(tuning, temperatures, image, 255, 80, maxTemp, minTemp, autoRange);
             break;
     }
 }

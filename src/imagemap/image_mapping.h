@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "common/frame_view.h"
+
 namespace kmm {
 
 // Temperature code of the pipeline family: degC x 20 truncated toward zero, kept in 16 bits
@@ -14,10 +16,9 @@ int16_t temperatureCode(float celsius);
 // Offset code: (degC - 50) x scale truncated toward zero, kept in 16 bits, same saturation.
 int16_t offsetCode(float celsius, int32_t scale);
 
-// The work of imageMapping_dll once its arguments are known to be usable: width, height > 0,
-// width x height within 32 bits, every pointer valid. May throw std::bad_alloc.
-void mapTemperatureMatrix(const char* model, float tuning, const float* temperatures,
-                          uint8_t* image, int32_t width, int32_t height, float* maxTemp,
-                          float* minTemp, bool autoRange);
+// The work of imageMapping_dll once its arguments are checked: image holds as many bytes as
+// the matrix has values. May throw std::bad_alloc.
+void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,
+                          uint8_t* image, float& maxTemp, float& minTemp, bool autoRange);
 
 }  // namespace kmm

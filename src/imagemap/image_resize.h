@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "common/frame_view.h"
+
 namespace kmm {
 
 // The source position of every destination row (or column) of one axis: the two source
@@ -13,16 +15,10 @@ struct ResizeTap {
 };
 ResizeTap resizeTap(int64_t index, int32_t sourceLength, int32_t factor);
 
-// Enlarges srcHeight x srcWidth values by factor along both axes into dst, which holds
-// (srcHeight * factor) x (srcWidth * factor) values. Needs srcHeight, srcWidth >= 2 and
-// factor >= 1. The result is the floor of the weighted mean, except that -32768 becomes
-// -32767. Blends each pair of source rows once per destination row, then the columns.
-void resizeFrame(int16_t* dst, const int16_t* src, int32_t srcHeight, int32_t srcWidth,
-                 int32_t factor);
-
-// The same, one destination pixel at a time from its four source values: the reference
-// that resizeFrame is tested against.
-void resizeFrameReference(int16_t* dst, const int16_t* src, int32_t srcHeight, int32_t srcWidth,
-                          int32_t factor);
+// Enlarges the frame by factor along both axes into dst, which holds (height * factor) x
+// (width * factor) values. Needs width, height >= 2 and both enlarged sides within 32 bits.
+// The result is the floor of the weighted mean of the four source values, except that
+// -32768 becomes -32767.
+void resizeFrame(int16_t* dst, FrameView<const int16_t> src, int32_t factor);
 
 }  // namespace kmm

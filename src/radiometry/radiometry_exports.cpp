@@ -3,7 +3,7 @@
 
 #include "KModuleMeasureRadiometry.h"
 #include "common/export_guard.h"
-#include "common/pixel_count.h"
+#include "common/frame_view.h"
 #include "raw_to_temperature.h"
 #include "temperature_to_raw.h"
 
@@ -15,12 +15,12 @@ kmm_status convertFrame(const kmm_planck_constants* planck, const kmm_radiometri
                         const In* in, int32_t width, int32_t height, Out* out, Convert convert) {
     return kmm::guardStatus([&] {
         if (!planck || !scene || !in || !out) return KMM_ERROR_NULL_ARGUMENT;
-        const int32_t count = kmm::pixelCount(width, height);
-        if (count == 0) return KMM_ERROR_BAD_SIZE;
+        const auto frame = kmm::checkedFrame(in, width, height);
+        if (!frame) return KMM_ERROR_BAD_SIZE;
         kmm::RawResponse response;
         if (const kmm_status s = kmm::makeRawResponse(*planck, *scene, response); s != KMM_OK)
             return s;
-        convert(response, in, count, out);
+        convert(response, in, frame->count(), out);
         return KMM_OK;
     });
 }

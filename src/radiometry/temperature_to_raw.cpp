@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/work_block.h"
 #include "planck_response.h"
 
 namespace kmm {
@@ -76,43 +77,48 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
     const int32_t first = searchCount(response, lowest);
     const int32_t last = std::max(first, searchCount(response, highest));
     const int32_t n = last - first;
+    // Four buckets a threshold over their span, so that most hold none or one.
+    const int32_t bucketCount = n > 1 ? 4 * n : 1;
+    WorkBlock work(WorkBlock::bytesFor<float>(size_t(n) + 1) +
+                   WorkBlock::bytesFor<uint16_t>(size_t(bucketCount)) +
+                   WorkBlock::bytesFor<float>(size_t(bucketCount)));
+    float* thresholds = work.take<float>(size_t(n) + 1);
+    uint16_t* start = work.take<uint16_t>(size_t(bucketCount));
+    float* edge = work.take<float>(size_t(bucketCount));
+    for (int32_t k = 0; k < n; ++k) thresholds[k] = countThreshold(response, first + k);
     // A +inf sentinel ends the thresholds, so the search below needs no bound check.
-    std::vector<float> thresholds(static_cast<size_t>(n) + 1, HUGE_VALF);
-    for (int32_t k = 0; k < n; ++k) thresholds[size_t(k)] = countThreshold(response, first + k);
+    thresholds[n] = HUGE_VALF;
 
-    // Four buckets a threshold over their span, so that most hold none or one. For bucket j,
-    // start[j] = thresholds in the buckets before it, and edge[j] the first threshold from
-    // there on when the bucket holds at most one (NaN when it holds more): the two loads
-    // are independent, and one comparison gives the count.
+    // For bucket j, start[j] = thresholds in the buckets before it, and edge[j] the first
+    // threshold from there on when the bucket holds at most one (NaN when it holds more): the
+    // two loads are independent, and one comparison gives the count. Thresholds all equal (a
+    // run crowded against the pole) keep one bucket.
     Buckets buckets;
-    if (n > 1 && thresholds[size_t(n - 1)] > thresholds[0]) {
-        buckets.count = 4 * n;
+    if (n > 1 && thresholds[n - 1] > thresholds[0]) {
+        buckets.count = bucketCount;
         buckets.last = float(buckets.count - 1);
         buckets.base = thresholds[0];
         // In double: the span of two finite floats can overflow float.
-        buckets.scale = float(buckets.count / (double(thresholds[size_t(n - 1)]) - thresholds[0]));
+        buckets.scale = float(buckets.count / (double(thresholds[n - 1]) - thresholds[0]));
     }
-    std::vector<uint16_t> start(static_cast<size_t>(buckets.count));
-    std::vector<float> edge(static_cast<size_t>(buckets.count));
     for (int32_t j = 0, k = 0; j < buckets.count; ++j) {
-        while (k < n && buckets.of(thresholds[size_t(k)]) < j) ++k;
-        const bool crowded = k + 1 < n && buckets.of(thresholds[size_t(k + 1)]) == j;
-        start[size_t(j)] = static_cast<uint16_t>(k);
-        edge[size_t(j)] = crowded ? NAN : thresholds[size_t(k)];
+        while (k < n && buckets.of(thresholds[k]) < j) ++k;
+        const bool crowded = k + 1 < n && buckets.of(thresholds[k + 1]) == j;
+        start[j] = static_cast<uint16_t>(k);
+        edge[j] = crowded ? NAN : thresholds[k];
     }
 
-    const float* th = thresholds.data();
     const auto belowAll = static_cast<uint16_t>(searchCount(response, -HUGE_VALF));
     for (int32_t i = 0; i < count; ++i) {
         const float t = celsius[i];
         if (t >= lowest && t <= highest) {
             const int32_t j = buckets.of(t);
-            int32_t k = start[size_t(j)];
-            const float e = edge[size_t(j)];
+            int32_t k = start[j];
+            const float e = edge[j];
             if (e == e) {
                 k += t >= e;
             } else {
-                while (t >= th[k]) ++k;
+                while (t >= thresholds[k]) ++k;
             }
             raw[i] = static_cast<uint16_t>(first + k);
         } else {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "KModuleMeasure.h"
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 
 namespace kmm {
 

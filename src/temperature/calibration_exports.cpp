@@ -4,7 +4,8 @@
 #include <limits>
 
 #include "KModuleMeasure.h"
-#include "common/numeric.h"
+#include "common/export_guard.h"
+#include "kernels/conversions.h"
 #include "temperature/calibration_curve.h"
 #include "temperature/para_config_setter.h"
 #include "temperature/range_temperature.h"
@@ -33,30 +34,39 @@ extern "C" KMM_API float GetHighTemperature_dll(uint16_t y16, const uint16_t* cu
                                                 int32_t curveLength, const void* /*reserved*/,
                                                 TempCalcInfo /*info*/, MeasureState state,
                                                 ParaConfig config, int32_t curveType) {
-    return rangeTemperatureOrNaN(y16, curves, curveLength, true, state, config, curveType);
+    return guardExport(std::numeric_limits<float>::quiet_NaN(), [&] {
+        return rangeTemperatureOrNaN(y16, curves, curveLength, true, state, config, curveType);
+    });
 }
 
 extern "C" KMM_API float GetLowTemperature_dll(uint16_t y16, const uint16_t* curves,
                                                int32_t curveLength, const void* /*reserved*/,
                                                TempCalcInfo /*info*/, MeasureState state,
                                                ParaConfig config, int32_t curveType) {
-    return rangeTemperatureOrNaN(y16, curves, curveLength, false, state, config, curveType);
+    return guardExport(std::numeric_limits<float>::quiet_NaN(), [&] {
+        return rangeTemperatureOrNaN(y16, curves, curveLength, false, state, config, curveType);
+    });
 }
 
 extern "C" KMM_API void SetParaConfig_dll(ParaConfig* config, const float* values, uint8_t count,
                                           float high, float low, float startTemp, float extra,
                                           float emissivity, float reflected, float transmission,
                                           uint32_t curveType) {
-    if (!isCurveType(curveType) || config == nullptr || values == nullptr) return;
-    if (count > kMaxBreakpoints) return;
-    fillParaConfig(*config, values, count,
-                   {high, low, startTemp, extra, emissivity, reflected, transmission});
+    guardExport([&] {
+        if (!isCurveType(curveType) || config == nullptr || values == nullptr) return;
+        if (count > kMaxBreakpoints) return;
+        fillParaConfig(*config, values, count,
+                       {high, low, startTemp, extra, emissivity, reflected, transmission});
+    });
 }
 
 extern "C" KMM_API int32_t ReverseCalculationLsb_dll(float temperature, const uint16_t* curves,
                                                      int32_t curveLength, bool high,
                                                      uint8_t /*reserved*/, MeasureState state,
                                                      ParaConfig config, int32_t curveType) {
-    if (!validCurves(curves, curveLength, curveType)) return KMM_NO_Y16;
-    return y16FromTemperature(temperature, curves, curveLength, high, state, config, curveType);
+    return guardExport(int32_t(KMM_NO_Y16), [&] {
+        if (!validCurves(curves, curveLength, curveType)) return int32_t(KMM_NO_Y16);
+        return y16FromTemperature(temperature, curves, curveLength, high, state, config,
+                                  curveType);
+    });
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 
 namespace kmm {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 #include "temperature/blend_weights.h"
 #include "temperature/calibration_curve.h"
 #include "temperature/optical_corrections.h"

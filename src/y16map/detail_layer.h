@@ -11,8 +11,4 @@ namespace kmm {
 // pixels, which no kernel fits, get a zero layer.
 void computeDetailLayer(int16_t* detail, const int16_t* src, int32_t width, int32_t height);
 
-// The detail value of one pixel straight from the kernel table: the reference that the
-// row loops of computeDetailLayer are tested against. Needs width, height >= 3.
-int16_t detailAt(const int16_t* src, int32_t width, int32_t height, int32_t x, int32_t y);
-
 }  // namespace kmm

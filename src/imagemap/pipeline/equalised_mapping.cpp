@@ -2,10 +2,11 @@
 // the plateau, spread over at most maxRange grey levels centred on the brightness.
 #include <algorithm>
 
-#include "common/numeric.h"
+#include "common/work_block.h"
 #include "imagemap/pipeline/equalised_table.h"
-#include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "kernels/conversions.h"
+#include "kernels/grey_map.h"
 
 namespace kmm {
 
@@ -15,27 +16,28 @@ int32_t rangeValue = 0;
 void ImagePipeline::mapEqualised(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                                  uint32_t plateau, uint32_t percentile, uint32_t maxRange,
                                  uint32_t brightness) {
-    const auto scan = scanHistogram(in, width, height, percentile);
-    if (!scan) return;
-    prepareEqualised(*scan, plateau, maxRange, brightness);
-    const uint8_t* lut = buffers_.greyLut.get();
-    for (int32_t i = 0; i < scan->count; ++i) out[i] = lut[histogramBin(in[i], histogramOffset)];
+    const int32_t count = width * height;
+    WorkBlock work(WorkBlock::bytesFor<MappingTables>(1));
+    MappingTables& tables = *work.take<MappingTables>(1);
+    const PercentileScan scan = scanHistogram(in, count, percentile, tables.histogram);
+    prepareEqualised(scan, plateau, maxRange, brightness, tables);
+    applyMap(out, in, count,
+             mapByValue(tables.byBin, {histogramOffset, false}, scan.minValue, scan.maxValue,
+                        tables.byValue));
 }
 
 void ImagePipeline::prepareEqualised(const PercentileScan& scan, uint32_t plateau,
-                                     uint32_t maxRange, uint32_t brightness) {
+                                     uint32_t maxRange, uint32_t brightness,
+                                     MappingTables& tables) {
     const int32_t span = scan.high - scan.low + 1;
     // A narrow scene would otherwise be dominated by a few full bins: limit them harder.
     const uint32_t limit = span < 128 ? plateau / 4 : plateau;
-    const uint16_t* histogram = buffers_.histogram.get();
-    // Bins below the occupied range sum to 0 and those above it to the total; the loop only
-    // walks the occupied bins, the fills write the same values the full scan would.
+    // Bins below the occupied range sum to 0 and those above it to the total; the running
+    // total only walks the occupied bins, the fills write the same values a full walk would.
     std::fill(cumulativeTable.begin(), cumulativeTable.begin() + scan.firstBin, 0u);
-    uint32_t total = 0;
-    for (int32_t bin = scan.firstBin; bin <= scan.lastBin; ++bin) {
-        total += std::min<uint32_t>(histogram[bin], limit);
-        cumulativeTable[bin] = total;
-    }
+    const uint32_t total =
+        accumulateLimited(cumulativeTable.data(), tables.histogram.counts, scan.firstBin,
+                          scan.lastBin, std::min(limit, uint32_t{65535}));  // 16-bit counters
     std::fill(cumulativeTable.begin() + scan.lastBin + 1, cumulativeTable.end(), total);
 
     const int32_t range = static_cast<int32_t>(std::min<int64_t>(span, maxRange));
@@ -45,11 +47,10 @@ void ImagePipeline::prepareEqualised(const PercentileScan& scan, uint32_t platea
     // One grey level per occupied bin; the product and quotient are unsigned 32-bit (the
     // total is at most 65,536 x 65,535, so total + 1 never wraps to 0).
     const uint32_t urange = static_cast<uint32_t>(range);
-    const uint32_t divisor = cumulativeTable[kHistogramBins - 1] + 1u;
-    uint8_t* lut = buffers_.greyLut.get();
-    for (int32_t bin = scan.firstBin; bin <= scan.lastBin; ++bin) {
-        lut[bin] = clampToByte(int64_t(cumulativeTable[bin] * urange / divisor) + base);
-    }
+    const uint32_t divisor = total + 1u;
+    buildMap(tables.byBin, scan.firstBin, scan.lastBin, [&](int32_t bin) {
+        return clampToByte(int64_t(cumulativeTable[bin] * urange / divisor) + base);
+    });
 }
 
 }  // namespace kmm

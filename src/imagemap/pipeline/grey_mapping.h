@@ -1,18 +1,10 @@
-// Shared pieces of the grey mapping modes: the histogram bin of a frame value, the blend
-// weight of the mixed mapping, and the fixed-window mapping, which needs no object state.
+// Shared pieces of the grey mapping modes: the blend weight of the mixed mapping, and the
+// fixed-window mapping, which needs no object state.
 #pragma once
 
 #include <cstdint>
 
 namespace kmm {
-
-inline constexpr int32_t kHistogramBins = 65536;
-
-// The bin of frame value v; values past either end fall into the end bins.
-constexpr int32_t histogramBin(int32_t v, int32_t histogramOffset) {
-    const int64_t bin = int64_t(v) + histogramOffset;
-    return bin < 0 ? 0 : (bin >= kHistogramBins ? kHistogramBins - 1 : static_cast<int32_t>(bin));
-}
 
 // Weight of the linear image in the mixed mapping, from the span of the linear mapping:
 // narrow scenes lean on the linear stretch, wide ones on the equalisation.

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "common/numeric.h"
-#include "imagemap/pipeline/smoothing_kernels.h"
+#include "kernels/conversions.h"
+#include "kernels/weight_tables.h"
 
 namespace kmm {
 namespace {
@@ -41,18 +41,15 @@ ImagePipeline::ImagePipeline(int32_t w, int32_t h, float requested) {
     buildTemporalWeights(temporalWeights, static_cast<int32_t>(temporalSigma));
     buildRangeTable(columnStripeRangeTable, 25);
     buildRangeTable(rowStripeRangeTable, 25);
-    buildGaussianKernel(smoothingKernel, 3, 3, 5);
+    buildSmoothingKernel(smoothingKernel, 3, 3, 5);
     buildRangeTable(smoothingRangeTable, 5);
     buildRangeTable(detailRangeTable, 15);
-    buildGaussianKernel(detailKernel, 3, 3, 15);
+    buildSmoothingKernel(detailKernel, 3, 3, 15);
     if (pixels == 0) return;  // empty object: no buffers, run() does nothing
 
     buffers_.input = allocate<int16_t>(pixels);
     buffers_.work16 = allocate<int16_t>(pixels);
     buffers_.border = allocate<int16_t>(bordered);
-    buffers_.histogram = allocate<uint16_t>(65536);
-    buffers_.greyLut = allocate<uint8_t>(65536);
-    buffers_.mixedLut = allocate<uint8_t>(65536);
     // The stripe filter is on by default.
     buffers_.stripeSmoothed = allocate<uint16_t>(pixels);
     buffers_.stripeWeights = allocate<uint16_t>(pixels);
@@ -166,7 +163,7 @@ int32_t ImagePipeline::setSmoothingSigma(uint32_t sigma) {
     smoothingSigma = sigma;
     // The range table keeps the sigma it was built with.
     const auto window = static_cast<int32_t>(std::min<uint32_t>(smoothingWindow, 512u));
-    buildGaussianKernel(smoothingKernel, window, window, static_cast<int32_t>(sigma));
+    buildSmoothingKernel(smoothingKernel, window, window, static_cast<int32_t>(sigma));
     return 0;
 }
 

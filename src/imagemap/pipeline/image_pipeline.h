@@ -6,7 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
+
+#include "kernels/histogram.h"
 
 namespace kmm {
 
@@ -21,9 +22,6 @@ struct PipelineBuffers {
     PipelineBuffer<uint8_t> image8;       // 8-bit work image, 4 bytes a pixel (x zoom^2)
     PipelineBuffer<uint8_t> output;       // output image, 4 bytes a pixel (x zoom^2)
     PipelineBuffer<int16_t> border;       // (width + 10) x (height + 10) bordered frame
-    PipelineBuffer<uint16_t> histogram;   // 65,536 counts of the grey mappings
-    PipelineBuffer<uint8_t> greyLut;      // 65,536 grey levels of the equalised mapping, by bin
-    PipelineBuffer<uint8_t> mixedLut;     // 65,536 grey levels of the mixed mapping, by value
     PipelineBuffer<uint16_t> flatFieldDark, flatFieldGain, flatFieldRaw;
     PipelineBuffer<uint8_t> temporalHistory;                 // 960,000 bytes
     PipelineBuffer<int16_t> temporalMotion, temporalResult;  // width x height
@@ -47,7 +45,13 @@ struct PercentileScan {
 // Gain (Q10) and offset (grey levels) of one linear mapping.
 struct LinearMap {
     int64_t gain, offset;
-    uint8_t grey(int32_t v) const;  // clamped to 0..255
+};
+
+// The working tables of one grey mapping, local to the mapping call.
+struct MappingTables {
+    Histogram histogram;
+    uint8_t byBin[kIndexCount];    // the equalised grey of each occupied bin
+    uint8_t byValue[kIndexCount];  // a grey table by value (65,536 entries from value -32768)
 };
 
 class ImagePipeline {
@@ -91,7 +95,8 @@ public:
     const uint8_t* output() const { return buffers_.output.get(); }
     const PipelineBuffers& buffers() const { return buffers_; }
 
-    // The grey mappings, each over width x height values of in into as many bytes of out.
+    // The grey mappings, each over width x height values (at least one) of in into as many
+    // bytes of out.
     void mapLinear(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                    uint32_t percentile, uint32_t brightness, uint32_t contrast,
                    uint32_t minimumSpan);
@@ -188,17 +193,16 @@ public:
     uint32_t outBytesPerPixel = 1;
 
 private:
-    // Fills the histogram of width x height values and scans it; nothing for an empty
-    // frame, a count beyond 32 bits or an object without buffers.
-    std::optional<PercentileScan> scanHistogram(const int16_t* in, int32_t width,
-                                                int32_t height, uint32_t percentile);
+    // Fills the histogram of count >= 1 values and scans it.
+    PercentileScan scanHistogram(const int16_t* in, int32_t count, uint32_t percentile,
+                                 Histogram& histogram) const;
     // The two halves of the mixed mapping, split into what depends on the frame as a
     // whole (statistics, gain, the cumulative table; kept in the object) and the per-value
-    // grey: linear by LinearMap::grey, equalised by greyLut over the occupied bins.
+    // grey: linear by linearGrey, equalised by tables.byBin over the occupied bins.
     LinearMap prepareLinear(const PercentileScan& scan, uint32_t brightness, uint32_t contrast,
                             uint32_t minimumSpan);
     void prepareEqualised(const PercentileScan& scan, uint32_t plateau, uint32_t maxRange,
-                          uint32_t brightness);
+                          uint32_t brightness, MappingTables& tables);
 
     // Stages; a 16-bit stage returns true when it wrote work16 (then the run copies it
     // back), an 8-bit stage when it wrote output.

@@ -1,22 +1,20 @@
 // Mode 0, the linear percentile mapping: the frame mean lands on the brightness and the
 // percentile range spans the contrast, with less gain for ranges narrower than minimumSpan.
-#include <algorithm>
-
-#include "common/numeric.h"
+#include "common/work_block.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "kernels/linear.h"
 
 namespace kmm {
 
 void ImagePipeline::mapLinear(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                               uint32_t percentile, uint32_t brightness, uint32_t contrast,
                               uint32_t minimumSpan) {
-    const auto scan = scanHistogram(in, width, height, percentile);
-    if (!scan) return;
-    const LinearMap map = prepareLinear(*scan, brightness, contrast, minimumSpan);
-    for (int32_t i = 0; i < scan->count; ++i) out[i] = map.grey(in[i]);
+    const int32_t count = width * height;
+    WorkBlock work(WorkBlock::bytesFor<Histogram>(1));
+    const PercentileScan scan = scanHistogram(in, count, percentile, *work.take<Histogram>(1));
+    const LinearMap map = prepareLinear(scan, brightness, contrast, minimumSpan);
+    stretchLinear(out, in, count, map.gain, map.offset);
 }
-
-uint8_t LinearMap::grey(int32_t v) const { return clampToByte(v * gain / 1024 + offset); }
 
 LinearMap ImagePipeline::prepareLinear(const PercentileScan& scan, uint32_t brightness,
                                        uint32_t contrast, uint32_t minimumSpan) {
@@ -32,11 +30,8 @@ LinearMap ImagePipeline::prepareLinear(const PercentileScan& scan, uint32_t brig
 
     // Below minimumSpan the divisor grows four times as fast as the span shrinks, so a
     // nearly flat scene is not stretched into noise.
-    const int64_t m = minimumSpan;
-    int64_t divisor = span < m ? span + 4 * (m - span) : span;
-    if (divisor == 0) divisor = 1;  // span 0 with minimumSpan 0
-    const int64_t gain =
-        std::min<int64_t>(int64_t(contrast) * 1024 / divisor, int64_t(maximumGain) * 1024);
+    const int64_t gain = gainWithKnee(int64_t(contrast) * 1024, span, {minimumSpan, 4},
+                                      int64_t(maximumGain) * 1024);
     const int64_t offset = int64_t(brightness) - int64_t(scan.mean) * gain / 1024;
     linearGain = static_cast<int32_t>(gain);
     linearOffset = static_cast<int32_t>(offset);

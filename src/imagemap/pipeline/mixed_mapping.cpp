@@ -1,8 +1,11 @@
 // Mode 2, the mixed mapping: the linear and equalised images of one frame blended by a
 // weight that follows the scene's span, with custom, preset or default parameters.
-#include "common/numeric.h"
+#include "common/work_block.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "kernels/conversions.h"
+#include "kernels/grey_map.h"
+#include "kernels/linear.h"
 
 namespace kmm {
 
@@ -21,8 +24,6 @@ float mixedLinearWeight(int32_t lastSpan, uint32_t presetTuning) {
 }
 
 void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int32_t height) {
-    uint8_t* mixed = buffers_.mixedLut.get();
-    if (!mixed || !buffers_.greyLut) return;
     struct Choice {
         uint32_t percentile, linearBrightness, linearContrast, maxRange, equaliseBrightness;
     };
@@ -35,24 +36,27 @@ void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int
 
     // Both halves use the same percentile over the same frame, so one histogram serves
     // both (the equalisation reads counts the linear half leaves untouched).
-    const auto scan = scanHistogram(in, width, height, c.percentile);
-    if (!scan) return;
-    const LinearMap linear = prepareLinear(*scan, c.linearBrightness, c.linearContrast, minimumSpan);
-    prepareEqualised(*scan, plateau, c.maxRange, c.equaliseBrightness);
+    const int32_t count = width * height;
+    WorkBlock work(WorkBlock::bytesFor<MappingTables>(1));
+    MappingTables& tables = *work.take<MappingTables>(1);
+    const PercentileScan scan = scanHistogram(in, count, c.percentile, tables.histogram);
+    const LinearMap linear = prepareLinear(scan, c.linearBrightness, c.linearContrast, minimumSpan);
+    prepareEqualised(scan, plateau, c.maxRange, c.equaliseBrightness, tables);
 
     // Each half's grey, and so the blend, is a function of the value alone: blend once per
     // occupied value instead of once per pixel, then look every pixel up. The result is the
     // per-pixel blend of the linear and equalised images, bit for bit.
     const float linearWeight = mixedLinearWeight(lastSpan, presetTuning);
     const float equalisedWeight = 1.0f - linearWeight;
-    const uint8_t* equalised = buffers_.greyLut.get();
-    for (int32_t v = scan->minValue; v <= scan->maxValue; ++v) {
+    const IndexMapping bins{histogramOffset, false};
+    uint8_t* byValue = tables.byValue + 32768;
+    buildMap(byValue, scan.minValue, scan.maxValue, [&](int32_t v) {
         const float blend =
-            static_cast<float>(equalised[histogramBin(v, histogramOffset)]) * equalisedWeight +
-            static_cast<float>(linear.grey(v)) * linearWeight;
-        mixed[v + 32768] = clampToByte(static_cast<int32_t>(blend));  // both terms >= 0
-    }
-    for (int32_t i = 0; i < scan->count; ++i) out[i] = mixed[in[i] + 32768];
+            static_cast<float>(tables.byBin[histogramIndex(v, bins)]) * equalisedWeight +
+            static_cast<float>(linearGrey(v, linear.gain, linear.offset)) * linearWeight;
+        return clampToByte(static_cast<int32_t>(blend));  // both terms >= 0
+    });
+    applyMap(out, in, count, byValue);
 }
 
 }  // namespace kmm

@@ -1,71 +1,42 @@
-// The histogram and percentile scan shared by the linear and equalised mappings: the mean,
-// the cut points at the percentile and the extreme points at 0.001 % from either end.
-#include <algorithm>
-
-#include "imagemap/pipeline/grey_mapping.h"
+// The histogram scan shared by the linear and equalised mappings: the mean, the cut points at
+// the percentile and the extreme points at 0.001 % from either end, from 16-bit counters.
 #include "imagemap/pipeline/image_pipeline.h"
 
 namespace kmm {
+namespace {
 
-std::optional<PercentileScan> ImagePipeline::scanHistogram(const int16_t* in, int32_t width,
-                                                           int32_t height,
-                                                           uint32_t percentile) {
-    const int64_t pixels = int64_t(width) * height;
-    uint16_t* histogram = buffers_.histogram.get();
-    if (pixels <= 0 || pixels > INT32_MAX || !histogram) return std::nullopt;
-    const auto count = static_cast<int32_t>(pixels);
-    std::fill_n(histogram, kHistogramBins, uint16_t{0});
-    int64_t sum = 0;
-    int32_t minValue = INT16_MAX;
-    int32_t maxValue = INT16_MIN;
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t bin = histogramBin(in[i], histogramOffset);
-        if (histogram[bin] != 0xFFFF) ++histogram[bin];  // counts stop at 65,535
-        sum += bin;
-        minValue = std::min<int32_t>(minValue, in[i]);
-        maxValue = std::max<int32_t>(maxValue, in[i]);
-    }
+// The object's counters stop at 65,535.
+constexpr uint32_t kCounterLimit = 65535;
+
+// One walk from `from` to `to` for the cut point and the extreme point: it stops at the cut,
+// so an extreme point beyond it is never found. Either not found is notFound.
+void walk(const uint32_t* counts, int32_t from, int32_t to, int64_t extremeCount,
+          int64_t cutCount, int32_t notFound, int32_t& extreme, int32_t& cut) {
+    const auto c = percentileIndex(counts, from, to, cutCount, kCounterLimit);
+    const auto e = percentileIndex(counts, from, to, extremeCount, kCounterLimit);
+    const bool beforeCut = e && (!c || (from <= to ? *e <= *c : *e >= *c));
+    cut = c.value_or(notFound);
+    extreme = beforeCut ? *e : notFound;
+}
+
+}  // namespace
+
+PercentileScan ImagePipeline::scanHistogram(const int16_t* in, int32_t count,
+                                            uint32_t percentile, Histogram& histogram) const {
+    const HistogramScan s = buildHistogram(in, count, {histogramOffset, false}, histogram);
     PercentileScan scan{};
     scan.count = count;
-    scan.minValue = minValue;
-    scan.maxValue = maxValue;
-    // Bins grow with the value, so the frame's extremes bound the occupied bins.
-    const int32_t firstBin = histogramBin(minValue, histogramOffset);
-    const int32_t lastBin = histogramBin(maxValue, histogramOffset);
-    scan.firstBin = firstBin;
-    scan.lastBin = lastBin;
-    scan.mean = static_cast<int32_t>(sum / count - histogramOffset);
+    scan.minValue = s.valueMin;
+    scan.maxValue = s.valueMax;
+    scan.firstBin = s.first;
+    scan.lastBin = s.last;
+    scan.mean = static_cast<int32_t>(s.indexSum / count - histogramOffset);
 
-    const uint32_t extremeCount = static_cast<uint32_t>(count / 100000);
-    const uint32_t cutCount = static_cast<uint32_t>(count) * percentile / 1000;  // 32-bit product
-    // Bins outside firstBin..lastBin are empty and can never be a cut point, so the scans
-    // start at the occupied range.
-    int32_t extremeLow = kHistogramBins, low = kHistogramBins;  // "not found"
-    uint32_t total = 0;
-    for (int32_t bin = firstBin; bin <= lastBin; ++bin) {
-        total += histogram[bin];
-        if (histogram[bin] == 0) continue;
-        if (extremeLow == kHistogramBins && total >= extremeCount) extremeLow = bin;
-        if (total >= cutCount) {
-            low = bin;
-            break;
-        }
-    }
-    int32_t extremeHigh = 0, high = 0;  // "not found"
-    bool extremeHighFound = false;
-    total = 0;
-    for (int32_t bin = lastBin; bin >= firstBin; --bin) {
-        total += histogram[bin];
-        if (histogram[bin] == 0) continue;
-        if (!extremeHighFound && total >= extremeCount) {
-            extremeHigh = bin;
-            extremeHighFound = true;
-        }
-        if (total >= cutCount) {
-            high = bin;
-            break;
-        }
-    }
+    const int64_t extremeCount = count / 100000;
+    const int64_t cutCount = static_cast<uint32_t>(count) * percentile / 1000;  // 32-bit product
+    int32_t extremeLow, low, extremeHigh, high;
+    walk(histogram.counts, s.first, s.last, extremeCount, cutCount, kIndexCount, extremeLow, low);
+    walk(histogram.counts, s.last, s.first, extremeCount, cutCount, 0, extremeHigh, high);
     scan.extremeLow = extremeLow - histogramOffset;
     scan.low = low - histogramOffset;
     scan.extremeHigh = extremeHigh - histogramOffset;

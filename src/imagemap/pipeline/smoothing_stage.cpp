@@ -1,7 +1,7 @@
-// The spatial smoothing stage: the Gaussian (mode 0) or range-weighted (mode 1) filter from
-// input into work16.
+// The spatial smoothing stage: the 3 x 3 Gaussian (mode 0) or the range-weighted filter
+// (mode 1) from input into work16, both through the object's bordered frame.
 #include "imagemap/pipeline/image_pipeline.h"
-#include "imagemap/pipeline/neighbourhood_filters.h"
+#include "kernels/neighbourhood.h"
 
 namespace kmm {
 
@@ -12,14 +12,19 @@ bool ImagePipeline::smooth() {
     if (!bordered) return false;
     const auto w = static_cast<int32_t>(workWidth);
     const auto h = static_cast<int32_t>(workHeight);
-    const auto window = static_cast<int32_t>(smoothingWindow > 255 ? 255 : smoothingWindow);
     switch (smoothingMode) {
         case 0:
-            return gaussianFilter(buffers_.work16.get(), buffers_.input.get(), w, h, window,
-                                  smoothingKernel, bordered);
-        case 1:
-            return rangeWeightedFilter(buffers_.work16.get(), buffers_.input.get(), w, h,
-                                       smoothingRangeTable, window, window, bordered);
+            if (smoothingWindow != 3) return false;
+            gaussianFilter3x3(buffers_.work16.get(), buffers_.input.get(), w, h,
+                              smoothingKernel.data(), bordered);
+            return true;
+        case 1: {
+            if (smoothingWindow < 1 || smoothingWindow > uint32_t(kMaxWindow)) return false;
+            const auto window = static_cast<int32_t>(smoothingWindow);
+            rangeWeightedFilter(buffers_.work16.get(), nullptr, buffers_.input.get(), w, h,
+                                smoothingRangeTable.data(), window, window, bordered);
+            return true;
+        }
         default:
             return false;
     }

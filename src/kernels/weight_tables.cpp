@@ -1,19 +1,19 @@
-// The weight table builders of the pipeline, all in single precision.
-#include "imagemap/pipeline/smoothing_kernels.h"
+// The weight table builders of the neighbourhood filters, all in single precision.
+#include "kernels/weight_tables.h"
 
 #include <cmath>
 
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 
 namespace kmm {
 
-void buildGaussianKernel(std::span<uint32_t> table, int32_t columns, int32_t rows,
-                         int32_t sigma) {
+void buildSmoothingKernel(std::span<uint32_t> table, int32_t columns, int32_t rows,
+                          int32_t sigma, float widthBias) {
     if (columns <= 0 || rows <= 0 || int64_t(columns) * rows > int64_t(table.size())) return;
-    // 2 s^2 / 100: sigma counts tenths of a pixel. Sigma 0 makes 0/0 at the centre; the
-    // saturating conversion turns the resulting NaNs into 0.
+    // 2 s^2 / 100: sigma counts tenths of a pixel. Sigma 0 without a bias makes 0/0 at the
+    // centre; the saturating conversion turns the resulting NaNs into 0.
     const float s = static_cast<float>(sigma);
-    const float denominator = 2.0f * s * s / 100.0f;
+    const float denominator = (s + s) * s / 100.0f + widthBias;
     float sum = 0.0f;
     std::size_t k = 0;
     for (int32_t y = -(rows - 1) / 2; y <= (rows - 1) / 2; ++y) {

@@ -1,0 +1,108 @@
+// Neighbourhood kernels: the border fill, the 3 x 3 row operations and the two filters built
+// on the bordered frame.
+#include "kernels/neighbourhood.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdlib>
+
+#include "kernels/conversions.h"
+
+namespace kmm {
+
+void fillBorder(int16_t* bordered, const int16_t* frame, int32_t width, int32_t height,
+                int32_t windowWidth, int32_t windowHeight) {
+    const int64_t px = windowWidth / 2;
+    const int64_t py = windowHeight / 2;
+    const int64_t stride = width + 2 * px;
+    for (int64_t y = 0; y < height; ++y) {
+        const int16_t* src = frame + y * width;
+        int16_t* row = bordered + (py + y) * stride;
+        std::fill_n(row, px, src[0]);
+        std::copy_n(src, width, row + px);
+        std::fill_n(row + px + width, px, src[width - 1]);
+    }
+    const int16_t* first = bordered + py * stride;
+    const int16_t* last = bordered + (py + height - 1) * stride;
+    for (int64_t y = 0; y < py; ++y) {
+        std::copy_n(first, stride, bordered + y * stride);
+        std::copy_n(last, stride, bordered + (py + height + y) * stride);
+    }
+}
+
+void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
+                 int32_t n, int32_t limit) {
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t sum = up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x] + mid[x + 1] +
+                            down[x - 1] + down[x];
+        out[x] = int16_t(std::clamp(mid[x] - (sum >> 3), -limit, limit));
+    }
+}
+
+void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8_t* down,
+                int32_t n, int32_t strength) {
+    const int32_t centreWeight = 1024 + strength;
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t m = (up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x + 1] +
+                           down[x - 1] + down[x] + down[x + 1]) >> 3;
+        out[x] = clampToByte((mid[x] * centreWeight - m * strength) >> 10);
+    }
+}
+
+void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
+                 int32_t n, const uint32_t* kernel) {
+    // Built kernels never exceed 4096 an entry, so the nine products fit 32 bits; summing in
+    // 64 and keeping the low 32 bits gives the same result for those and stays defined for
+    // any other table.
+    int64_t k[9];
+    std::copy_n(kernel, 9, k);
+    for (int32_t x = 0; x < n; ++x) {
+        const int64_t sum = k[0] * up[x - 1] + k[1] * up[x] + k[2] * up[x + 1] +
+                            k[3] * mid[x - 1] + k[4] * mid[x] + k[5] * mid[x + 1] +
+                            k[6] * down[x - 1] + k[7] * down[x] + k[8] * down[x + 1];
+        out[x] = wrapToInt16(static_cast<int32_t>(sum) >> 12);
+    }
+}
+
+void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t height,
+                       const uint32_t* kernel, int16_t* bordered) {
+    // Every bordered value is written by the fill, so the buffer needs no clearing first.
+    fillBorder(bordered, in, width, height, 3, 3);
+    const int64_t stride = int64_t(width) + 2;
+    forEach3x3Row(out, width, bordered + stride + 1, stride, 0, width, 0, height, gaussianRow,
+                  kernel);
+}
+
+void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, int32_t width,
+                         int32_t height, const uint32_t* table, int32_t windowWidth,
+                         int32_t windowHeight, int16_t* bordered) {
+    assert(windowWidth >= 1 && windowHeight >= 1);
+    assert(windowWidth <= kMaxWindow && windowHeight <= kMaxWindow);
+    fillBorder(bordered, in, width, height, windowWidth, windowHeight);
+    const int64_t stride = int64_t(width) + 2 * (windowWidth / 2);
+    const int64_t windowPixels = int64_t(windowWidth) * windowHeight;
+    for (int64_t y = 0; y < height; ++y) {
+        for (int64_t x = 0; x < width; ++x) {
+            const int32_t centre = in[y * width + x];
+            int64_t weightSum = 0;
+            int64_t valueSum = 0;
+            for (int64_t wy = 0; wy < windowHeight; ++wy) {
+                const int16_t* row = bordered + (y + wy) * stride + x;
+                for (int64_t wx = 0; wx < windowWidth; ++wx) {
+                    const int32_t v = row[wx];
+                    const int32_t difference = std::abs(centre - v);
+                    const uint32_t weight = table[difference < 511 ? difference : 511];
+                    weightSum += weight;
+                    // The weight x value product is 32-bit; written unsigned so that its
+                    // wrap (impossible with tables of at most 4096) stays defined.
+                    valueSum += static_cast<int32_t>(weight * static_cast<uint32_t>(v));
+                }
+            }
+            const int64_t i = y * width + x;
+            out[i] = weightSum > 0 ? wrapToInt16(valueSum / weightSum) : int16_t(centre);
+            if (meanWeight) meanWeight[i] = uint16_t(weightSum / windowPixels);
+        }
+    }
+}
+
+}  // namespace kmm

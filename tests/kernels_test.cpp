@@ -1,0 +1,297 @@
+// The image kernels against plain per-pixel references, on random frames of odd sizes with
+// canaries around every output, and the weight-table values that pin their float arithmetic.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <numeric>
+#include <tuple>
+#include <vector>
+
+#include "guarded_buffer.h"
+#include "kernels/grey_map.h"
+#include "kernels/histogram.h"
+#include "kernels/linear.h"
+#include "kernels/neighbourhood.h"
+#include "kernels/weight_tables.h"
+#include "random.h"
+#include "y16map/detail_layer.h"
+#include "y16map/sharpen_grey.h"
+
+namespace kmm {
+namespace {
+
+struct Shape {
+    int32_t width, height;
+    size_t count() const { return size_t(uint16_t(width)) * uint16_t(height); }
+};
+constexpr Shape kShapes[] = {{1, 1}, {3, 1}, {1, 3}, {4, 4}, {17, 5}, {641, 513}};
+
+// Each shape in three kinds: the whole 16-bit range, a narrow band (a flat scene), and the
+// band with a few outliers at either end.
+template <class Sample = int16_t>
+std::vector<Sample> randomFrame(scenes::SplitMix64& rng, size_t count, int kind) {
+    std::vector<Sample> f(count);
+    const int64_t base = int64_t(rng.next() % 50000) - 25000;
+    for (auto& v : f) {
+        int64_t x = base + int64_t(rng.next() % 200);
+        if (kind == 0 || (kind == 2 && rng.next() % 97 == 0)) x = int64_t(rng.next() % 65536) - 32768;
+        v = Sample(std::is_signed_v<Sample> ? x : x + 32768);
+    }
+    return f;
+}
+
+template <class Body>
+void forEachFrame(uint64_t seed, Body&& body) {
+    scenes::SplitMix64 rng(seed);
+    for (const Shape& s : kShapes) {
+        for (int kind = 0; kind < 3; ++kind) {
+            SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << " kind " << kind);
+            body(s, rng, kind);
+        }
+    }
+}
+
+// The value at (x, y) with the frame's edge values repeated outward.
+template <class T>
+int32_t clampedAt(const std::vector<T>& f, Shape s, int64_t x, int64_t y) {
+    x = std::clamp<int64_t>(x, 0, s.width - 1);
+    y = std::clamp<int64_t>(y, 0, s.height - 1);
+    return f[size_t(y * s.width + x)];
+}
+
+TEST(Kernels, HistogramCountsTheOccupiedRangeAndWritesNothingElse) {
+    forEachFrame(1, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        const auto f = randomFrame(rng, s.count(), kind);
+        std::vector<uint16_t> codes(f.size());
+        for (size_t i = 0; i < f.size(); ++i) codes[i] = uint16_t(f[i] + 32768);
+        // Y16, halved Y16, the percentile stretch's bins (the low end limited), Kelvin codes.
+        for (const IndexMapping m : {IndexMapping{32768, false}, {8192, true}, {16384, false}, {0, false}}) {
+            const bool codeSamples = m.offset == 0;
+            auto h = std::make_unique<Histogram>();
+            std::fill(std::begin(h->counts), std::end(h->counts), 0xC0FFEEu);
+            const HistogramScan scan = codeSamples ? buildHistogram(codes.data(), int64_t(f.size()), m, *h)
+                                                   : buildHistogram(f.data(), int64_t(f.size()), m, *h);
+            std::vector<uint32_t> counts(kIndexCount, 0);
+            HistogramScan want{65535, 0, 0, 0, 65535, -32768};
+            for (size_t i = 0; i < f.size(); ++i) {
+                const int32_t v = codeSamples ? codes[i] : f[i];
+                const int32_t k = std::clamp((m.halved ? v / 2 : v) + m.offset, 0, 65535);
+                ++counts[size_t(k)];
+                want = {std::min(want.first, k), std::max(want.last, k), want.indexSum + k,
+                        want.valueSum + v, std::min(want.valueMin, v), std::max(want.valueMax, v)};
+            }
+            ASSERT_EQ(std::tie(scan.first, scan.last, scan.indexSum, scan.valueSum, scan.valueMin, scan.valueMax),
+                      std::tie(want.first, want.last, want.indexSum, want.valueSum, want.valueMin, want.valueMax))
+                << m.offset;
+            for (int32_t k = 0; k < kIndexCount; ++k) {
+                const bool inside = k >= scan.first && k <= scan.last;
+                ASSERT_EQ(h->counts[k], inside ? counts[size_t(k)] : 0xC0FFEEu) << k;
+            }
+        }
+    });
+}
+
+TEST(Kernels, PercentileIndexStopsOnlyOnAnOccupiedIndex) {
+    std::vector<uint32_t> h(16, 0);
+    h[3] = 2;
+    h[7] = 4;
+    h[12] = 70000;
+    const struct { int32_t from, to; int64_t need; uint32_t limit; std::optional<int32_t> index; } rows[] = {
+        {3, 12, 0, kExactCounts, 3}, {3, 12, 3, kExactCounts, 7}, {3, 12, 7, kExactCounts, 12},
+        {12, 3, 2, kExactCounts, 12}, {12, 0, 70001, kExactCounts, 7}, {0, 15, 70007, kExactCounts, {}},
+        {12, 3, 65536, 65535, 7},  // counters that stop at 65,535 reach the need one index later
+        {15, 0, 65541, 65535, 3}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(percentileIndex(h.data(), r.from, r.to, r.need, r.limit), r.index)
+            << r.from << ".." << r.to << " need " << r.need;
+    }
+    std::vector<uint32_t> cumulative(16, 0xBAD);
+    EXPECT_EQ(accumulateLimited(cumulative.data(), h.data(), 3, 12, 3), 8u);
+    EXPECT_EQ(std::vector<uint32_t>(cumulative.begin() + 2, cumulative.begin() + 14),
+              (std::vector<uint32_t>{0xBAD, 2, 2, 2, 2, 5, 5, 5, 5, 5, 8, 0xBAD}));
+}
+
+TEST(Kernels, LinearStretchWindowAndInsideSumMatchTheirFormulas) {
+    const int64_t gains[] = {0, 402, -300, 32768, 32769, 261120, -(int64_t(1) << 30)};
+    const int64_t offsets[] = {0, 100, -5000, int64_t(1) << 30, -(int64_t(1) << 35)};
+    forEachFrame(2, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        const auto f = randomFrame(rng, s.count(), kind);
+        const auto codes = randomFrame<uint16_t>(rng, s.count(), kind);
+        const auto n = int64_t(s.count());
+        for (int64_t gain : gains) {
+            const int64_t offset = offsets[rng.next() % std::size(offsets)];
+            GuardedBuffer<uint8_t> out(s.count()), outCodes(s.count());
+            stretchLinear(out.data(), f.data(), n, gain, offset);
+            stretchLinear(outCodes.data(), codes.data(), n, gain, offset);
+            for (size_t i = 0; i < s.count(); ++i) {
+                ASSERT_EQ(out[i], std::clamp<int64_t>(f[i] * gain / 1024 + offset, 0, 255)) << gain;
+                ASSERT_EQ(outCodes[i], std::clamp<int64_t>(codes[i] * gain / 1024 + offset, 0, 255));
+            }
+            ASSERT_TRUE(out.canariesIntact() && outCodes.canariesIntact());
+        }
+        for (int trial = 0; trial < 4; ++trial) {
+            const int32_t low = int32_t(rng.next() % 65535) - 32768;
+            const int32_t high = low + 1 + int32_t(rng.next() % uint64_t(32767 - low));
+            GuardedBuffer<uint8_t> out(s.count());
+            mapWindowQ9(out.data(), f.data(), n, int16_t(high), int16_t(low));
+            const int32_t scale = 130560 / (high - low);
+            WindowSum want;
+            for (size_t i = 0; i < s.count(); ++i) {
+                const int32_t v = f[i];
+                ASSERT_EQ(out[i], v < low ? 0 : v > high ? 255 : (v - low) * scale >> 9) << low << ".." << high;
+                if (v > low && v < high) want = {want.sum + v, want.count + 1};
+            }
+            ASSERT_TRUE(out.canariesIntact());
+            const WindowSum got = sumInside(f.data(), n, low, high);
+            ASSERT_TRUE(got.sum == want.sum && got.count == want.count) << low << ".." << high;
+        }
+    });
+}
+
+TEST(Kernels, TableLookUpsMatchTheirFormulas) {
+    forEachFrame(3, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        const auto f = randomFrame(rng, s.count(), kind);
+        const auto detail = randomFrame(rng, s.count(), kind == 0 ? 0 : 1);
+        std::vector<uint8_t> byIndex(kIndexCount), scratch(kIndexCount);
+        for (auto& g : byIndex) g = uint8_t(rng.next());
+        const auto [lo, hi] = std::minmax_element(f.begin(), f.end());
+        for (const IndexMapping m : {IndexMapping{32768, false}, {8192, true}, {16384, false}}) {
+            const uint8_t* byValue = mapByValue(byIndex.data(), m, *lo, *hi, scratch.data());
+            GuardedBuffer<uint8_t> plain(s.count()), wrapped(s.count()), wide(s.count());
+            applyMap(plain.data(), f.data(), int64_t(s.count()), byValue);
+            applyMapWithDetail(wrapped.data(), f.data(), detail.data(), int64_t(s.count()), byValue, 2, true);
+            applyMapWithDetail(wide.data(), f.data(), detail.data(), int64_t(s.count()), byValue, 2, false);
+            for (size_t i = 0; i < s.count(); ++i) {
+                const int32_t g = byIndex[size_t(std::clamp((m.halved ? f[i] / 2 : f[i]) + m.offset, 0, 65535))];
+                ASSERT_EQ(plain[i], g) << m.offset;
+                const int32_t sum = g + 2 * detail[i];
+                ASSERT_EQ(wide[i], std::clamp(sum, 0, 255));
+                ASSERT_EQ(wrapped[i], std::clamp<int32_t>(int16_t(uint16_t(sum)), 0, 255));
+            }
+            ASSERT_TRUE(plain.canariesIntact() && wrapped.canariesIntact() && wide.canariesIntact());
+        }
+    });
+}
+
+TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
+    std::vector<uint32_t> range(512);
+    buildRangeTable(range, 25);
+    forEachFrame(4, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        const auto f = randomFrame(rng, s.count(), kind);
+        for (auto [a, b] : {std::pair{1, 1}, {3, 3}, {5, 3}, {9, 1}, {1, 9}, {11, 11}}) {
+            const bool large = s.count() > 1000;
+            if (large && a * b > 9) continue;
+            const size_t stride = size_t(s.width + a / 2 * 2);
+            GuardedBuffer<int16_t> bordered(stride * size_t(s.height + b / 2 * 2));
+            fillBorder(bordered.data(), f.data(), s.width, s.height, a, b);
+            for (size_t i = 0; i < bordered.size(); ++i) {
+                ASSERT_EQ(bordered[i], clampedAt(f, s, int64_t(i % stride) - a / 2, int64_t(i / stride) - b / 2));
+            }
+            GuardedBuffer<int16_t> out(s.count());
+            GuardedBuffer<uint16_t> weights(s.count());
+            rangeWeightedFilter(out.data(), weights.data(), f.data(), s.width, s.height, range.data(), a, b, bordered.data());
+            for (size_t i = 0; i < s.count(); ++i) {
+                const int64_t x = int64_t(i) % s.width, y = int64_t(i) / s.width;
+                int64_t weightSum = 0, valueSum = 0;
+                for (int64_t dy = -(b / 2); dy <= b / 2; ++dy) {
+                    for (int64_t dx = -(a / 2); dx <= a / 2; ++dx) {
+                        const int32_t v = clampedAt(f, s, x + dx, y + dy);
+                        const uint32_t w = range[size_t(std::min(std::abs(f[i] - v), 511))];
+                        weightSum += w;
+                        valueSum += int64_t(w) * v;
+                    }
+                }
+                ASSERT_EQ(out[i], weightSum ? int16_t(valueSum / weightSum) : f[i]) << a << "x" << b;
+                ASSERT_EQ(weights[i], weightSum / (a * b)) << a << "x" << b;
+            }
+            ASSERT_TRUE(bordered.canariesIntact() && out.canariesIntact() && weights.canariesIntact());
+        }
+        std::vector<uint32_t> kernel(9);
+        for (auto& k : kernel) k = uint32_t(rng.next() % 4097);
+        std::vector<int16_t> bordered(size_t(s.width + 2) * size_t(s.height + 2));
+        GuardedBuffer<int16_t> out(s.count());
+        gaussianFilter3x3(out.data(), f.data(), s.width, s.height, kernel.data(), bordered.data());
+        for (size_t i = 0; i < s.count(); ++i) {
+            const int64_t x = int64_t(i) % s.width, y = int64_t(i) / s.width;
+            int32_t sum = 0;
+            for (int k = 0; k < 9; ++k) {
+                sum += int32_t(kernel[size_t(k)]) * clampedAt(f, s, x + k % 3 - 1, y + k / 3 - 1);
+            }
+            ASSERT_EQ(out[i], int16_t(uint16_t(sum >> 12))) << i;
+        }
+        ASSERT_TRUE(out.canariesIntact());
+    });
+}
+
+// The interiors of the detail layer and of the unsharp mask; their borders are the worked
+// examples of the Y16 mapping tests.
+TEST(Kernels, ThreeByThreeRowOperationsMatchTheirFormulas) {
+    forEachFrame(5, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        const auto f = randomFrame(rng, s.count(), kind);
+        GuardedBuffer<int16_t> detail(s.count());
+        computeDetailLayer(detail.data(), f.data(), s.width, s.height);
+        std::vector<uint8_t> grey(s.count());
+        for (auto& g : grey) g = uint8_t(kind == 1 ? 100 + rng.next() % 30 : rng.next());
+        const float strength = std::array{1.0f, 0.3f, 2.5f}[size_t(kind)];
+        GuardedBuffer<uint8_t> sharp(s.count());
+        sharpenGrey(sharp.data(), grey.data(), s.width, s.height, strength);
+        const auto kS = int32_t(double(strength) * 1024.0);
+        for (size_t i = 0; i < s.count(); ++i) {
+            const int64_t x = int64_t(i) % s.width, y = int64_t(i) / s.width;
+            const bool interior = x > 0 && y > 0 && x < s.width - 1 && y < s.height - 1;
+            if (!interior) {
+                ASSERT_EQ(sharp[i], grey[i]);
+                if (s.width < 3 || s.height < 3) {
+                    ASSERT_EQ(detail[i], 0);
+                }
+                continue;
+            }
+            int32_t sum = -clampedAt(f, s, x + 1, y + 1), neighbours = -grey[i];
+            for (int64_t dy = -1; dy <= 1; ++dy) {
+                for (int64_t dx = -1; dx <= 1; ++dx) {
+                    sum += clampedAt(f, s, x + dx, y + dy);
+                    neighbours += clampedAt(grey, s, x + dx, y + dy);
+                }
+            }
+            ASSERT_EQ(detail[i], std::clamp(f[i] - (sum >> 3), -20, 20)) << x << "," << y;
+            const int32_t m = neighbours >> 3;
+            ASSERT_EQ(sharp[i], std::clamp((grey[i] * (1024 + kS) - m * kS) >> 10, 0, 255)) << x << "," << y;
+        }
+        ASSERT_TRUE(detail.canariesIntact() && sharp.canariesIntact());
+    });
+}
+
+// Stated values that pin the float arithmetic of the builders: rounding to Q12 before the
+// normalisation (sums of 4092 and 4094), the width bias, and where the tables reach 0.
+TEST(Kernels, WeightTablesStatedValues) {
+    const struct { int32_t sigma; float bias; std::vector<uint32_t> corner_edge_centre; uint32_t sum; } kernels[] = {
+        {5, 0.0f, {46, 343, 2536}, 4092}, {5, 0.01f, {49, 351, 2494}, 4094},
+        {1, 0.01f, {0, 0, 4096}, 4096},   {-5, 0.01f, {49, 351, 2494}, 4094}};
+    for (const auto& k : kernels) {
+        std::vector<uint32_t> table(512, 7);
+        buildSmoothingKernel(table, 3, 3, k.sigma, k.bias);
+        EXPECT_EQ((std::vector<uint32_t>{table[0], table[1], table[4]}), k.corner_edge_centre) << k.sigma;
+        EXPECT_EQ(std::accumulate(table.begin(), table.begin() + 9, 0u), k.sum) << k.sigma;
+        EXPECT_EQ(table[9], 7u);
+    }
+    std::vector<uint32_t> untouched(512, 7);
+    for (auto [columns, rows] : {std::pair{0, 3}, {3, -1}, {23, 23}}) {
+        buildSmoothingKernel(untouched, columns, rows, 5);
+        EXPECT_EQ(untouched, std::vector<uint32_t>(512, 7)) << columns << "x" << rows;
+    }
+    std::vector<uint32_t> r5(512), r15(512), r25(512), temporal(128);
+    buildRangeTable(r5, 5);
+    buildRangeTable(r15, 15);
+    buildRangeTable(r25, 25);
+    buildTemporalWeights(temporal, 8);
+    EXPECT_EQ((std::vector<uint32_t>{r5[0], r5[1], r5[5], r5[511], r15[1], r25[3]}),
+              (std::vector<uint32_t>{4096, 4015, 2484, 0, 4087, 4067}));
+    EXPECT_EQ((std::vector<uint32_t>{temporal[0], temporal[1], temporal[5], temporal[17]}),
+              (std::vector<uint32_t>{4096, 4016, 2454, 0}));
+    EXPECT_NE(temporal[16], 0u);
+}
+
+}  // namespace
+}  // namespace kmm
