@@ -76,7 +76,7 @@ TEST_F(PyroTest, Y16ByListFormAndParameterLine) {
         // The stand-in's response comes from its calibration block or, unreadable, defaults.
         {"stand-in, calibration read", "XY99", line(2500, 1000, 2), kStandIn, kNotDefaults,
          kNotDefaults,
-         scenes::pyroCalibrationBlock(364058.0f, 1428.0f, 1.0f, -228.0f, {{1.0f, 1000.0f, 1.0f}})},
+         scenes::pyroCalibrationBlock({364058.0f, 1.0f, 1428.0f, 1.0f, -228.0f}, {{1.0f, 1000.0f, 1.0f}})},
         {"stand-in, bad magic", "XY99", line(2500, 1000, 2), kStandIn, kAsDefaults, kAsDefaults,
          badMagic},
         {"stand-in, 7 bytes", "XY99", line(2500, 1000, 2), kStandIn, kAsDefaults, kAsDefaults,
