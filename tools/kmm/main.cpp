@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "KModuleMeasureStatus.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     CLI::App app{"kmm: try the KModuleMeasure thermal-camera library on synthetic scenes and on "
                  "your own raw frames, temperature matrices and calibration data"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("kmm, KModuleMeasure ") + kmm_version());
     setupDemo(app);
     for (CommandSetup setup : commands()) setup(app);
     try {
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "kmm: " << e.what() << " (see kmm --help)\n";
