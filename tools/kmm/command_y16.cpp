@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -195,7 +196,7 @@ void demoY16(DemoContext& ctx) {
     auto write = [&](const char* file, const std::vector<uint8_t>& grey, int32_t w, int32_t h,
                      const std::string& how) {
         writeGreyPng(ctx.outDir / file, grey.data(), w, h);
-        std::snprintf(line, sizeof line, "%-24s %s\n", file, how.c_str());
+        std::snprintf(line, sizeof line, "%-26s %s\n", file, how.c_str());
         ctx.summary << line;
     };
     std::vector<uint8_t> grey(scene.size());
@@ -215,6 +216,22 @@ void demoY16(DemoContext& ctx) {
     write("y16_percentile.png", grey, kWidth, kHeight,
           "linear stretch, automatic limits " + std::to_string(low) + " .. " +
               std::to_string(high));
+
+    // The real street frame (14-bit counts, so signed Y16 as it is) through the same maps.
+    const std::filesystem::path street =
+        std::filesystem::path(KMM_FRAMES_DIR) / "street_640x512x4.u16le.raw";
+    if (std::filesystem::exists(street)) {
+        std::vector<int16_t> frame;
+        for (uint16_t v : readU16Frame(street, {kWidth, kHeight}, 0)) frame.push_back(int16_t(v));
+        Y16Mapping_dll("DV13", frame.data(), grey.data(), kWidth, kHeight, nullptr, nullptr, true);
+        write("y16_street_agc_half.png", grey, kWidth, kHeight, "real street frame, DV13 AGC");
+        Y16Mapping_dll("DV17", frame.data(), grey.data(), kWidth, kHeight, nullptr, nullptr, true);
+        write("y16_street_agc_full.png", grey, kWidth, kHeight, "real street frame, DV17 AGC");
+        Y16MappingAD_dll(frame.data(), grey.data(), 255, 100, kWidth, kHeight, &high, &low, 1);
+        write("y16_street_percentile.png", grey, kWidth, kHeight,
+              "real street frame, linear stretch, limits " + std::to_string(low) + " .. " +
+                  std::to_string(high));
+    }
 
     std::vector<int16_t> big(scene.size() * 4);
     image_resize_dll(big.data(), scene.data(), kHeight, kWidth, 2);

@@ -24,8 +24,8 @@ std::vector<DemoSection>& demoSections() {
 
 void setupDemo(CLI::App& app) {
     auto* cmd = app.add_subcommand(
-        "demo", "Build synthetic thermal scenes, run every family of exports on them and write a "
-                "gallery of PNG files and a text summary");
+        "demo", "Run every family of exports on synthetic thermal scenes and on the real frames "
+                "of examples/frames, and write a gallery of PNG files and a text summary");
     static std::string outDir = "demo-out";
     cmd->add_option("-o,--out", outDir, "output folder")->capture_default_str();
     cmd->callback([] {
