@@ -55,41 +55,43 @@ def _check(status, what):
         raise ValueError('%s: %s' % (what, lib.kmm_status_text(status).decode()))
 
 
+def _frame(export, values, in_type, out_dtype, out_type, planck, scene):
+    out = np.empty(values.shape, out_dtype)
+    h, w = values.shape
+    _check(export(C.byref(_planck(planck)), C.byref(_scene(scene)), _ptr(values, in_type), w, h,
+                  _ptr(out, out_type)),
+           'the scene was refused (the air transmits nothing over this path)')
+    return out
+
+
+def _value(export, value, name, planck, scene):
+    out = C.c_double()
+    _check(export(C.byref(_planck(planck)), C.byref(_scene(scene)), _finite(value, name),
+                  C.byref(out)), 'refused')
+    return out.value
+
+
 def raw_to_temperatures(raw, planck, scene=None) -> np.ndarray:
     """Temperatures (degC, float32) of a 2-D frame of raw counts (uint16, or int16 read bit
     for bit); NaN where a count has no temperature (below the background's radiance)."""
     counts = _image2d(raw, 'raw', (np.uint16, np.int16)).view(np.uint16)
-    out = np.empty(counts.shape, np.float32)
-    h, w = counts.shape
-    _check(lib.kmm_raw_frame_to_temperatures(C.byref(_planck(planck)), C.byref(_scene(scene)),
-                                             _ptr(counts, C.c_uint16), w, h, _ptr(out, C.c_float)),
-           'the scene was refused (the air transmits nothing over this path)')
-    return out
+    return _frame(lib.kmm_raw_frame_to_temperatures, counts, C.c_uint16, np.float32, C.c_float,
+                  planck, scene)
 
 
 def temperatures_to_raw(celsius, planck, scene=None) -> np.ndarray:
     """Raw counts (uint16) of a 2-D float32 temperature matrix (degC): nearest count,
     saturated to 0..65535; NaN gives 0."""
     t = _image2d(celsius, 'celsius', (np.float32,))
-    out = np.empty(t.shape, np.uint16)
-    h, w = t.shape
-    _check(lib.kmm_temperatures_to_raw_frame(C.byref(_planck(planck)), C.byref(_scene(scene)),
-                                             _ptr(t, C.c_float), w, h, _ptr(out, C.c_uint16)),
-           'the scene was refused (the air transmits nothing over this path)')
-    return out
+    return _frame(lib.kmm_temperatures_to_raw_frame, t, C.c_float, np.uint16, C.c_uint16, planck,
+                  scene)
 
 
 def raw_to_temperature(raw: float, planck, scene=None) -> float:
     """The temperature (degC) of one raw value, not rounded to a count; NaN where it has none."""
-    out = C.c_double()
-    _check(lib.kmm_raw_to_temperature(C.byref(_planck(planck)), C.byref(_scene(scene)),
-                                      _finite(raw, 'raw'), C.byref(out)), 'refused')
-    return out.value
+    return _value(lib.kmm_raw_to_temperature, raw, 'raw', planck, scene)
 
 
 def temperature_to_raw(celsius: float, planck, scene=None) -> float:
     """The raw value of one temperature (degC), neither rounded nor saturated."""
-    out = C.c_double()
-    _check(lib.kmm_temperature_to_raw(C.byref(_planck(planck)), C.byref(_scene(scene)),
-                                      _finite(celsius, 'celsius'), C.byref(out)), 'refused')
-    return out.value
+    return _value(lib.kmm_temperature_to_raw, celsius, 'celsius', planck, scene)
