@@ -1,5 +1,5 @@
-// Validators shared by the kmm commands: each turns a bad value into one line that names what
-// the option takes.
+// Validators shared by the kmm commands, each turning a bad value into one line that names what
+// the option takes, and the reading of a command's input frame.
 #include "options.h"
 
 #include <CLI/CLI.hpp>
@@ -96,9 +96,6 @@ void FrameInput::addTo(CLI::App* cmd, const char* description) {
         ->check(CLI::NonNegativeNumber);
 }
 
-}  // namespace kmm::tool
-
-namespace kmm::tool {
 namespace {
 
 // Mean difference between samples `step` apart: rows `width` apart in a real image differ
