@@ -283,7 +283,9 @@ void setupPyro(CLI::App& app) {
     cmd->add_option("-m,--model", o.model, "camera model name")->capture_default_str();
     o.in.addTo(cmd, "Y16 frame, little-endian uint16 (.raw)");
     const char* blocks = "Blocks (default: the stand-in's synthetic ones)";
-    auto* calib = cmd->add_option("--calib", o.calib, "calibration block")->group(blocks);
+    auto* calib = cmd->add_option("--calib", o.calib,
+                                  "calibration block (\"KPCB\" version 2, as the stand-in reads it)")
+                      ->group(blocks);
     addPlanckOption(cmd, o.planck)->excludes(calib)->group(blocks);
     cmd->add_option("--scene-a", o.sceneA, "scene block A")->group(blocks);
     cmd->add_option("--scene-b", o.sceneB, "scene block B")->group(blocks);
