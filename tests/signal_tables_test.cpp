@@ -58,17 +58,6 @@ TEST(SignalTables, PrimitivesAtBoundsAnchorsAndBetweenSteps) {
     EXPECT_EQ(signalPosition(wide, -449), 1811.2f);  // a fifth of the way to -44.5 degC
 }
 
-TEST(SignalTables, EmissivityBlendEnds) {
-    const uint32_t ref = tempToSignalIndex(wide, 230);
-    // 100 % leaves the temperature (within the 0.1 degC quantisation), 0 % gives the reference.
-    EXPECT_NEAR(apparentFromObject(wide, 1234, ref, 100), 1234, 1);
-    EXPECT_EQ(apparentFromObject(wide, 1234, ref, 0), wide.entries[ref]);
-    EXPECT_EQ(objectFromApparent(wide, 1234, ref, 0), 21000);
-    EXPECT_EQ(objectFromApparent(narrow, 1234, ref, 0), 8500);
-    EXPECT_EQ(objectFromApparent(wide, 1234, ref, 99), 1234);
-    EXPECT_EQ(objectFromApparent(wide, 1234, ref, 100), 1234);
-}
-
 // The inverse blend undoes the blend across the table range for emissivities from 0.9 within
 // 0.3 degC: both directions truncate toward zero (up to 0.1 degC each, the first magnified by
 // 1/emissivity). Lower emissivities also magnify it by the ratio of the table's slopes at the
