@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
 
 namespace kmm::fuzz {
 
@@ -88,6 +89,16 @@ struct PyroInput {
     float measure[3], pointExtra, temperature, maxTemp, minTemp;
     int8_t fireMode, drcSetIndex;
     int32_t drcParams[4];
+};
+
+// The kmm_ radiometry exports; then width x height uint16 raw counts, then as many float32
+// temperatures. The constants and the scene are arbitrary doubles (NaN, infinities included).
+struct RadiometryInput {
+    kmm_planck_constants planck;
+    kmm_radiometric_scene scene;
+    int16_t width, height;
+    double raw, celsius;
+    uint8_t nulls;  // bit 0 null constants, 1 null scene, 2 null frame, 3 null output
 };
 
 }  // namespace kmm::fuzz

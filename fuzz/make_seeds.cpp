@@ -157,6 +157,22 @@ int main(int argc, char** argv) {
         calibration.write(p, curves.block);
     }
 
+    // Radiometry: a microbolometer's constants and the default scene on each crop, with a
+    // temperature ramp from -20 to 150 degC.
+    Seeds radiometry(dir, "fuzz_radiometry");
+    for (const Crop& c : kCrops) {
+        RadiometryInput p{};
+        p.planck = {364058.0, 1.0, 1428.0, 1.0, -228.0};
+        kmm_radiometric_scene_defaults(&p.scene);
+        const int w = std::min(c.width, 64), h = std::min(c.height, 64);
+        p.width = sideValue(w), p.height = sideValue(h);
+        p.raw = 12000.0, p.celsius = 36.5;
+        const auto samples = crop(frames, {c.frame, c.x, c.y, w, h});
+        std::vector<float> ramp(samples.size());
+        for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = -20.0f + 170.0f * float(i) / float(ramp.size());
+        radiometry.write(p, samples, ramp);
+    }
+
     // Temperature correction: each path.
     Seeds correction(dir, "fuzz_temperature_correction");
     DeviceCorrectionParam record{60, 0.95f, 20.0f, 30.0f, 1, 150, 40, 0, 200, 30000, 10000000, 0, 0};
