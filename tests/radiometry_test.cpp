@@ -155,6 +155,10 @@ TEST(Radiometry, EveryCountRoundTripsAndFastPathsMatchReferences) {
             const auto finiteEnd = std::find_if(finiteBegin, t.end(), [](float v) { return v != v; });
             EXPECT_TRUE(std::all_of(finiteEnd, t.end(), [](float v) { return v != v; }));
             ASSERT_GT(finiteEnd - finiteBegin, 400);  // F < 1 at low gain: few counts reach
+            // With nothing around the object, count -O carries no radiance: absolute zero.
+            if (!change && planck.o <= 0) {
+                EXPECT_NE(t[size_t(-planck.o)], t[size_t(-planck.o)]);
+            }
             // Without a pole every count up to 65535 has a temperature, at emissivity 0.01
             // through 10 km of air and a window too.
             if (planck.f == 1.0) {
@@ -238,7 +242,7 @@ TEST(Radiometry, RefusalsWriteNothing) {
         {"O infinite", [](Planck& p, Scene&) { p.o = INFINITY; }},
         {"emissivity 0", [](Planck&, Scene& s) { s.emissivity = 0; }},
         {"emissivity above 1", [](Planck&, Scene& s) { s.emissivity = 1.001; }},
-        {"reflected below absolute zero", [](Planck&, Scene& s) { s.reflected_celsius = -274; }},
+        {"reflected at absolute zero", [](Planck&, Scene& s) { s.reflected_celsius = -273.15; }},
         {"atmosphere NaN", [](Planck&, Scene& s) { s.atmosphere_celsius = NAN; }},
         {"distance negative", [](Planck&, Scene& s) { s.distance_m = -1; }},
         {"humidity above 100", [](Planck&, Scene& s) { s.humidity_percent = 101; }},

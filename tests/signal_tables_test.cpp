@@ -46,6 +46,7 @@ TEST(SignalTables, PrimitivesAtBoundsAnchorsAndBetweenSteps) {
         EXPECT_EQ(tempToSignalIndex(*t, -10000), 0u);
         EXPECT_EQ(signalPosition(*t, int16_t(t->upperBound)), float(t->last));
         EXPECT_EQ(signalPosition(*t, -32768), 0.0f);
+        EXPECT_EQ(signalPosition(*t, -450), 0.0f);  // the floor, not the end of its plateau
         EXPECT_EQ(signalToTemp(*t, -5.5f), -450);
         EXPECT_EQ(signalToTemp(*t, float(t->last) + 100.0f), t->upperBound);
         EXPECT_EQ(signalToTemp(*t, inf), t->upperBound);
