@@ -1,6 +1,6 @@
 // The kmm_ radiometry exports on arbitrary Planck constants, scenes, sizes, raw counts and
-// temperatures: a refusal writes nothing, and the way back of a record returns every finite
-// temperature to a count of that temperature.
+// temperatures: a refusal writes nothing, and the way back of a record returns every count
+// whose temperature float tells apart from its neighbours'.
 #include <cmath>
 #include <cstring>
 
@@ -34,15 +34,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (toRaw != KMM_OK)
         for (uint16_t r : back) check(r == 0xBEEF);
 
-    // The way back of the same record finds, for every finite temperature just computed, a
-    // count with that very temperature (the count itself unless float merges neighbours).
+    // The way back of the same record returns each count whose temperature float resolves
+    // from its neighbours' (more than four steps of float apart) unchanged.
     if (toCelsius == KMM_OK && toRaw == KMM_OK) {
         kmm_temperatures_to_raw_frame(planck, scene, temperatures.data(), width, height,
                                       back.data());
-        std::vector<float> again(count);
-        kmm_raw_frame_to_temperatures(planck, scene, back.data(), width, height, again.data());
-        for (size_t i = 0; i < count; ++i)
-            if (std::isfinite(temperatures[i])) check(again[i] == temperatures[i]);
+        std::vector<uint16_t> below(count), above(count);
+        for (size_t i = 0; i < count; ++i) {
+            below[i] = raw[i] ? uint16_t(raw[i] - 1) : raw[i];
+            above[i] = raw[i] < 0xFFFF ? uint16_t(raw[i] + 1) : raw[i];
+        }
+        std::vector<float> low(count), high(count);
+        kmm_raw_frame_to_temperatures(planck, scene, below.data(), width, height, low.data());
+        kmm_raw_frame_to_temperatures(planck, scene, above.data(), width, height, high.data());
+        for (size_t i = 0; i < count; ++i) {
+            const float t = temperatures[i], step = 4 * (std::nextafter(t, HUGE_VALF) - t);
+            const auto apart = [&](float n, bool same) { return same || std::fabs(n - t) > step; };
+            if (std::isfinite(t) && std::isfinite(low[i]) && std::isfinite(high[i]) &&
+                apart(low[i], below[i] == raw[i]) && apart(high[i], above[i] == raw[i]))
+                check(back[i] == raw[i]);
+        }
     }
 
     double outC = kCanary, outRaw = kCanary;

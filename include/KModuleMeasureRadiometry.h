@@ -81,9 +81,10 @@ KMM_API kmm_status kmm_raw_frame_to_temperatures(const kmm_planck_constants* pla
 /* Raw counts of a temperature matrix (degC), width x height: each temperature's raw value
  * rounded to the nearest count and saturated to 0..65535; NaN gives 0, -inf (and any
  * temperature at or below absolute zero) the raw value of the background alone, +inf 65535.
- * Every count kmm_raw_frame_to_temperatures gives a finite temperature comes back unchanged
- * (where F > 1 crowds counts against the response's pole closer than float resolves,
- * neighbours may merge). Refusals as there. */
+ * Every count kmm_raw_frame_to_temperatures gives a finite temperature comes back unchanged,
+ * except where neighbouring counts lie closer in temperature than float resolves (F > 1
+ * near the response's pole, or constants far from any camera's): there neighbours may merge.
+ * Refusals as there. */
 KMM_API kmm_status kmm_temperatures_to_raw_frame(const kmm_planck_constants* planck,
                                                  const kmm_radiometric_scene* scene,
                                                  const float* celsius, int32_t width,

@@ -2,9 +2,10 @@
 # Builds Release and runs every test, then builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer (float-cast-overflow included, halting on the first report) and
 # runs every test again, then runs every fuzz target for a few seconds on its corpus
-# (KMM_FUZZ_SECONDS, default 5; clang). Ends with one line for all suites; exits non-zero on
+# (KMM_FUZZ_SECONDS, default 5; clang), then calls every export on four threads at once in a
+# ThreadSanitizer build and compares with the results of one thread. Ends with one line for all suites; exits non-zero on
 # any failure.
-#   scripts/test.sh           all three
+#   scripts/test.sh           all four
 #   scripts/test.sh --quick   the Release suite only
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +20,7 @@ if $quick; then
     echo "Release build and tests: about 4 minutes on a fresh checkout with two free cores," \
          "seconds after."
 else
-    echo "Release, then sanitizer build and tests, then the fuzz targets: about 14 minutes on a" \
+    echo "Release, sanitizer build and tests, fuzz targets, threads: about 16 minutes on a" \
          "fresh checkout with two free cores, a few minutes after."
 fi
 echo "Build logs: build/*/build.log; test logs: build/*/test.log."
@@ -35,6 +36,11 @@ if ! $quick; then
         kmm_suite "Sanitizer tests (ASan + UBSan)" build/sanitize
     kmm_check build/fuzz/smoke.log "Fuzz targets, ${KMM_FUZZ_SECONDS:-5} s each on their corpus" \
         scripts/fuzz.sh "${KMM_FUZZ_SECONDS:-5}"
+    kmm_build build/tsan kmm -DCMAKE_BUILD_TYPE=Release -DKMM_TSAN=ON -DKMM_BUILD_TESTS=OFF \
+                             -DKMM_BUILD_BENCH=OFF
+    TSAN_OPTIONS=halt_on_error=1 \
+        kmm_check build/tsan/threads.log "Every export on four threads at once (ThreadSanitizer)" \
+        build/tsan/tools/kmm/kmm checksums --threads 4
 fi
 
 kmm_summary

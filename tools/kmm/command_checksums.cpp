@@ -1,7 +1,11 @@
 // `kmm checksums`: a digest of everything each export writes on fixed synthetic inputs, one
 // line per export and case. Every target builds the tool, so two builds whose tables agree
 // compute the same bits (scripts/test-platforms.sh compares Linux x86-64, Windows under Wine
-// and Linux arm64 under qemu). A new export adds one row to kRows.
+// and Linux arm64 under qemu). A new export adds one row to kRows. With --threads N every row
+// runs again on N threads at once, each on its own buffers, and must digest as it did alone
+// (the ThreadSanitizer build of scripts/test.sh runs it so). With --soak N every row runs N
+// times on frames of --soak-size, and the resident memory after the first and the last round
+// shows whether anything grows (scripts/soak.sh).
 #include <CLI/CLI.hpp>
 
 #include <cmath>
@@ -9,6 +13,9 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <iterator>
+#include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -75,13 +82,17 @@ PyroBlocks pyroBlocks(const Scene& scene, int rangeMode, int width, int height) 
 }
 
 struct Inputs {
-    Scene odd{161, 121};    // every kernel's ragged edges
+    Scene odd{161, 121};     // every kernel's ragged edges
     Scene camera{640, 512};  // the usual frame
     scenes::CalibrationCurves curves = scenes::syntheticCalibrationCurves();
     PyroBlocks standard = pyroBlocks(odd, 1, odd.width, odd.height);
     PyroBlocks fire = pyroBlocks(odd, 2, odd.width, odd.height);
     PyroBlocks smallStandard = pyroBlocks(odd, 1, 16, 12);
     PyroBlocks smallFire = pyroBlocks(odd, 2, 16, 12);
+
+    Inputs() = default;
+    // Both frames width x height (at least 16 x 12, the per-value sweeps' frame), for a soak.
+    Inputs(int32_t width, int32_t height) : odd(width, height), camera(width, height) {}
 };
 
 // A row calls one export on the inputs and feeds everything it writes to the digest.
@@ -457,18 +468,88 @@ const Row kRows[] = {
     {"kmm_status_text, kmm_version", statusAndVersion},
 };
 
+std::vector<uint64_t> digests(const Inputs& inputs, size_t firstRow) {
+    constexpr size_t kCount = std::size(kRows);
+    std::vector<uint64_t> out(kCount);
+    for (size_t k = 0; k < kCount; ++k) {
+        const size_t r = (firstRow + k) % kCount;
+        Digest digest;
+        kRows[r].run(inputs, digest);
+        out[r] = digest.value();
+    }
+    return out;
+}
+
+// Every row on each of threads threads at once, each thread starting at another row so that
+// different exports overlap; a row that digests otherwise than alone fails the command.
+void compareThreads(const Inputs& inputs, const std::vector<uint64_t>& alone, int threads) {
+    std::vector<std::vector<uint64_t>> results(static_cast<size_t>(threads));
+    {
+        std::vector<std::jthread> pool;
+        for (int t = 0; t < threads; ++t)
+            pool.emplace_back([&, t] {
+                results[size_t(t)] = digests(inputs, size_t(t) * std::size(kRows) / size_t(threads));
+            });
+    }
+    int differing = 0;
+    for (size_t r = 0; r < alone.size(); ++r)
+        for (const auto& result : results)
+            if (result[r] != alone[r]) {
+                std::printf("differs on %d threads: %s\n", threads, kRows[r].name);
+                ++differing;
+                break;
+            }
+    if (differing) throw ToolError(std::to_string(differing) + " rows differ under threads");
+    std::printf("every row identical on %d threads at once\n", threads);
+}
+
+// Resident memory in KiB (Linux; 0 elsewhere).
+long residentKiB() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * 4;
+}
+
+void soak(int rounds, int32_t width, int32_t height) {
+    const Inputs inputs(width, height);
+    const auto first = digests(inputs, 0);
+    const long before = residentKiB();
+    for (int round = 1; round < rounds; ++round)
+        if (digests(inputs, 0) != first) throw ToolError("a soak round digests otherwise");
+    std::printf("%d rounds of every row at %dx%d: resident %ld KiB after the first, %ld KiB "
+                "after the last\n", rounds, width, height, before, residentKiB());
+}
+
 void setupChecksums(CLI::App& app) {
     auto* cmd = app.add_subcommand(
         "checksums", "Print a digest of every export's output on fixed synthetic inputs, one "
                      "line per export and case: builds for other targets must print the same");
+    static int threads = 0, rounds = 0;
+    static std::vector<int32_t> soakSize{16, 12};
+    cmd->add_option("--threads", threads,
+                    "Then run every row on N threads at once and compare with the lines above")
+        ->check(CLI::Range(2, 64));
+    cmd->add_option("--soak", rounds,
+                    "Instead, run every row N times and report resident memory (see --soak-size)")
+        ->check(CLI::Range(2, 100000000));
+    cmd->add_option("--soak-size", soakSize, "Frame size W H of the soak (at least 16 12)")
+        ->expected(2)
+        ->check(CLI::Range(1, 8192));
     cmd->callback([] {
-        const Inputs inputs;
-        for (const Row& row : kRows) {
-            Digest digest;
-            row.run(inputs, digest);
-            std::printf("%-50s %016llx\n", row.name,
-                        static_cast<unsigned long long>(digest.value()));
+        if (rounds) {
+            if (soakSize[0] < 16 || soakSize[1] < 12 || soakSize[0] * soakSize[1] < 192)
+                throw ToolError("--soak-size: at least 16 12");
+            return soak(rounds, soakSize[0], soakSize[1]);
         }
+        const Inputs inputs;
+        const auto alone = digests(inputs, 0);
+        for (size_t r = 0; r < alone.size(); ++r)
+            std::printf("%-50s %016llx\n", kRows[r].name,
+                        static_cast<unsigned long long>(alone[r]));
+        if (threads) compareThreads(inputs, alone, threads);
     });
 }
 
