@@ -87,16 +87,23 @@ TEST(TemperatureCorrection, NoChangeShortcutsReturnTheInputBitForBit) {
 }
 
 // Any one distance field of the record switches its distance model on, and with it the whole
-// computation, even with emissivity and reflected temperature unchanged.
+// computation, even with emissivity, reflected temperature and distance unchanged: the
+// device's scale and compensation (either mode) come out and go back in, and the temperature
+// comes back (each table step truncates a tenth, magnified by 1 / emissivity).
 TEST(TemperatureCorrection, AnyDistanceFieldRulesOutTheShortcut) {
     using Field = int32_t DeviceCorrectionParam::*;
     for (Field field : {&DeviceCorrectionParam::distQuadPerDist, &DeviceCorrectionParam::distQuad,
                         &DeviceCorrectionParam::distLinPerDist, &DeviceCorrectionParam::distLin,
                         &DeviceCorrectionParam::distConstPerDist, &DeviceCorrectionParam::distConst}) {
-        DeviceCorrectionParam r = neutralRecord();
-        r.*field = 1000;
-        const Call unchanged{"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f};
-        EXPECT_NE(bits(correct(unchanged, &r)), bits(36.57f));  // computed: whole tenths
+        for (int mode : {0, 1}) {
+            DeviceCorrectionParam r = busyRecord();
+            r.compMode = mode;
+            r.distLin = r.distLinPerDist = r.distQuad = 0;
+            r.*field = 1000;
+            const float result = correct({"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f}, &r);
+            EXPECT_NE(bits(result), bits(36.57f));  // computed: whole tenths
+            EXPECT_NEAR(result, 36.57f, 1.0f) << mode;
+        }
     }
 }
 
