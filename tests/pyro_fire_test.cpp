@@ -71,45 +71,10 @@ TEST_F(PyroTest, FireLevelBySegmentAndMode) {
     EXPECT_EQ(fire(row).level, 0.25f);
 }
 
-// The window ends as Y16 go to the DRC (equal ends become low + 1). Only the fire list has a
-// DRC handle: other models get the window and level, not the image.
-TEST_F(PyroTest, FireWindowByModeAndDrcEnds) {
-    struct Case {
-        const char* model;
-        int fireMode;
-        float upper, lower;
-        double drcHigh, drcLow;
-        bool levelWritten, drawn;
-    };
-    const Case cases[] = {
-        {"DV35", 4, 650, 150, 1650, 1150, true, true},
-        {"DV35", 6, 650, 250, 1650, 1250, true, true},
-        {"DV35", 7, 150, 100, 1150, 1100, true, true},
-        {"DV35", 8, 150, 100, 1150, 1100, true, true},
-        {"DV35", 9, 650, 150, 1650, 1150, false, true},
-        {"DV35", 3, 0, 0, 1001, 1000, true, true},
-        {"DV35", 10, 0, 0, 1001, 1000, true, true},
-        {"DV28", 4, 650, 150, -1, -1, true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.fireMode));
-        pyro_test::reset(linearScale());
-        const PyroOutputs r = fire(PyroInputs{}, c.fireMode, -1, c.model);
-        EXPECT_EQ(r.maxTemp, c.upper);
-        EXPECT_EQ(r.minTemp, c.lower);
-        EXPECT_EQ(r.level != kSentinel, c.levelWritten);
-        EXPECT_EQ(r.imageDrawn(), c.drawn);
-        const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
-        ASSERT_EQ(drc.size(), c.drawn ? 1u : 0u);
-        if (!c.drawn) continue;
-        // width, height, high, low, mode - 4, param 4, params 1-3 (low 16 bits), centre degC
-        EXPECT_EQ(drc[0]->values[2], c.drcHigh);
-        EXPECT_EQ(drc[0]->values[3], c.drcLow);
-        EXPECT_EQ(drc[0]->values[4], c.fireMode - 4);
-    }
-}
-
-TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
+// The window ends as Y16 go to the DRC (equal ends become low + 1), which runs on the caller's
+// frame with the chosen parameter set (loaded after set 0 of the open; out of range: none).
+// Only the fire list has a DRC handle: other models get the window and level, not the image.
+TEST_F(PyroTest, FireWindowByModeAndTheDrcOnTheCallersFrame) {
     PyroInputs in;
     PyroOutputs measured;
     callExport(Export::Matrix, "DV35", in.param(), measured);
@@ -117,26 +82,43 @@ TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     const Set set0 = {256, 108, 256, 256, 128, 80, 2, 2, 30, 32, 11},
               set1 = {320, 108, 256, 256, 108, 200, 8, 5, 48, 32, 11},
               set2 = {256, 108, 256, 256, 108, 80, 2, 2, 30, 32, 11};
-    struct Case {
-        int drcSetIndex;
-        std::vector<Set> sets;  // loaded at open (set 0), then the chosen one
+    const struct {
+        const char* model;
+        int fireMode, drcSetIndex;
+        float upper, lower;
+        double drcHigh, drcLow;
+        bool levelWritten;
+        std::vector<Set> sets;  // loaded at open, then the chosen one; none: no DRC
+    } cases[] = {
+        {"DV35", 4, -1, 650, 150, 1650, 1150, true, {set0}},
+        {"DV35", 6, 0, 650, 250, 1650, 1250, true, {set0, set0}},
+        {"DV35", 7, 1, 150, 100, 1150, 1100, true, {set0, set1}},
+        {"DV35", 8, 2, 150, 100, 1150, 1100, true, {set0, set2}},
+        {"DV35", 9, 3, 650, 150, 1650, 1150, false, {set0, set2}},
+        {"DV35", 3, 4, 0, 0, 1001, 1000, true, {set0}},
+        {"DV35", 10, -1, 0, 0, 1001, 1000, true, {set0}},
+        {"DV28", 4, -1, 650, 150, -1, -1, true, {}},
     };
-    const Case cases[] = {{-1, {set0}}, {4, {set0}}, {0, {set0, set0}}, {1, {set0, set1}},
-                          {2, {set0, set2}}, {3, {set0, set2}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("set " + std::to_string(c.drcSetIndex));
-        pyro_test::reset();
-        const PyroOutputs r = fire(in, 4, c.drcSetIndex);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.fireMode));
+        pyro_test::reset(linearScale());
+        const PyroOutputs r = fire(in, c.fireMode, c.drcSetIndex, c.model);
+        EXPECT_EQ(r.maxTemp, c.upper);
+        EXPECT_EQ(r.minTemp, c.lower);
+        EXPECT_EQ(r.level != kSentinel, c.levelWritten);
+        EXPECT_EQ(r.imageDrawn(), !c.sets.empty());
+        EXPECT_TRUE(r.image.canariesIntact());
         std::vector<Set> sets;
         for (const auto* call : callsTo("PYRO_FireDRCSetParams")) sets.push_back(call->values);
         EXPECT_EQ(sets, c.sets);
         const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
-        ASSERT_EQ(drc.size(), 1u);
+        ASSERT_EQ(drc.size(), c.sets.empty() ? 0u : 1u);
+        if (c.sets.empty()) continue;
+        // width, height, high, low, mode - 4, param 4, params 1-3 (low 16 bits), centre degC
         EXPECT_EQ(drc[0]->address, in.frame.data());
-        EXPECT_EQ(std::vector<double>(drc[0]->values.begin() + 5, drc[0]->values.end()),
-                  (std::vector<double>{99, 4464, 2, 3, std::trunc(measured.matrix[8])}));
-        EXPECT_TRUE(r.image.canariesIntact());
-        EXPECT_TRUE(r.imageDrawn());
+        EXPECT_EQ(std::vector<double>(drc[0]->values.begin() + 2, drc[0]->values.end()),
+                  (std::vector<double>{c.drcHigh, c.drcLow, double(c.fireMode - 4), 99, 4464, 2, 3,
+                                       std::trunc(measured.matrix[8])}));
     }
 }
 

@@ -87,16 +87,23 @@ TEST(TemperatureCorrection, NoChangeShortcutsReturnTheInputBitForBit) {
 }
 
 // Any one distance field of the record switches its distance model on, and with it the whole
-// computation, even with emissivity and reflected temperature unchanged.
+// computation, even with emissivity, reflected temperature and distance unchanged: the
+// device's scale and compensation (either mode) come out and go back in, and the temperature
+// comes back (each table step truncates a tenth, magnified by 1 / emissivity).
 TEST(TemperatureCorrection, AnyDistanceFieldRulesOutTheShortcut) {
     using Field = int32_t DeviceCorrectionParam::*;
     for (Field field : {&DeviceCorrectionParam::distQuadPerDist, &DeviceCorrectionParam::distQuad,
                         &DeviceCorrectionParam::distLinPerDist, &DeviceCorrectionParam::distLin,
                         &DeviceCorrectionParam::distConstPerDist, &DeviceCorrectionParam::distConst}) {
-        DeviceCorrectionParam r = neutralRecord();
-        r.*field = 1000;
-        const Call unchanged{"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f};
-        EXPECT_NE(bits(correct(unchanged, &r)), bits(36.57f));  // computed: whole tenths
+        for (int mode : {0, 1}) {
+            DeviceCorrectionParam r = busyRecord();
+            r.compMode = mode;
+            r.distLin = r.distLinPerDist = r.distQuad = 0;
+            r.*field = 1000;
+            const float result = correct({"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f}, &r);
+            EXPECT_NE(bits(result), bits(36.57f));  // computed: whole tenths
+            EXPECT_NEAR(result, 36.57f, 1.0f) << mode;
+        }
     }
 }
 
@@ -138,54 +145,43 @@ TEST(TemperatureCorrection, EmissivityEndsAndTableBounds) {
     }
 }
 
-TEST(TemperatureCorrection, LowerEmissivityRaisesTheObjectTemperature) {
-    const DeviceCorrectionParam r = busyRecord();
+// What moves the result: a lower emissivity raises the object temperature on both paths; the
+// fire list takes the device emissivity as 1.0; compMode 0 and 1 compensate on the full-range
+// path and nothing else does; on the short-range path 0 picks distance set 0, others set 1.
+TEST(TemperatureCorrection, EmissivityFireListAndCompensationMode) {
+    const DeviceCorrectionParam busy = busyRecord();
     for (const char* model : {"DV01", "DV06", "DV11", "DV17-W", "DV29S", "DV36"}) {
-        SCOPED_TRACE(model);
-        const float lower = correct({model, 60.0f, 0.95f, 0.6f, 1.5f, 1.5f, 20.0f, 20.0f}, &r);
-        const float higher = correct({model, 60.0f, 0.6f, 0.95f, 1.5f, 1.5f, 20.0f, 20.0f}, &r);
-        EXPECT_GT(lower, 65.0f);
-        EXPECT_LT(higher, 58.0f);
+        EXPECT_GT(correct({model, 60.0f, 0.95f, 0.6f, 1.5f, 1.5f, 20.0f, 20.0f}, &busy), 65.0f) << model;
+        EXPECT_LT(correct({model, 60.0f, 0.6f, 0.95f, 1.5f, 1.5f, 20.0f, 20.0f}, &busy), 58.0f) << model;
     }
-}
-
-// Fire models take the device emissivity as 1.0; other full-range models use it.
-TEST(TemperatureCorrection, FireModelsIgnoreTheDeviceEmissivity) {
-    DeviceCorrectionParam a = busyRecord();
-    DeviceCorrectionParam b = busyRecord();
-    a.emissivity = 0.6f;
-    b.emissivity = 1.0f;
+    const auto with = [](int mode, float emissivity, bool coefficients = true) {
+        DeviceCorrectionParam r = busyRecord();
+        r.compMode = mode, r.emissivity = emissivity;
+        if (!coefficients) r.compOffset = r.compGain = 0;
+        return r;
+    };
     const Call fire{"DV37-W", 300.0f, 0.9f, 0.7f, 1.5f, 1.5f, 20.0f, 20.0f};
     const Call standard{"DV24", 300.0f, 0.9f, 0.7f, 1.5f, 1.5f, 20.0f, 20.0f};
-    EXPECT_EQ(bits(correct(fire, &a)), bits(correct(fire, &b)));
-    EXPECT_NE(correct(standard, &a), correct(standard, &b));
-}
-
-// compMode: 0 and 1 compensate in the full-range path, anything else does not; in the
-// short-range path 0 picks distance set 0 and anything else set 1.
-TEST(TemperatureCorrection, CompensationModeSwitches) {
-    auto withMode = [](int mode) {
-        DeviceCorrectionParam r = busyRecord();
-        r.compMode = mode;
-        return r;
-    };
-    auto withoutCoefficients = [](int mode) {
-        DeviceCorrectionParam r = busyRecord();
-        r.compMode = mode;
-        r.compOffset = r.compGain = 0;
-        return r;
-    };
     const Call full{"DV12", 80.0f, 0.95f, 0.8f, 2.0f, 8.0f, 20.0f, 30.0f};
-    const DeviceCorrectionParam m0 = withMode(0), m1 = withMode(1), m2 = withMode(2),
-                                m7 = withMode(-7), plain = withoutCoefficients(2);
-    EXPECT_EQ(correct(full, &m2), correct(full, &plain));
-    EXPECT_EQ(correct(full, &m7), correct(full, &plain));
-    EXPECT_NE(correct(full, &m0), correct(full, &m1));
-    EXPECT_NE(correct(full, &m1), correct(full, &m2));
-
     const Call shortRange{"DV10", 80.0f, 0.95f, 0.95f, 1.5f, 6.0f, 20.0f, 20.0f};
-    EXPECT_EQ(correct(shortRange, &m2), correct(shortRange, &m1));
-    EXPECT_NE(correct(shortRange, &m0), correct(shortRange, &m1));
+    const struct {
+        const Call* call;
+        DeviceCorrectionParam a, b;
+        bool equal;
+    } rows[] = {
+        {&fire, with(1, 0.6f), with(1, 1.0f), true},
+        {&standard, with(1, 0.6f), with(1, 1.0f), false},
+        {&full, with(2, 0.9f), with(2, 0.9f, false), true},
+        {&full, with(-7, 0.9f), with(2, 0.9f, false), true},
+        {&full, with(0, 0.9f), with(1, 0.9f), false},
+        {&full, with(1, 0.9f), with(2, 0.9f), false},
+        {&shortRange, with(2, 0.9f), with(1, 0.9f), true},
+        {&shortRange, with(0, 0.9f), with(1, 0.9f), false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(bits(correct(*row.call, &row.a)) == bits(correct(*row.call, &row.b)), row.equal)
+            << row.call->model << " modes " << row.a.compMode << ", " << row.b.compMode;
+    }
 }
 
 // The distance models against values worked out independently from their coefficients
