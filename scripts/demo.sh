@@ -10,6 +10,7 @@ kmm_install_missing
 echo "Building the library and kmm: about 2 minutes on a fresh checkout with two free cores," \
      "seconds after."
 kmm_build build/release kmm -DCMAKE_BUILD_TYPE=Release
-echo "Running kmm demo: synthetic scenes through every family of exports (a few seconds)."
+echo "Running kmm demo: synthetic scenes and the real frames of examples/frames through every" \
+     "family of exports (a few seconds)."
 echo
 build/release/tools/kmm/kmm demo --out "$root/demo-out"

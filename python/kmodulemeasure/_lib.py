@@ -9,7 +9,8 @@ import os
 import sys
 from pathlib import Path
 
-from ._records import DeviceCorrectionParam, MeasureState, ParaConfig, TempCalcInfo
+from ._records import (DeviceCorrectionParam, MeasureState, ParaConfig, PlanckConstants,
+                       RadiometricScene, TempCalcInfo)
 
 _NAMES = {'win32': 'KModuleMeasure.dll', 'darwin': 'libKModuleMeasure.dylib'}
 _FILE = _NAMES.get(sys.platform, 'libKModuleMeasure.so')
@@ -71,6 +72,15 @@ _SIGNATURES = {
     'y16MappingWithPyroToRgb_dll': (None, [C.c_char_p, _u8p, _f32p, _f32p] + _frame + _blocks +
                                     [C.c_float] * 3 + [C.c_int] * 6 + [_f32p]),
     'kmm_version': (C.c_char_p, []),
+    'kmm_radiometric_scene_defaults': (C.c_int, [_p(RadiometricScene)]),
+    'kmm_raw_frame_to_temperatures': (C.c_int, [_p(PlanckConstants), _p(RadiometricScene), _u16p,
+                                                C.c_int32, C.c_int32, _f32p]),
+    'kmm_temperatures_to_raw_frame': (C.c_int, [_p(PlanckConstants), _p(RadiometricScene), _f32p,
+                                                C.c_int32, C.c_int32, _u16p]),
+    'kmm_raw_to_temperature': (C.c_int, [_p(PlanckConstants), _p(RadiometricScene), C.c_double,
+                                         _p(C.c_double)]),
+    'kmm_temperature_to_raw': (C.c_int, [_p(PlanckConstants), _p(RadiometricScene), C.c_double,
+                                         _p(C.c_double)]),
     'kmm_status_text': (C.c_char_p, [C.c_int]),
 }
 

@@ -54,3 +54,28 @@ class TempCalcInfo(C.Structure):
 for _record, _size in ((DeviceCorrectionParam, 52), (MeasureState, 152), (ParaConfig, 92),
                        (TempCalcInfo, 92)):
     assert C.sizeof(_record) == _size, _record.__name__
+
+
+class PlanckConstants(C.Structure):
+    """The camera's Planck constants (KModuleMeasureRadiometry.h):
+    raw = R1 / (R2 (exp(B / T) - F)) - O, T in kelvin."""
+    _fields_ = [(name, C.c_double) for name in ('r1', 'r2', 'b', 'f', 'o')]
+
+
+class RadiometricScene(C.Structure):
+    """What lies between the object and the sensor. A new record holds the library's defaults
+    (a black body seen through nothing); keyword arguments set fields, e.g.
+    RadiometricScene(emissivity=0.94, distance_m=50, humidity_percent=30)."""
+    _fields_ = [(name, C.c_double) for name in (
+        'emissivity', 'reflected_celsius', 'atmosphere_celsius', 'distance_m', 'humidity_percent',
+        'window_celsius', 'window_transmission', 'atm_x', 'atm_alpha1', 'atm_alpha2', 'atm_beta1',
+        'atm_beta2')]
+
+    def __init__(self, **fields):
+        super().__init__()
+        from ._lib import lib
+        lib.kmm_radiometric_scene_defaults(C.byref(self))
+        for name, value in fields.items():
+            if name not in (f for f, _ in self._fields_):
+                raise TypeError('RadiometricScene has no field %r' % name)
+            setattr(self, name, value)

@@ -49,6 +49,27 @@ def test_closed_library_inverts_its_own_temperatures(street):
     assert np.isfinite(temps).all()
 
 
+AERIAL = (364058, 1, 1428, 1, -228)
+
+
+def test_radiometry_reads_the_published_median_and_comes_back_count_for_count():
+    raw = kmm.read_raw(FRAMES / 'aerial_640x512.u16le.raw', 640, 512)
+    celsius = kmm.raw_to_temperatures(raw, AERIAL)
+    assert celsius.dtype == np.float32 and np.median(celsius) == pytest.approx(12.48, abs=0.01)
+    assert np.array_equal(kmm.temperatures_to_raw(celsius, AERIAL), raw)
+    grey_body = kmm.RadiometricScene(emissivity=0.94, reflected_celsius=30)
+    assert np.median(kmm.raw_to_temperatures(raw, AERIAL, grey_body)) < np.median(celsius)
+    assert kmm.temperature_to_raw(kmm.raw_to_temperature(2699.5, AERIAL), AERIAL) == pytest.approx(2699.5)
+
+
+def test_readme_example_runs(tmp_path, monkeypatch):
+    readme = (FRAMES.parents[1] / 'README.md').read_text()
+    code = readme.split('## Python', 1)[1].split('```python\n', 1)[1].split('```', 1)[0]
+    monkeypatch.chdir(tmp_path)
+    exec(code.replace("'examples/frames/", repr(str(FRAMES)).rstrip("'") + "/"), {})
+    assert (tmp_path / 'aerial_grey.png').exists() and (tmp_path / 'aerial_colour.png').exists()
+
+
 @pytest.mark.parametrize('call, error', [
     (lambda f: kmm.y16_to_grey(f.astype(np.float32)), TypeError),
     (lambda f: kmm.y16_to_grey(f.ravel()), ValueError),
@@ -65,6 +86,12 @@ def test_closed_library_inverts_its_own_temperatures(street):
     (lambda f: kmm.pyro_temperatures('DV90', f, kmm.PyroBlocks(b'', b'x', b'x')), ValueError),
     (lambda f: kmm.read_raw(FRAMES / 'street_640x512x4.u16le.raw', 320, 256, frame=16), ValueError),
     (lambda f: kmm.read_raw(FRAMES / 'street_640x512x4.u16le.raw', 641, 512), ValueError),
+    (lambda f: kmm.raw_to_temperatures(f, AERIAL[:4]), ValueError),
+    (lambda f: kmm.raw_to_temperatures(f, (1, 1, -1, 1, 0)), ValueError),
+    (lambda f: kmm.raw_to_temperatures(f.astype(np.float32), AERIAL), TypeError),
+    (lambda f: kmm.raw_to_temperatures(f, AERIAL, kmm.RadiometricScene(emissivity=0)), ValueError),
+    (lambda f: kmm.temperatures_to_raw(f, AERIAL), TypeError),
+    (lambda f: kmm.RadiometricScene(emisivity=0.9), TypeError),
 ])
 def test_bad_input_is_refused_with_a_reason(street, call, error):
     with pytest.raises(error):

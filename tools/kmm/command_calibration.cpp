@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "KModuleMeasure.h"
 #include "calibration_curves.h"
 #include "io.h"
+#include "options.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -84,7 +86,9 @@ void addStateOptions(CLI::App* cmd, CalibrationSetup& o) {
     MeasureState& s = o.state;
     const char* state = "Measurement state";
     const auto add = [&](const char* name, auto& field, const char* what) {
-        cmd->add_option(name, field, what)->group(state)->capture_default_str();
+        auto* opt = cmd->add_option(name, field, what)->group(state)->capture_default_str();
+        if constexpr (std::is_floating_point_v<std::remove_reference_t<decltype(field)>>)
+            opt->check(finite());
     };
     add("--drift", s.driftEnable, "non-zero: reference-drift correction");
     add("--ambient", s.ambientEnable, "non-zero: ambient-temperature correction");
@@ -126,13 +130,16 @@ void addConfigOptions(CLI::App* cmd, CalibrationSetup& o) {
         return cmd->add_option(name, field, what)->group(config)->capture_default_str();
     };
     add("--breakpoints", o.breakpoints, "ascending first-axis breakpoints (<= 10)")
-        ->delimiter(',');
-    add("--setting-low", o.settingLow, "lower end of the second axis");
-    add("--setting-high", o.settingHigh, "upper end of the second axis");
-    add("--start-temp", o.startTemp, "temperature of entry 0 of every curve, degC");
-    add("--emissivity", o.emissivity, "target emissivity, fraction");
-    add("--reflected", o.reflected, "reflected temperature, degC");
-    add("--transmission", o.transmission, "transmission of the optical path");
+        ->delimiter(',')
+        ->check(finite());
+    add("--setting-low", o.settingLow, "lower end of the second axis")->check(finite());
+    add("--setting-high", o.settingHigh, "upper end of the second axis")->check(finite());
+    add("--start-temp", o.startTemp, "temperature of entry 0 of every curve, degC")
+        ->check(celsius());
+    add("--emissivity", o.emissivity, "target emissivity, fraction")->check(fraction());
+    add("--reflected", o.reflected, "reflected temperature, degC")->check(celsius());
+    add("--transmission", o.transmission, "transmission of the optical path")
+        ->check(fraction());
 }
 
 void setupCalib(CLI::App& app) {
@@ -148,8 +155,11 @@ void setupCalib(CLI::App& app) {
     cmd->add_option("-y,--y16", y16s, "raw values, comma-separated (-32768..65535)")
         ->delimiter(',')->check(CLI::Range(-32768, 65535));
     cmd->add_option("-t,--temp", temperatures, "temperatures, degC, comma-separated")
-        ->delimiter(',');
-    cmd->add_option("--type", o.curveType, "curve type 0..3")->capture_default_str();
+        ->delimiter(',')
+        ->check(celsius());
+    cmd->add_option("--type", o.curveType, "curve type 0..3")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 3));
     addConfigOptions(cmd, o);
     addStateOptions(cmd, o);
     cmd->callback([] {
@@ -157,14 +167,14 @@ void setupCalib(CLI::App& app) {
             throw ToolError("give --y16 values, --temp temperatures or both");
         const CurveBlock block = readCurveBlock(curvesPath);
         const ParaConfig config = o.filledConfig();
-        std::printf("%s: 4 curves of %d entries, type %d\n", curvesPath.c_str(), block.length,
+        std::fprintf(messages(), "%s: 4 curves of %d entries, type %d\n", curvesPath.c_str(), block.length,
                     o.curveType);
         for (int32_t y : y16s)
-            std::printf("y16 %6d -> high %8.2f degC, low %8.2f degC\n", y,
+            std::fprintf(messages(), "y16 %6d -> high %8.2f degC, low %8.2f degC\n", y,
                         double(temperatureOf(true, y, block, o, config)),
                         double(temperatureOf(false, y, block, o, config)));
         for (float t : temperatures)
-            std::printf("%8.2f degC -> y16 high %6d, low %6d\n", double(t),
+            std::fprintf(messages(), "%8.2f degC -> y16 high %6d, low %6d\n", double(t),
                         y16Of(true, t, block, o, config), y16Of(false, t, block, o, config));
     });
 }

@@ -2,11 +2,14 @@
 // table of corrections.
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "KModuleMeasure.h"
+#include "io.h"
+#include "options.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -43,19 +46,19 @@ void setupCorrect(CLI::App& app) {
         "correct", "Recompute one temperature for a new emissivity, target distance and "
                    "reflected temperature (getNewTemperature_dll)");
     cmd->add_option("-m,--model", o.model, "camera model name")->capture_default_str();
-    cmd->add_option("-t,--temp", o.temperature, "temperature to correct, degC")->capture_default_str();
-    cmd->add_option("--old-emissivity", o.oldEmissivity, "emissivity it was measured with")->capture_default_str();
-    cmd->add_option("--new-emissivity", o.newEmissivity, "emissivity wanted")->capture_default_str();
-    cmd->add_option("--old-distance", o.oldDistance, "distance it was measured at, m")->capture_default_str();
-    cmd->add_option("--new-distance", o.newDistance, "distance wanted, m")->capture_default_str();
-    cmd->add_option("--old-reflected", o.oldReflected, "reflected temperature it was measured with, degC")->capture_default_str();
-    cmd->add_option("--new-reflected", o.newReflected, "reflected temperature wanted, degC")->capture_default_str();
+    cmd->add_option("-t,--temp", o.temperature, "temperature to correct, degC")->capture_default_str()->check(celsius());
+    cmd->add_option("--old-emissivity", o.oldEmissivity, "emissivity it was measured with")->capture_default_str()->check(fraction());
+    cmd->add_option("--new-emissivity", o.newEmissivity, "emissivity wanted")->capture_default_str()->check(fraction());
+    cmd->add_option("--old-distance", o.oldDistance, "distance it was measured at, m")->capture_default_str()->check(finiteWithin(0, HUGE_VAL));
+    cmd->add_option("--new-distance", o.newDistance, "distance wanted, m")->capture_default_str()->check(finiteWithin(0, HUGE_VAL));
+    cmd->add_option("--old-reflected", o.oldReflected, "reflected temperature it was measured with, degC")->capture_default_str()->check(celsius());
+    cmd->add_option("--new-reflected", o.newReflected, "reflected temperature wanted, degC")->capture_default_str()->check(celsius());
     auto& r = o.record;
     const char* dev = "Device record";
     cmd->add_option("--scale-setting", r.scaleSetting, "scale factor setting (60 = none)")->group(dev)->capture_default_str();
-    cmd->add_option("--device-emissivity", r.emissivity, "device correction emissivity")->group(dev)->capture_default_str();
-    cmd->add_option("--device-reflected", r.reflectedTemp, "device correction reflected temperature, degC")->group(dev)->capture_default_str();
-    cmd->add_option("--comp-temp", r.compTemp, "compensation temperature, degC")->group(dev)->capture_default_str();
+    cmd->add_option("--device-emissivity", r.emissivity, "device correction emissivity")->group(dev)->capture_default_str()->check(fraction());
+    cmd->add_option("--device-reflected", r.reflectedTemp, "device correction reflected temperature, degC")->group(dev)->capture_default_str()->check(celsius());
+    cmd->add_option("--comp-temp", r.compTemp, "compensation temperature, degC")->group(dev)->capture_default_str()->check(celsius());
     cmd->add_option("--comp-mode", r.compMode, "0: 3 degC reference, 1: 23 degC, other: none")->group(dev)->capture_default_str();
     cmd->add_option("--comp-offset", r.compOffset, "compensation offset, 1e-4")->group(dev)->capture_default_str();
     cmd->add_option("--comp-gain", r.compGain, "compensation gain, 1e-4")->group(dev)->capture_default_str();
@@ -70,7 +73,7 @@ void setupCorrect(CLI::App& app) {
         getNewTemperature_dll(o.model.c_str(), &result, o.temperature, o.oldEmissivity,
                               o.newEmissivity, o.oldDistance, o.newDistance, o.oldReflected,
                               o.newReflected, &o.record);
-        std::printf("%s: %.2f degC -> %.2f degC\n", o.model.c_str(), double(o.temperature),
+        std::fprintf(messages(), "%s: %.2f degC -> %.2f degC\n", o.model.c_str(), double(o.temperature),
                     double(result));
     });
 }

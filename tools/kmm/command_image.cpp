@@ -8,6 +8,7 @@
 
 #include "KModuleMeasure.h"
 #include "io.h"
+#include "options.h"
 #include "temperature_scene.h"
 #include "tool.h"
 
@@ -15,9 +16,8 @@ namespace kmm::tool {
 namespace {
 
 struct ImageOptions {
-    std::string input;
+    FrameInput in;
     std::string output = "image.png";
-    std::string size;
     std::string model = "DV07";
     std::string range;
     float tuning = 150.0f;
@@ -42,20 +42,21 @@ void setupImage(CLI::App& app) {
     auto* cmd = app.add_subcommand(
         "image", "Map a temperature matrix (little-endian float32, degC, row-major) to a grey "
                  "PNG (imageMapping_dll)");
-    cmd->add_option("input", o.input, "temperature matrix file (.f32)")->required();
-    cmd->add_option("-o,--out", o.output, "PNG to write")->capture_default_str();
-    cmd->add_option("-s,--size", o.size, "matrix size WxH, e.g. 640x512")->required();
+    o.in.addTo(cmd, "temperature matrix file (.f32)");
+    addPngOutput(cmd, o.output);
     cmd->add_option("-m,--model", o.model,
                     "camera model: DV01..DV06 offset codes, DV07/DV08 image pipeline, any "
                     "other Kelvin codes")
         ->capture_default_str();
-    cmd->add_option("-r,--range", o.range, "display range LO:HI in degC (default: automatic)");
+    cmd->add_option("-r,--range", o.range, "display range LO:HI in degC (default: automatic)")
+        ->check(rangeText());
     cmd->add_option("-t,--tuning", o.tuning,
                     "DV07/DV08: 150 standard tuning, any other value fine tuning")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(finite());
     cmd->callback([] {
-        const FrameSize size = parseSize(o.size);
-        const std::vector<float> temps = readF32(o.input, size.pixels());
+        const FrameSize size = o.in.size();
+        const std::vector<float> temps = o.in.readF32();
         Range range{0.0f, 0.0f};
         const bool autoRange = o.range.empty();
         if (!autoRange) {
@@ -66,7 +67,7 @@ void setupImage(CLI::App& app) {
         range = mapTemperatures(o.model, o.tuning, temps, grey, size.width, size.height, range,
                                 autoRange);
         writeGreyPng(o.output, grey.data(), size.width, size.height);
-        std::printf("%s: %s range %.2f .. %.2f degC -> %s\n", o.model.c_str(),
+        std::fprintf(messages(), "%s: %s range %.2f .. %.2f degC -> %s\n", o.model.c_str(),
                     autoRange ? "automatic" : "manual", double(range.minTemp),
                     double(range.maxTemp), o.output.c_str());
     });

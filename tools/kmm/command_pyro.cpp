@@ -7,12 +7,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "KModuleMeasure.h"
 #include "io.h"
+#include "matrix_file.h"
+#include "options.h"
 #include "pyro_blocks.h"
 #include "pyro_scene.h"
 #include "radiometry_options.h"
@@ -87,9 +88,9 @@ struct Fire {
 };
 
 Fire fireImage(const std::string& model, const PyroBlocks& b, const Settings& s, int fireMode,
-               int drcSet) {
+               int drcSet, uint8_t fill = 0) {
     Fire f;
-    f.rgb.assign(size_t(b.width) * size_t(b.height) * 3, 0);
+    f.rgb.assign(size_t(b.width) * size_t(b.height) * 3, fill);
     const PYRO_PARAM p = b.param();
     y16MappingWithPyroToRgb_dll(model.c_str(), f.rgb.data(), &f.maxTemp, &f.minTemp, b.width,
                                 b.height, p.y16Data, p.y16Count, p.calibData, p.calibLength,
@@ -185,10 +186,13 @@ void demoPyro(DemoContext& ctx) {
 
 // ---- kmm pyro ---------------------------------------------------------------------------------
 
+// Parameter lines shorter than this are refused by the exports for the listed models.
+constexpr size_t kParamLineBytes = 822;
+
 struct PyroOptions {
     std::string model = "DV28";
-    std::string size;
-    std::string frame, calib, sceneA, sceneB, sceneC, paramLine, planck;
+    FrameInput in;
+    std::string calib, sceneA, sceneB, sceneC, paramLine, planck;
     Settings settings;
     std::string temps, grey, range, fire;
     int fireMode = 4;
@@ -202,13 +206,16 @@ struct PyroOptions {
 // reads its raw counts as they are, and the default parameter line (range mode 2) adds no
 // offset, so the matrix matches kmm temps.
 PyroBlocks loadBlocks(const PyroOptions& o) {
-    const FrameSize size = parseSize(o.size);
+    const FrameSize size = o.in.size();
     PyroBlocks b = demoBlocks(size.width, size.height, o.planck.empty() ? 1 : 2);
-    b.frame = readU16(o.frame, size.pixels());
+    b.frame = o.in.readU16();
     if (!o.planck.empty()) {
         const kmm_planck_constants p = parsePlanck(o.planck);
         b.calib = scenes::pyroCalibrationBlock(
             {float(p.r1), float(p.r2), float(p.b), float(p.f), float(p.o)}, {{1.0f, 0.0f, 1.0f}});
+    } else if (o.calib.empty()) {
+        std::fprintf(stderr, "kmm: no --calib or --planck: the stand-in's default calibration "
+                             "(R1 364058, R2 1, B 1428, F 1, O -228) is used\n");
     }
     auto load = [](const std::string& path, std::vector<uint8_t>& block) {
         if (!path.empty()) block = readBytes(path);
@@ -218,50 +225,53 @@ PyroBlocks loadBlocks(const PyroOptions& o) {
     load(o.sceneB, b.sceneB);
     load(o.sceneC, b.sceneC);
     load(o.paramLine, b.paramLine);
+    const std::string calibProblem = calibrationBlockProblem(b.calib);
+    if (!calibProblem.empty())
+        throw ToolError((o.calib.empty() ? "the calibration block of --planck" : o.calib) +
+                        " is not one the library reads: " + calibProblem);
+    if (b.paramLine.size() < kParamLineBytes)
+        throw ToolError(o.paramLine + " holds " + std::to_string(b.paramLine.size()) +
+                        " bytes; a parameter line has " + std::to_string(kParamLineBytes) +
+                        " or more");
     return b;
 }
 
 void runPyro(const PyroOptions& o) {
     const PyroBlocks b = loadBlocks(o);
     const Settings& s = o.settings;
-    bool did = false;
+    const FrameSize size{b.width, b.height};
     if (!o.temps.empty()) {
         const auto t = measureMatrix(o.model, b, s);
-        std::ofstream out(o.temps, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(t.data()), std::streamsize(t.size() * sizeof(float)));
-        if (!out) throw ToolError("cannot write " + o.temps);
+        writeMatrix(o.temps, t.data(), size);
         const auto [lo, hi] = std::minmax_element(t.begin(), t.end());
-        std::printf("%s: %.2f .. %.2f degC, centre %.2f degC -> %s\n", o.model.c_str(),
-                    double(*lo), double(*hi),
-                    double(t[size_t(b.height / 2) * size_t(b.width) + size_t(b.width / 2)]),
-                    o.temps.c_str());
-        did = true;
+        std::fprintf(messages(), "%s: %.2f .. %.2f degC, centre %.2f degC -> %s\n",
+                     o.model.c_str(), double(*lo), double(*hi),
+                     double(t[size_t(b.height / 2) * size_t(b.width) + size_t(b.width / 2)]),
+                     o.temps.c_str());
     }
-    for (int y : o.points) {
-        std::printf("Y16 %d -> %.2f degC\n", y, double(measurePoint(o.model, b, uint16_t(y), s)));
-        did = true;
-    }
-    for (float t : o.y16Of) {
-        std::printf("%.2f degC -> Y16 %d\n", double(t), int(y16Of(o.model, b, t, s)));
-        did = true;
-    }
+    for (int y : o.points)
+        std::fprintf(messages(), "Y16 %d -> %.2f degC\n", y,
+                     double(measurePoint(o.model, b, uint16_t(y), s)));
+    for (float t : o.y16Of)
+        std::fprintf(messages(), "%.2f degC -> Y16 %d\n", double(t), int(y16Of(o.model, b, t, s)));
     if (!o.grey.empty()) {
         std::pair<double, double> window;
         if (!o.range.empty()) window = parseRange(o.range);
         const Grey g = greyImage(o.model, b, s, o.range.empty() ? nullptr : &window);
         writeGreyPng(o.grey, g.pixels.data(), b.width, b.height);
-        std::printf("grey %.2f .. %.2f degC -> %s\n", double(g.minTemp), double(g.maxTemp),
-                    o.grey.c_str());
-        did = true;
+        std::fprintf(messages(), "grey %.2f .. %.2f degC -> %s\n", double(g.minTemp),
+                     double(g.maxTemp), o.grey.c_str());
     }
     if (!o.fire.empty()) {
-        const Fire f = fireImage(o.model, b, s, o.fireMode, o.drcSet);
+        // Two different fillings that both survive mean the model draws no fire image.
+        const Fire f = fireImage(o.model, b, s, o.fireMode, o.drcSet, 0x00);
+        if (f.rgb != fireImage(o.model, b, s, o.fireMode, o.drcSet, 0xFF).rgb)
+            throw ToolError("model '" + o.model + "' draws no fire image: --fire takes a model "
+                            "of the fire list, e.g. DV35");
         writeRgbPng(o.fire, f.rgb.data(), b.width, b.height);
-        std::printf("fire window %.0f .. %.0f degC, centre level %.3f -> %s\n",
-                    double(f.minTemp), double(f.maxTemp), double(f.level), o.fire.c_str());
-        did = true;
+        std::fprintf(messages(), "fire window %.0f .. %.0f degC, centre level %.3f -> %s\n",
+                     double(f.minTemp), double(f.maxTemp), double(f.level), o.fire.c_str());
     }
-    if (!did) throw ToolError("nothing to do: give --temps, --point, --y16-of, --grey or --fire");
 }
 
 void setupPyro(CLI::App& app) {
@@ -271,28 +281,52 @@ void setupPyro(CLI::App& app) {
                 "temperature matrix, point temperatures, Y16 of temperatures, grey and fire "
                 "colour images");
     cmd->add_option("-m,--model", o.model, "camera model name")->capture_default_str();
-    cmd->add_option("-s,--size", o.size, "frame size WIDTHxHEIGHT")->required();
-    cmd->add_option("-f,--frame", o.frame, "Y16 frame, little-endian uint16 (.raw)")->required();
+    o.in.addTo(cmd, "Y16 frame, little-endian uint16 (.raw)");
     const char* blocks = "Blocks (default: the stand-in's synthetic ones)";
-    auto* calib = cmd->add_option("--calib", o.calib, "calibration block")->group(blocks);
+    auto* calib = cmd->add_option("--calib", o.calib,
+                                  "calibration block (\"KPCB\" version 2, as the stand-in reads it)")
+                      ->group(blocks);
     addPlanckOption(cmd, o.planck)->excludes(calib)->group(blocks);
     cmd->add_option("--scene-a", o.sceneA, "scene block A")->group(blocks);
     cmd->add_option("--scene-b", o.sceneB, "scene block B")->group(blocks);
     cmd->add_option("--scene-c", o.sceneC, "scene block C")->group(blocks);
     cmd->add_option("--param-line", o.paramLine, "parameter line (822 bytes or more)")->group(blocks);
-    cmd->add_option("-e,--emissivity", o.settings.emissivity, "measure1")->capture_default_str();
-    cmd->add_option("-d,--distance", o.settings.distance, "measure2, m")->capture_default_str();
-    cmd->add_option("-r,--reflected", o.settings.reflected, "measure3, degC")->capture_default_str();
-    cmd->add_option("--temps", o.temps, "write the temperature matrix (float32 .f32)");
-    cmd->add_option("--point", o.points, "temperature of these Y16 values");
-    cmd->add_option("--y16-of", o.y16Of, "Y16 of these temperatures (degC)");
-    cmd->add_option("--grey", o.grey, "write the grey image (PNG)");
-    cmd->add_option("--range", o.range, "grey window LO:HI degC (default: automatic)");
-    cmd->add_option("--fire", o.fire, "write the fire colour image (PNG)");
-    cmd->add_option("--fire-mode", o.fireMode, "4/5: 150-650 C, 6: 250-650, 7/8: 100-150, 9")
-        ->capture_default_str();
-    cmd->add_option("--drc-set", o.drcSet, "DRC parameter set 0-3 (default: the one at open)");
-    cmd->callback([] { runPyro(o); });
+    cmd->add_option("-e,--emissivity", o.settings.emissivity, "measure1")
+        ->capture_default_str()
+        ->check(fraction());
+    cmd->add_option("-d,--distance", o.settings.distance, "measure2, m")
+        ->capture_default_str()
+        ->check(finiteWithin(0, HUGE_VAL));
+    cmd->add_option("-r,--reflected", o.settings.reflected, "measure3, degC")
+        ->capture_default_str()
+        ->check(celsius());
+    const char* what = "What to compute (one or more)";
+    auto* temps = cmd->add_option("--temps", o.temps, "write the temperature matrix (.f32, .npy, .tiff)")
+                      ->check(outputPath({FileFormat::Raw, FileFormat::Npy, FileFormat::Tiff}));
+    auto* points = cmd->add_option("--point", o.points, "temperature of these Y16 values")
+                       ->check(CLI::Range(0, 65535));
+    auto* y16s = cmd->add_option("--y16-of", o.y16Of, "Y16 of these temperatures (degC)")
+                     ->check(celsius());
+    auto* grey = cmd->add_option("--grey", o.grey, "write the grey image (PNG)")
+                     ->check(outputPath({FileFormat::Png}));
+    cmd->add_option("--range", o.range, "grey window LO:HI degC (default: automatic)")
+        ->check(rangeText())
+        ->needs(grey);
+    auto* fire = cmd->add_option("--fire", o.fire, "write the fire colour image (PNG; fire-list models)")
+                     ->check(outputPath({FileFormat::Png}));
+    cmd->add_option("--fire-mode", o.fireMode, "4/5/9: 150-650 C, 6: 250-650, 7/8: 100-150")
+        ->capture_default_str()
+        ->check(CLI::Range(4, 9))
+        ->needs(fire);
+    cmd->add_option("--drc-set", o.drcSet, "DRC parameter set 0-3 (default: the one at open)")
+        ->check(CLI::Range(0, 3))
+        ->needs(fire);
+    for (CLI::Option* opt : {temps, points, y16s, grey, fire}) opt->group(what);
+    cmd->callback([temps, points, y16s, grey, fire] {
+        if (temps->count() + points->count() + y16s->count() + grey->count() + fire->count() == 0)
+            throw ToolError("nothing to do: give --temps, --point, --y16-of, --grey or --fire");
+        runPyro(o);
+    });
 }
 
 const bool registered = registerCommand(setupPyro) &&

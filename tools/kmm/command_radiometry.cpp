@@ -11,6 +11,7 @@
 #include "KModuleMeasureRadiometry.h"
 #include "io.h"
 #include "matrix_file.h"
+#include "options.h"
 #include "radiometry_options.h"
 #include "tool.h"
 
@@ -18,7 +19,8 @@ namespace kmm::tool {
 namespace {
 
 struct RadiometryOptions {
-    std::string input, output, size, planck;
+    FrameInput in;
+    std::string output, planck;
     kmm_radiometric_scene scene;
 };
 
@@ -31,8 +33,8 @@ void check(kmm_status status) {
 }
 
 void runTemps(const RadiometryOptions& o) {
-    const FrameSize size = parseSize(o.size);
-    const std::vector<uint16_t> raw = readU16(o.input, size.pixels());
+    const FrameSize size = o.in.size();
+    const std::vector<uint16_t> raw = o.in.readU16();
     const kmm_planck_constants planck = parsePlanck(o.planck);
     std::vector<float> t(raw.size());
     check(kmm_raw_frame_to_temperatures(&planck, &o.scene, raw.data(), size.width, size.height,
@@ -41,27 +43,27 @@ void runTemps(const RadiometryOptions& o) {
     std::vector<float> finite;
     std::copy_if(t.begin(), t.end(), std::back_inserter(finite), [](float v) { return v == v; });
     if (finite.empty()) {
-        std::printf("no pixel has a temperature (all NaN) -> %s\n", o.output.c_str());
+        std::fprintf(messages(), "no pixel has a temperature (all NaN) -> %s\n", o.output.c_str());
         return;
     }
     std::nth_element(finite.begin(), finite.begin() + ptrdiff_t(finite.size() / 2), finite.end());
     const float median = finite[finite.size() / 2];
     const auto [lo, hi] = std::minmax_element(finite.begin(), finite.end());
-    std::printf("%.2f .. %.2f degC, median %.2f degC, %zu pixels without a temperature (NaN) -> %s\n",
+    std::fprintf(messages(), "%.2f .. %.2f degC, median %.2f degC, %zu pixels without a temperature (NaN) -> %s\n",
                 double(*lo), double(*hi), double(median), t.size() - finite.size(),
                 o.output.c_str());
 }
 
 void runRaw(const RadiometryOptions& o) {
-    const FrameSize size = parseSize(o.size);
-    const std::vector<float> t = readF32(o.input, size.pixels());
+    const FrameSize size = o.in.size();
+    const std::vector<float> t = o.in.readF32();
     const kmm_planck_constants planck = parsePlanck(o.planck);
     std::vector<uint16_t> raw(t.size());
     check(kmm_temperatures_to_raw_frame(&planck, &o.scene, t.data(), size.width, size.height,
                                         raw.data()));
     writeMatrix(o.output, raw.data(), size);
     const auto [lo, hi] = std::minmax_element(raw.begin(), raw.end());
-    std::printf("counts %d .. %d -> %s\n", int(*lo), int(*hi), o.output.c_str());
+    std::fprintf(messages(), "counts %d .. %d -> %s\n", int(*lo), int(*hi), o.output.c_str());
 }
 
 // What tells the two commands apart.
@@ -71,17 +73,19 @@ struct CommandText {
     const char* input;
     const char* output;
     const char* defaultOutput;
+    std::vector<FileFormat> formats;
 };
 
 void addCommand(CLI::App& app, RadiometryOptions& o, const CommandText& text,
                 void (*run)(const RadiometryOptions&)) {
     auto* cmd = app.add_subcommand(text.name, text.about);
-    cmd->add_option("input", o.input, text.input)->required();
-    cmd->add_option("-s,--size", o.size, "frame size WxH, e.g. 640x512")->required();
+    o.in.addTo(cmd, text.input);
     addPlanckOption(cmd, o.planck)->required();
     addSceneOptions(cmd, o.scene);
     o.output = text.defaultOutput;
-    cmd->add_option("-o,--out", o.output, text.output)->capture_default_str();
+    cmd->add_option("-o,--out", o.output, text.output)
+        ->capture_default_str()
+        ->check(outputPath(text.formats));
     cmd->callback([&o, run] { run(o); });
 }
 
@@ -94,7 +98,8 @@ void setupTemps(CLI::App& app) {
                 "raw frame: little-endian uint16, row-major",
                 "temperature matrix: .f32 (float32, what kmm image reads), .npy or .tiff; NaN "
                 "where a count has no temperature",
-                "temps.f32"},
+                "temps.f32",
+                {FileFormat::Raw, FileFormat::Npy, FileFormat::Tiff}},
                runTemps);
 }
 
@@ -105,9 +110,10 @@ void setupRaw(CLI::App& app) {
                 "Temperatures (degC) back to raw counts from the camera's Planck constants and "
                 "the scene: the way back of kmm temps",
                 "temperature matrix: little-endian float32, row-major (.f32)",
-                "raw counts: little-endian uint16 (any extension), .npy or .tiff; nearest count, "
-                "saturated to 0..65535, NaN to 0",
-                "raw.u16"},
+                "raw counts: little-endian uint16 (.u16, .raw), .npy, .tiff or 16-bit .png; "
+                "nearest count, saturated to 0..65535, NaN to 0",
+                "raw.u16",
+                {FileFormat::Raw, FileFormat::Npy, FileFormat::Tiff, FileFormat::Png}},
                runRaw);
 }
 

@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "KModuleMeasure.h"
 #include "io.h"
+#include "matrix_file.h"
+#include "options.h"
 #include "tool.h"
 #include "y16_scene.h"
 
@@ -21,22 +24,20 @@ namespace {
 // come out negative (real cameras give 14 bits, far below that); ranges and printed values
 // are converted the same way, and results go back to the file's scale.
 struct Y16Input {
-    std::string path;
-    std::string size;
+    FrameInput frame;
     bool isUnsigned = false;
 
     void addTo(CLI::App* cmd) {
-        cmd->add_option("input", path, "raw frame: little-endian 16-bit, row-major")->required();
-        cmd->add_option("-s,--size", size, "frame size WxH, e.g. 640x512")->required();
+        frame.addTo(cmd, "raw frame: little-endian 16-bit, row-major");
         cmd->add_flag("-u,--unsigned", isUnsigned,
                       "samples and --range are unsigned 0..65535 (the library reads them bit for bit "
                       "as signed Y16, so values above 32767 count as negative)");
     }
     int32_t toFile(int16_t y16) const { return isUnsigned ? int32_t(uint16_t(y16)) : y16; }
-    std::vector<int16_t> read(FrameSize& frame) const {
-        frame = parseSize(size);
+    std::vector<int16_t> read(FrameSize& size) const {
+        size = frame.size();
         std::vector<int16_t> y16;
-        for (uint16_t s : readU16(path, frame.pixels())) y16.push_back(int16_t(s));
+        for (uint16_t s : frame.readU16()) y16.push_back(int16_t(s));
         return y16;
     }
     // "LO:HI" in the file's scale -> {lo, hi} as signed Y16.
@@ -66,13 +67,14 @@ void setupY16(CLI::App& app) {
         "y16", "Map a raw Y16 frame to a grey PNG (Y16Mapping_dll): a manual window, or the "
                "automatic gain control of the model");
     o.in.addTo(cmd);
-    cmd->add_option("-o,--out", o.output, "PNG to write")->capture_default_str();
+    addPngOutput(cmd, o.output);
     cmd->add_option("-m,--model", o.model,
                     "camera model for the automatic range: DV13..DV16 half-resolution AGC, "
                     "DV17, DV18 full-resolution AGC with sharpening (each also with -W)")
         ->capture_default_str();
     cmd->add_option("-r,--range", o.range,
-                    "manual display window LO:HI in raw counts (default: automatic)");
+                    "manual display window LO:HI in raw counts (default: automatic)")
+        ->check(rangeText());
     cmd->callback([] {
         FrameSize size;
         const std::vector<int16_t> y16 = o.in.read(size);
@@ -92,9 +94,9 @@ void setupY16(CLI::App& app) {
         }
         writeGreyPng(o.output, grey.data(), size.width, size.height);
         if (autoRange) {
-            std::printf("%s: automatic gain control -> %s\n", o.model.c_str(), o.output.c_str());
+            std::fprintf(messages(), "%s: automatic gain control -> %s\n", o.model.c_str(), o.output.c_str());
         } else {
-            std::printf("window %d .. %d -> %s\n", o.in.toFile(low), o.in.toFile(high),
+            std::fprintf(messages(), "window %d .. %d -> %s\n", o.in.toFile(low), o.in.toFile(high),
                         o.output.c_str());
         }
     });
@@ -114,12 +116,15 @@ void setupStretch(CLI::App& app) {
         "y16ad", "Map a raw Y16 frame to a grey PNG by one linear stretch (Y16MappingAD_dll): "
                  "limits 655 pixels in from each end, or given");
     o.in.addTo(cmd);
-    cmd->add_option("-o,--out", o.output, "PNG to write")->capture_default_str();
+    addPngOutput(cmd, o.output);
     cmd->add_option("-c,--contrast", o.contrast, "grey span given to the range between the limits")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(CLI::Range(1, 255));
     cmd->add_option("-b,--brightness", o.brightness, "grey level of the mean")
-        ->capture_default_str();
-    cmd->add_option("-r,--range", o.range, "limits LO:HI in raw counts (default: automatic)");
+        ->capture_default_str()
+        ->check(CLI::Range(0, 255));
+    cmd->add_option("-r,--range", o.range, "limits LO:HI in raw counts (default: automatic)")
+        ->check(rangeText());
     cmd->callback([] {
         FrameSize size;
         const std::vector<int16_t> y16 = o.in.read(size);
@@ -132,7 +137,7 @@ void setupStretch(CLI::App& app) {
         Y16MappingAD_dll(y16.data(), grey.data(), o.contrast, o.brightness, size.width,
                          size.height, &high, &low, autoRange ? 1 : 0);
         writeGreyPng(o.output, grey.data(), size.width, size.height);
-        std::printf("%s limits %d .. %d -> %s\n", autoRange ? "automatic" : "manual",
+        std::fprintf(messages(), "%s limits %d .. %d -> %s\n", autoRange ? "automatic" : "manual",
                     o.in.toFile(low), o.in.toFile(high), o.output.c_str());
     });
 }
@@ -152,9 +157,12 @@ void setupResize(CLI::App& app) {
     cmd->add_option("-f,--factor", o.factor, "enlargement factor, 1 or more")
         ->capture_default_str()
         ->check(CLI::Range(1, 64));
-    cmd->add_option("-o,--out", o.output, "raw file to write, same sample format as the input")
-        ->capture_default_str();
-    cmd->add_option("--png", o.png, "also write a preview PNG (automatic linear stretch)");
+    cmd->add_option("-o,--out", o.output,
+                    "file to write, the input's samples: .raw/.u16, .npy, .tiff or 16-bit .png")
+        ->capture_default_str()
+        ->check(outputPath({FileFormat::Raw, FileFormat::Npy, FileFormat::Tiff, FileFormat::Png}));
+    cmd->add_option("--png", o.png, "also write a preview PNG (automatic linear stretch)")
+        ->check(outputPath({FileFormat::Png}));
     cmd->callback([] {
         FrameSize size;
         const std::vector<int16_t> y16 = o.in.read(size);
@@ -170,8 +178,9 @@ void setupResize(CLI::App& app) {
                              &low, 1);
             writeGreyPng(o.png, grey.data(), big.width, big.height);
         }
-        writeU16(o.output, out);
-        std::printf("%dx%d x%d -> %dx%d %s\n", size.width, size.height, o.factor, big.width,
+        std::vector<uint16_t> samples(out.begin(), out.end());  // bit for bit
+        writeMatrix(o.output, samples.data(), big);
+        std::fprintf(messages(), "%dx%d x%d -> %dx%d %s\n", size.width, size.height, o.factor, big.width,
                     big.height, o.output.c_str());
     });
 }
@@ -187,7 +196,7 @@ void demoY16(DemoContext& ctx) {
     auto write = [&](const char* file, const std::vector<uint8_t>& grey, int32_t w, int32_t h,
                      const std::string& how) {
         writeGreyPng(ctx.outDir / file, grey.data(), w, h);
-        std::snprintf(line, sizeof line, "%-24s %s\n", file, how.c_str());
+        std::snprintf(line, sizeof line, "%-26s %s\n", file, how.c_str());
         ctx.summary << line;
     };
     std::vector<uint8_t> grey(scene.size());
@@ -207,6 +216,22 @@ void demoY16(DemoContext& ctx) {
     write("y16_percentile.png", grey, kWidth, kHeight,
           "linear stretch, automatic limits " + std::to_string(low) + " .. " +
               std::to_string(high));
+
+    // The real street frame (14-bit counts, so signed Y16 as it is) through the same maps.
+    const std::filesystem::path street =
+        std::filesystem::path(KMM_FRAMES_DIR) / "street_640x512x4.u16le.raw";
+    if (std::filesystem::exists(street)) {
+        std::vector<int16_t> frame;
+        for (uint16_t v : readU16Frame(street, {kWidth, kHeight}, 0)) frame.push_back(int16_t(v));
+        Y16Mapping_dll("DV13", frame.data(), grey.data(), kWidth, kHeight, nullptr, nullptr, true);
+        write("y16_street_agc_half.png", grey, kWidth, kHeight, "real street frame, DV13 AGC");
+        Y16Mapping_dll("DV17", frame.data(), grey.data(), kWidth, kHeight, nullptr, nullptr, true);
+        write("y16_street_agc_full.png", grey, kWidth, kHeight, "real street frame, DV17 AGC");
+        Y16MappingAD_dll(frame.data(), grey.data(), 255, 100, kWidth, kHeight, &high, &low, 1);
+        write("y16_street_percentile.png", grey, kWidth, kHeight,
+              "real street frame, linear stretch, limits " + std::to_string(low) + " .. " +
+                  std::to_string(high));
+    }
 
     std::vector<int16_t> big(scene.size() * 4);
     image_resize_dll(big.data(), scene.data(), kHeight, kWidth, 2);

@@ -47,7 +47,7 @@ void demoRadiometry(DemoContext& ctx) {
             ctx.summary << c.frame << " not found in " << dir.string() << ": skipped\n";
             continue;
         }
-        const std::vector<uint16_t> raw = readU16(dir / c.frame, int64_t(kWidth) * kHeight);
+        const std::vector<uint16_t> raw = readU16Frame(dir / c.frame, {kWidth, kHeight}, 0);
         kmm_radiometric_scene scene;
         kmm_radiometric_scene_defaults(&scene);
         if (c.recorded) scene.emissivity = 0.94, scene.distance_m = 50, scene.humidity_percent = 30;

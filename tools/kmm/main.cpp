@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "KModuleMeasureStatus.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -23,8 +24,8 @@ std::vector<DemoSection>& demoSections() {
 
 void setupDemo(CLI::App& app) {
     auto* cmd = app.add_subcommand(
-        "demo", "Build synthetic thermal scenes, run every family of exports on them and write a "
-                "gallery of PNG files and a text summary");
+        "demo", "Run every family of exports on synthetic thermal scenes and on the real frames "
+                "of examples/frames, and write a gallery of PNG files and a text summary");
     static std::string outDir = "demo-out";
     cmd->add_option("-o,--out", outDir, "output folder")->capture_default_str();
     cmd->callback([] {
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     CLI::App app{"kmm: try the KModuleMeasure thermal-camera library on synthetic scenes and on "
                  "your own raw frames, temperature matrices and calibration data"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("kmm, KModuleMeasure ") + kmm_version());
     setupDemo(app);
     for (CommandSetup setup : commands()) setup(app);
     try {
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "kmm: " << e.what() << " (see kmm --help)\n";

@@ -1,12 +1,12 @@
 // Writers of float32 and uint16 matrices: raw little-endian samples, numpy's .npy format
-// (version 1.0: magic, header length, a Python dict padded to 64 bytes, then the samples)
-// and TIFF through libtiff.
+// (version 1.0: magic, header length, a Python dict padded to 64 bytes, then the samples),
+// 16-bit grey PNG and TIFF through libtiff.
 #include "matrix_file.h"
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +14,7 @@
 #include <tiffio.h>
 #endif
 
+#include "png_writer.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -30,18 +31,21 @@ struct Matrix {
     size_t rowBytes() const { return size_t(size.width) * sampleBytes; }
 };
 
+// All samples in the given byte order, row after row.
+std::vector<char> samplesIn(std::endian order, const Matrix& m) {
+    std::vector<char> out(m.bytes, m.bytes + m.rowBytes() * size_t(m.size.height));
+    if (order != std::endian::native)
+        for (auto s = out.begin(); s != out.end(); s += ptrdiff_t(m.sampleBytes))
+            std::reverse(s, s + ptrdiff_t(m.sampleBytes));
+    return out;
+}
+
 void writeSamples(const std::filesystem::path& path, const std::string& head, const Matrix& m) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(head.data(), std::streamsize(head.size()));
-    std::vector<char> row(m.rowBytes());
-    for (int y = 0; y < m.size.height; ++y) {
-        std::copy_n(m.bytes + size_t(y) * row.size(), row.size(), row.begin());
-        if constexpr (std::endian::native == std::endian::big)
-            for (auto s = row.begin(); s != row.end(); s += ptrdiff_t(m.sampleBytes))
-                std::reverse(s, s + ptrdiff_t(m.sampleBytes));
-        out.write(row.data(), std::streamsize(row.size()));
-    }
-    if (!out) throw ToolError("cannot write " + path.string());
+    OutputFile out(path);
+    out.write(head.data(), head.size());
+    const std::vector<char> samples = samplesIn(std::endian::little, m);
+    out.write(samples.data(), samples.size());
+    out.close();
 }
 
 std::string npyHeader(const Matrix& m) {
@@ -57,10 +61,21 @@ std::string npyHeader(const Matrix& m) {
            dict;
 }
 
+void writePng16(const std::filesystem::path& path, const Matrix& m) {
+    const std::vector<char> samples = samplesIn(std::endian::big, m);
+    OutputFile out(path);
+    writePng(out, reinterpret_cast<const uint8_t*>(samples.data()), m.size.width, m.size.height,
+             1, 16);
+    out.close();
+}
+
 void writeTiff(const std::filesystem::path& path, const Matrix& m) {
 #ifdef KMM_HAVE_TIFF
+    if (path == "-") throw ToolError("TIFF cannot go to standard output: write .npy or raw");
+    errno = 0;
     TIFF* tif = TIFFOpen(path.c_str(), "w");
-    if (tif == nullptr) throw ToolError("cannot write " + path.string());
+    if (tif == nullptr)
+        throw ToolError("cannot write " + path.string() + ": " + std::strerror(errno));
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(m.size.width));
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(m.size.height));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(1));
@@ -76,7 +91,10 @@ void writeTiff(const std::filesystem::path& path, const Matrix& m) {
         ok = TIFFWriteScanline(tif, row.data(), uint32_t(y), 0) == 1;
     }
     TIFFClose(tif);
-    if (!ok) throw ToolError("libtiff failed writing " + path.string());
+    if (!ok) {
+        std::filesystem::remove(path);
+        throw ToolError("libtiff failed writing " + path.string());
+    }
 #else
     (void)m;
     throw ToolError("this kmm was built without libtiff: write " + path.stem().string() +
@@ -85,12 +103,16 @@ void writeTiff(const std::filesystem::path& path, const Matrix& m) {
 }
 
 void write(const std::filesystem::path& path, const Matrix& m) {
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    if (ext == ".npy") return writeSamples(path, npyHeader(m), m);
-    if (ext == ".tif" || ext == ".tiff") return writeTiff(path, m);
-    writeSamples(path, {}, m);
+    const FileFormat format =
+        m.isFloat ? formatOf(path, {FileFormat::Raw, FileFormat::Npy, FileFormat::Tiff})
+                  : formatOf(path, {FileFormat::Raw, FileFormat::Npy, FileFormat::Tiff,
+                                    FileFormat::Png});
+    switch (format) {
+        case FileFormat::Npy: return writeSamples(path, npyHeader(m), m);
+        case FileFormat::Tiff: return writeTiff(path, m);
+        case FileFormat::Png: return writePng16(path, m);
+        case FileFormat::Raw: return writeSamples(path, {}, m);
+    }
 }
 
 }  // namespace

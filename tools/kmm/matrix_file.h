@@ -1,6 +1,7 @@
 // Matrices out of the tool, by the file's extension: .npy (numpy), .tif/.tiff (one-channel
-// TIFF, when built with libtiff), anything else headerless little-endian samples (.f32 for
-// temperatures, .raw/.u16 for counts).
+// TIFF, when built with libtiff), .png (16-bit grey, counts only), headerless little-endian
+// samples (.f32 for temperatures, .raw/.u16 for counts); any other extension is refused.
+// `-` writes headerless samples to standard output.
 #pragma once
 
 #include <cstdint>

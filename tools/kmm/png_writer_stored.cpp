@@ -3,12 +3,10 @@
 // needed. The files are about as large as the pixels; the pixels are the same as libpng's.
 #include <algorithm>
 #include <array>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "png_writer.h"
-#include "tool.h"
 
 namespace kmm::tool {
 namespace {
@@ -44,22 +42,18 @@ std::array<uint8_t, 4> bigEndian32(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
 }
 
-void write(std::ofstream& file, const uint8_t* bytes, size_t size) {
-    file.write(reinterpret_cast<const char*>(bytes), std::streamsize(size));
-}
-
-void writeChunk(std::ofstream& file, const std::string& type, const std::vector<uint8_t>& data) {
-    write(file, bigEndian32(uint32_t(data.size())).data(), 4);
-    file.write(type.data(), 4);
-    write(file, data.data(), data.size());
-    write(file, bigEndian32(crc32(type, data)).data(), 4);
+void writeChunk(OutputFile& out, const std::string& type, const std::vector<uint8_t>& data) {
+    out.write(bigEndian32(uint32_t(data.size())).data(), 4);
+    out.write(type.data(), 4);
+    out.write(data.data(), data.size());
+    out.write(bigEndian32(crc32(type, data)).data(), 4);
 }
 
 }  // namespace
 
-void writePng(const std::filesystem::path& path, const uint8_t* pixels, int width, int height,
-              int channels) {
-    const size_t stride = size_t(width) * size_t(channels);
+void writePng(OutputFile& out, const uint8_t* pixels, int width, int height, int channels,
+              int bitDepth) {
+    const size_t stride = size_t(width) * size_t(channels) * size_t(bitDepth / 8);
     std::vector<uint8_t> scanlines;
     scanlines.reserve(size_t(height) * (stride + 1));
     for (size_t y = 0; y < size_t(height); ++y) {
@@ -81,17 +75,14 @@ void writePng(const std::filesystem::path& path, const uint8_t* pixels, int widt
     zlib.insert(zlib.end(), adler.begin(), adler.end());
 
     const auto w = bigEndian32(uint32_t(width)), h = bigEndian32(uint32_t(height));
-    // 8 bits a sample, grey (0) or RGB (2), deflate, adaptive filtering, not interlaced.
+    // Grey (0) or RGB (2), deflate, adaptive filtering, not interlaced.
     const std::vector<uint8_t> header{w[0], w[1], w[2], w[3], h[0], h[1], h[2], h[3],
-                                      8,    uint8_t(channels == 3 ? 2 : 0), 0, 0, 0};
+                                      uint8_t(bitDepth), uint8_t(channels == 3 ? 2 : 0), 0, 0, 0};
 
-    std::ofstream file(path, std::ios::binary);
-    if (!file) throw ToolError("cannot write " + path.string());
-    file.write("\x89PNG\r\n\x1a\n", 8);
-    writeChunk(file, "IHDR", header);
-    writeChunk(file, "IDAT", zlib);
-    writeChunk(file, "IEND", {});
-    if (!file) throw ToolError("cannot write " + path.string());
+    out.write("\x89PNG\r\n\x1a\n", 8);
+    writeChunk(out, "IHDR", header);
+    writeChunk(out, "IDAT", zlib);
+    writeChunk(out, "IEND", {});
 }
 
 }  // namespace kmm::tool

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "KModuleMeasure.h"
@@ -30,5 +31,11 @@ struct PyroBlocks {
 // format, opaque scene blocks and a parameter line whose reading (26.50) sits 1.50 above its
 // reference, giving a small offset in range mode 1.
 PyroBlocks demoBlocks(int width, int height, int rangeMode);
+
+// Why the stand-in would not read `block` as a calibration ("KPCB" version 2, 1 to 4 ranges,
+// R1, R2, B, gains and exponents positive, F within 0..1, all finite), or "" when it would.
+// The stand-in falls back to its default calibration on such a block without a word, so the
+// tool refuses it instead.
+std::string calibrationBlockProblem(const std::vector<uint8_t>& block);
 
 }  // namespace kmm::tool
