@@ -2,8 +2,7 @@
 // fixed configuration, the range handed back.
 #include "imagemap/pipeline/pipeline_family.h"
 
-#include <algorithm>
-
+#include "common/work_block.h"
 #include "imagemap/image_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 
@@ -37,8 +36,7 @@ void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, f
     pipeline.setColumnStripeFilter(false);
     pipeline.setRowStripeFilter(false);
     pipeline.setBadPixelRepair(false);
-    pipeline.setKeepFrameCopy(true);
-    pipeline.setKeepImageCopy(true);
+    // The frame and image copies are left off: the object goes before anyone could read them.
     pipeline.setPseudoColour(true);
     pipeline.setColourFormat(2);
     pipeline.setRotation(false);
@@ -58,12 +56,11 @@ void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, f
     pipeline.setCustomTuning(fine);
     pipeline.setPresetTuning(true);
 
-    // The codes go straight into the pipeline's input frame.
-    int16_t* codes = pipeline.input();
+    // The codes are the call's only frame; the pipeline maps them straight into the image.
+    WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)));
+    int16_t* codes = work.take<int16_t>(size_t(count));
     for (int32_t i = 0; i < count; ++i) codes[i] = temperatureCode(temperatures[i]);
-    pipeline.run();
-    std::copy_n(pipeline.output(), pipeline.outCount, image);
-    pipeline.release();
+    pipeline.run(codes, image, size_t(count));
 
     // Whatever range was used comes back quantised to the 0.05 degC codes, toward zero.
     maxTemp = static_cast<float>(highCode) / 20.0f;
