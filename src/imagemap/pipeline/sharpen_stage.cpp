@@ -13,8 +13,7 @@ void sharpenRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8
                 int32_t n, float amount) {
     const float centreWeight = 1.0f + amount;
     for (int32_t x = 0; x < n; ++x) {
-        const int32_t m = (up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x + 1] +
-                           down[x - 1] + down[x] + down[x + 1]) >> 3;
+        const int32_t m = neighbourMean(up, mid, down, x);
         const float v = static_cast<float>(mid[x]) * centreWeight - static_cast<float>(m) * amount;
         out[x] = clampToByte(saturatingTrunc<int32_t>(v));  // any amount, NaN included
     }
