@@ -359,8 +359,7 @@ KMM_API void Y16MappingAD_dll(const int16_t* src, uint8_t* dst, int32_t contrast
  * (NaN included) the fine one, which smooths the codes of a manual window first.
  * Pipeline codes are degC x 20 truncated and kept in 16 bits: beyond +-1638.35 degC they
  * wrap; NaN gives code 0.
- * Not thread-safe for DV07/DV08 with autoRange: those calls share one module-wide table,
- * so two of them must not overlap. Every other call may run on any thread at any time.
+ * Keeps no state between calls: any number of calls may run on any threads at once.
  * Bad input: a null pointer, width or height <= 0, or width x height beyond 32 bits:
  * nothing is read or written; an allocation failure returns quietly. */
 KMM_API void imageMapping_dll(const char* model, float tuning, const float* temperatures,

@@ -1,20 +1,26 @@
-// The four grey mapping modes: gains and greys, the module-wide equalisation table, the
+// The four grey mapping modes: gains and greys, the equalisation running sums, the
 // mixed weight and blend, and untouched bytes past the image.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <tuple>
 #include <vector>
 
 #include "guarded_buffer.h"
-#include "imagemap/pipeline/equalised_table.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "random.h"
 
 namespace kmm {
 namespace {
+
+// The working tables of one mapping call (too large for the stack).
+MappingTables& tables() {
+    static thread_local auto t = std::make_unique<MappingTables>();
+    return *t;
+}
 
 TEST(ImagePipelineMapping, FixedWindowGainsAndGreys) {
     // {narrow, high, low, value, grey}
@@ -39,7 +45,7 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
         ImagePipeline p(8, 4, 1.0f);
         const std::vector<int16_t> frame(32, v);
         GuardedBuffer<uint8_t> out(32);
-        p.mapLinear(out.data(), frame.data(), 8, 4, 10, 20, 200, 128);
+        p.mapLinear(out.data(), frame.data(), 8, 4, 10, 20, 200, 128, tables());
         EXPECT_EQ(p.linearGain, 402) << v;
         const auto u = uint16_t(v);  // the extreme and cut points all at the one value
         EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{u, u, u, u, u, 1})) << v;
@@ -51,7 +57,7 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
     std::vector<int16_t> frame(1000);
     for (int i = 0; i < 1000; ++i) frame[i] = int16_t(i);
     GuardedBuffer<uint8_t> out(1000);
-    p.mapLinear(out.data(), frame.data(), 1000, 1, 10, 100, 200, 128);
+    p.mapLinear(out.data(), frame.data(), 1000, 1, 10, 100, 200, 128, tables());
     EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{999, 0, 990, 9, 499, 982}));
     EXPECT_EQ(p.linearGain, 208);
     EXPECT_EQ(std::tuple(out[0], out[499], out[999]), std::tuple(0, 100, 201));  // 0: clamped
@@ -65,11 +71,10 @@ TEST(ImagePipelineMapping, EqualisedPlateauIsQuarteredBelowSpan128) {
         std::vector<int16_t> frame(200, 0);
         std::fill(frame.begin() + 100, frame.end(), gap);
         GuardedBuffer<uint8_t> out(200);
-        p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, 230, 80);
-        EXPECT_EQ(cumulativeTable[32767], 0u) << gap;
-        EXPECT_EQ(cumulativeTable[32768], perBin) << gap;
-        EXPECT_EQ(cumulativeTable[65535], 2 * perBin) << gap;
-        EXPECT_EQ(rangeValue, range) << gap;
+        p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, 230, 80, tables());
+        EXPECT_EQ(tables().cumulative[32768], perBin) << gap;
+        EXPECT_EQ(tables().cumulative[32768 + gap], 2 * perBin) << gap;
+        EXPECT_EQ(p.equalisedRange, range) << gap;
         EXPECT_TRUE(out.canariesIntact());
     }
     // Two halves: the cumulative counts 100 and 200 of 201 spread over the range, shifted so
@@ -81,7 +86,7 @@ TEST(ImagePipelineMapping, EqualisedPlateauIsQuarteredBelowSpan128) {
         std::vector<int16_t> frame(200, -50);
         std::fill(frame.begin() + 100, frame.end(), high);
         std::vector<uint8_t> out(200);
-        p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, maxRange, 80);
+        p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, maxRange, 80, tables());
         EXPECT_EQ(std::pair(out[0], out[199]), std::pair(dark, bright)) << maxRange;
     }
 }
@@ -105,7 +110,7 @@ TEST(ImagePipelineMapping, MixedParameterSetsOnAUniformFrame) {
         p.setLinearBrightness(60);
         const std::vector<int16_t> frame(100, -20);
         GuardedBuffer<uint8_t> out(100);
-        p.mapMixed(out.data(), frame.data(), 10, 10);
+        p.mapMixed(out.data(), frame.data(), 10, 10, tables());
         EXPECT_EQ(p.lastEqualiseBrightness, eqBrightness);
         EXPECT_EQ(out.contents(), std::vector<uint8_t>(100, grey)) << custom << preset;
         EXPECT_TRUE(out.canariesIntact());
@@ -129,12 +134,12 @@ TEST(ImagePipelineMapping, MixedIsThePerPixelBlendOfItsTwoHalves) {
             p.setMappingMode(2);
             p.setPresetTuning(t.preset);
             GuardedBuffer<uint8_t> out(n);
-            p.mapMixed(out.data(), frame.data(), w, h);
+            p.mapMixed(out.data(), frame.data(), w, h, tables());
             std::vector<uint8_t> linear(n), equalised(n);
             ref.mapLinear(linear.data(), frame.data(), w, h, t.percentile, t.linearBrightness,
-                          t.linearContrast, 128);
+                          t.linearContrast, 128, tables());
             ref.mapEqualised(equalised.data(), frame.data(), w, h, 200, t.percentile,
-                             t.maxRange, t.eqBrightness);
+                             t.maxRange, t.eqBrightness, tables());
             const float weight = mixedLinearWeight(ref.lastSpan, t.preset);
             for (int32_t i = 0; i < n; ++i) {
                 const float blend = float(equalised[i]) * (1.0f - weight) + float(linear[i]) * weight;
@@ -154,7 +159,7 @@ TEST(ImagePipelineMapping, EachModeWritesExactlyTheFrameAndModeAbove3Nothing) {
         std::vector<int16_t> frame(21);
         for (int i = 0; i < 21; ++i) frame[i] = int16_t(i * 5 - 30);
         GuardedBuffer<uint8_t> out(21);
-        p.mapByMode(out.data(), frame.data(), 7, 3);
+        p.mapByMode(out.data(), frame.data(), 7, 3, &tables());
         EXPECT_TRUE(out.canariesIntact()) << mode;
         if (mode == 4) {
             EXPECT_EQ(out.contents(), std::vector<uint8_t>(21, 0xA5));

@@ -1,6 +1,6 @@
-// The temperature-matrix mapping entry: the registry picks the family; the offset-code and
-// pipeline families turn temperatures into 16-bit codes here, the Kelvin family does all
-// its own work.
+// The temperature-matrix mapping entry: the registry picks the family; the offset-code family
+// turns temperatures into 16-bit codes here, the pipeline family (beside the pipeline) and the
+// Kelvin family do all their own work.
 #include "imagemap/image_mapping.h"
 
 #include <algorithm>
@@ -8,70 +8,12 @@
 #include "common/work_block.h"
 #include "imagemap/kelvin_mapping.h"
 #include "imagemap/offset_code_mapping.h"
-#include "imagemap/pipeline/image_pipeline.h"
+#include "imagemap/pipeline/pipeline_family.h"
 #include "kernels/conversions.h"
 #include "registry/model_registry.h"
 
 namespace kmm {
 namespace {
-
-// The tuning value that selects the standard (not the fine) pipeline tuning.
-constexpr float kStandardTuning = 150.0f;
-
-void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, float& maxTemp,
-                   float& minTemp, bool autoRange) {
-    const float* temperatures = frame.pixels;
-    const int32_t count = frame.count();
-    // Strict comparisons pass NaN elements over.
-    float largest = temperatures[0];
-    float smallest = temperatures[0];
-    for (int32_t i = 1; i < count; ++i) {
-        if (temperatures[i] > largest) largest = temperatures[i];
-        if (temperatures[i] < smallest) smallest = temperatures[i];
-    }
-    const int16_t highCode = temperatureCode(autoRange ? largest : maxTemp);
-    const int16_t lowCode = temperatureCode(autoRange ? smallest : minTemp);
-    const bool fine = tuning != kStandardTuning;  // NaN included
-
-    ImagePipeline pipeline(frame.width, frame.height, 1.0f);
-    pipeline.setFlatFieldCorrection(false);
-    pipeline.setTemporalFilter(false);
-    pipeline.setSmoothing(false);
-    pipeline.setColumnStripeFilter(false);
-    pipeline.setRowStripeFilter(false);
-    pipeline.setBadPixelRepair(false);
-    pipeline.setKeepFrameCopy(true);
-    pipeline.setKeepImageCopy(true);
-    pipeline.setPseudoColour(true);
-    pipeline.setColourFormat(2);
-    pipeline.setRotation(false);
-    pipeline.setPseudoColour(false);  // the image stays grey
-    if (autoRange) {
-        pipeline.setMappingMode(2);
-    } else {
-        pipeline.setMappingMode(3);
-        pipeline.setRangeHigh(highCode);
-        pipeline.setRangeLow(lowCode);
-        if (fine) {
-            pipeline.setSmoothing(true);
-            pipeline.setSmoothingSigma(5);
-        }
-    }
-    pipeline.setLinearBrightness(60);
-    pipeline.setCustomTuning(fine);
-    pipeline.setPresetTuning(true);
-
-    // The codes go straight into the pipeline's input frame.
-    int16_t* codes = pipeline.input();
-    for (int32_t i = 0; i < count; ++i) codes[i] = temperatureCode(temperatures[i]);
-    pipeline.run();
-    std::copy_n(pipeline.output(), pipeline.outCount, image);
-    pipeline.release();
-
-    // Whatever range was used comes back quantised to the 0.05 degC codes, toward zero.
-    maxTemp = static_cast<float>(highCode) / 20.0f;
-    minTemp = static_cast<float>(lowCode) / 20.0f;
-}
 
 void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTemp,
                       float& minTemp, bool autoRange) {

@@ -43,8 +43,7 @@ void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8
                 int32_t n, int32_t strength) {
     const int32_t centreWeight = 1024 + strength;
     for (int32_t x = 0; x < n; ++x) {
-        const int32_t m = (up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x + 1] +
-                           down[x - 1] + down[x] + down[x + 1]) >> 3;
+        const int32_t m = neighbourMean(up, mid, down, x);
         out[x] = clampToByte((mid[x] * centreWeight - m * strength) >> 10);
     }
 }

@@ -30,6 +30,13 @@ void forEach3x3Row(Out* out, int64_t outStride, const In* in, int64_t inStride, 
     }
 }
 
+// The mean of the eight neighbours of mid[x] (the centre left out), shifted right by 3.
+template <class T>
+inline int32_t neighbourMean(const T* up, const T* mid, const T* down, int32_t x) {
+    return (up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x + 1] + down[x - 1] + down[x] +
+            down[x + 1]) >> 3;
+}
+
 // The high-pass of the detail layer: the centre minus the mean of itself and seven
 // neighbours (the lower-right one left out), limited to -limit..limit.
 void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,

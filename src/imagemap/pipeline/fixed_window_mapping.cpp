@@ -1,4 +1,7 @@
-// Mode 3, the fixed window: a caller-given code range mapped with a gain in Q10.
+// Mode 3, the fixed window: a caller-given code range mapped with a gain in Q10; and its
+// window-centred form, which maps the base layer of the detail-enhanced mapping.
+#include <algorithm>
+
 #include "imagemap/pipeline/grey_mapping.h"
 #include "kernels/linear.h"
 
@@ -14,6 +17,27 @@ void mapFixedWindow(uint8_t* out, const int16_t* in, int32_t width, int32_t heig
     // upper half saturates.
     const int64_t gain = gainWithKnee(522240, span, padding, 4096);
     stretchLinear(out, in, int64_t(width) * height, gain, -(low * gain / 1024));
+}
+
+void mapWindowCentred(uint8_t* out, const int16_t* in, int64_t count, int16_t high,
+                      int16_t low, uint32_t centre, uint32_t width) {
+    const int64_t half = width >> 1;
+    const uint8_t bottom = clampToByte(int64_t(centre) - half);
+    const uint8_t top = clampToByte(int64_t(centre) + half);
+    const int32_t span = int32_t(high) - low;
+    // Q10 gain shifted by 9: the window spans 2 x half levels from the bottom.
+    const int64_t gain = span > 0 ? half * 1024 / span : 0;
+    const int64_t start = int64_t(centre) - half;
+    for (int64_t i = 0; i < count; ++i) {
+        const int32_t v = in[i];
+        if (v < low) {
+            out[i] = bottom;
+        } else if (span <= 0 || v > high) {
+            out[i] = top;
+        } else {
+            out[i] = clampToByte(((int64_t(v) - low) * gain >> 9) + start);
+        }
+    }
 }
 
 }  // namespace kmm

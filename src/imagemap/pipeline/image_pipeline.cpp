@@ -1,156 +1,84 @@
-// ImagePipeline construction, setters and release: which buffers exist when, and the tables
-// built once per object.
+// ImagePipeline construction, setters and loads: which of the object's own buffers exist when,
+// and the size of the image a run writes.
 #include "imagemap/pipeline/image_pipeline.h"
 
 #include <algorithm>
 
-#include "kernels/conversions.h"
+#include "imagemap/pipeline/colour_layout.h"
+#include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/weight_tables.h"
 
 namespace kmm {
 namespace {
 
-// Buffers that a run fills before reading need no clearing: the frame-sized ones are
-// allocated uninitialised, which keeps construction cheap on large frames.
-template <class T>
-PipelineBuffer<T> allocate(uint64_t count) {
-    return std::make_unique_for_overwrite<T[]>(count);
-}
-template <class T>
-PipelineBuffer<T> allocateZeroed(uint64_t count) {
-    return std::make_unique<T[]>(count);
-}
+// Room for four bytes a pixel of the zoomed image within 2^31 bytes.
+constexpr int64_t kMaxZoomedPixels = int64_t(1) << 29;
 
-constexpr uint64_t kTemporalHistoryBytes = 960000;
+// A frame-sized buffer while on, none (memory handed back) while off; kept as it is when it
+// already exists.
+template <class T>
+void keepWhile(bool on, std::vector<T>& buffer, size_t size) {
+    if (!on) {
+        buffer = {};
+    } else if (buffer.empty()) {
+        buffer.assign(size, T{});
+    }
+}
 
 }  // namespace
 
 ImagePipeline::ImagePipeline(int32_t w, int32_t h, float requested) {
-    requestedZoom = std::max(1.0f, requested);  // NaN compares false: 1.0
-    if (w > 0 && h > 0 && int64_t(w) * h <= INT32_MAX) {
-        width = static_cast<uint32_t>(w);
-        height = static_cast<uint32_t>(h);
-    }
-    const uint64_t pixels = uint64_t(width) * height;
-    const uint64_t bordered = (uint64_t(width) + 10) * (height + 10);
-    workWidth = outWidth = width;
-    workHeight = outHeight = height;
-    workCount = static_cast<uint32_t>(pixels);
-    outCount = static_cast<int32_t>(pixels);
-
-    buildTemporalWeights(temporalWeights, static_cast<int32_t>(temporalSigma));
-    buildRangeTable(columnStripeRangeTable, 25);
-    buildRangeTable(rowStripeRangeTable, 25);
-    buildSmoothingKernel(smoothingKernel, 3, 3, 5);
-    buildRangeTable(smoothingRangeTable, 5);
-    buildRangeTable(detailRangeTable, 15);
-    buildSmoothingKernel(detailKernel, 3, 3, 15);
-    if (pixels == 0) return;  // empty object: no buffers, run() does nothing
-
-    buffers_.input = allocate<int16_t>(pixels);
-    buffers_.work16 = allocate<int16_t>(pixels);
-    buffers_.border = allocate<int16_t>(bordered);
-    // The stripe filter is on by default.
-    buffers_.stripeSmoothed = allocate<uint16_t>(pixels);
-    buffers_.stripeWeights = allocate<uint16_t>(pixels);
-    buffers_.stripeDifference = allocate<int32_t>(pixels);
-    buffers_.columnOffsets = allocate<int32_t>(width);
-    buffers_.rowOffsets = allocate<int32_t>(height);
-
-    zoom = requestedZoom;
-    if (zoom != 1.0f) {
-        const float bytes = static_cast<float>(pixels * 4) * zoom * zoom;
-        buffers_.image8 = allocateZeroed<uint8_t>(saturatingTrunc<uint64_t>(bytes));
-        buffers_.output = allocateZeroed<uint8_t>(saturatingTrunc<uint64_t>(bytes));
-    } else {
-        // Four bytes a pixel leave room for colour. Every run writes the grey bytes before
-        // reading them (the run clears them itself when the mapping writes nothing).
-        buffers_.image8 = allocate<uint8_t>(pixels * 4);
-        buffers_.output = allocate<uint8_t>(pixels * 4);
-    }
+    const float z = std::max(1.0f, requested);  // NaN compares false: 1.0
+    if (w <= 0 || h <= 0 || int64_t(w) * h > INT32_MAX) return;
+    if (int64_t(zoomedSide(w, z)) * zoomedSide(h, z) > kMaxZoomedPixels) return;
+    width_ = w;
+    height_ = h;
+    zoom_ = z;
 }
 
 int32_t ImagePipeline::setFlatFieldCorrection(bool on) {
     if (flatFieldOn == on) return 0;
     flatFieldOn = on;
+    const size_t pixels = size_t(width_) * size_t(height_);
+    keepWhile(on, flatFieldDark_, pixels);
+    keepWhile(on, flatFieldRaw_, pixels);
     // The gain frame doubles as the bad-pixel mask, so it stays while that stage needs it.
-    const uint64_t pixels = uint64_t(width) * height;
-    if (on) {
-        buffers_.flatFieldDark = allocateZeroed<uint16_t>(pixels);
-        buffers_.flatFieldRaw = allocateZeroed<uint16_t>(pixels);
-        if (!badPixelOn) buffers_.flatFieldGain = allocateZeroed<uint16_t>(pixels);
-    } else {
-        buffers_.flatFieldDark.reset();
-        buffers_.flatFieldRaw.reset();
-        if (!badPixelOn) buffers_.flatFieldGain.reset();
-    }
+    keepWhile(on || badPixelOn, flatFieldGain_, pixels);
+    if (!on) flatFieldLoaded_ = false;
     return 0;
 }
 
 int32_t ImagePipeline::setBadPixelRepair(bool on) {
     if (badPixelOn == on) return 0;
     badPixelOn = on;
-    if (!flatFieldOn) {
-        if (on) {
-            buffers_.flatFieldGain = allocateZeroed<uint16_t>(uint64_t(width) * height);
-        } else {
-            buffers_.flatFieldGain.reset();
-        }
-    }
+    keepWhile(on || flatFieldOn, flatFieldGain_, size_t(width_) * size_t(height_));
     return 0;
 }
 
 int32_t ImagePipeline::setTemporalFilter(bool on) {
     if (temporalOn == on) return 0;
     temporalOn = on;
+    keepWhile(on, temporalHistory_, size_t(width_) * size_t(height_));
     if (on) {
-        const uint64_t pixels = uint64_t(width) * height;
-        buffers_.temporalHistory = allocateZeroed<uint8_t>(kTemporalHistoryBytes);
-        buffers_.temporalMotion = allocateZeroed<int16_t>(pixels);
-        buffers_.temporalResult = allocateZeroed<int16_t>(pixels);
-        buffers_.temporalBordered = allocateZeroed<int16_t>((uint64_t(width) + 10) * (height + 10));
-    } else {
-        buffers_.temporalHistory.reset();
-        buffers_.temporalMotion.reset();
-        buffers_.temporalResult.reset();
-        buffers_.temporalBordered.reset();
+        buildTemporalWeights(temporalWeights_, static_cast<int32_t>(temporalSigma_));
+        temporalFrames_ = 0;
     }
     return 0;
 }
 
-namespace {
-
-// The column and row stripe filters share one set of buffers: they exist while either is on.
-void switchStripeBuffers(PipelineBuffers& b, bool on, uint32_t width, uint32_t height) {
-    const uint64_t pixels = uint64_t(width) * height;
-    if (on) {
-        b.stripeSmoothed = allocate<uint16_t>(pixels);
-        b.stripeWeights = allocate<uint16_t>(pixels);
-        b.stripeDifference = allocate<int32_t>(pixels);
-        b.columnOffsets = allocate<int32_t>(width);
-        b.rowOffsets = allocate<int32_t>(height);
-    } else {
-        b.stripeSmoothed.reset();
-        b.stripeWeights.reset();
-        b.stripeDifference.reset();
-        b.columnOffsets.reset();
-        b.rowOffsets.reset();
-    }
+int32_t ImagePipeline::setTemporalSigma(uint32_t sigma) {
+    temporalSigma_ = sigma;
+    if (temporalOn) buildTemporalWeights(temporalWeights_, static_cast<int32_t>(sigma));
+    return 0;
 }
 
-}  // namespace
-
 int32_t ImagePipeline::setColumnStripeFilter(bool on) {
-    if (columnStripeOn == on) return 0;
     columnStripeOn = on;
-    if (!rowStripeOn) switchStripeBuffers(buffers_, on, width, height);
     return 0;
 }
 
 int32_t ImagePipeline::setRowStripeFilter(bool on) {
-    if (rowStripeOn == on) return 0;
     rowStripeOn = on;
-    if (!columnStripeOn) switchStripeBuffers(buffers_, on, width, height);
     return 0;
 }
 
@@ -160,10 +88,11 @@ int32_t ImagePipeline::setSmoothing(bool on) {
 }
 
 int32_t ImagePipeline::setSmoothingSigma(uint32_t sigma) {
-    smoothingSigma = sigma;
-    // The range table keeps the sigma it was built with.
+    // Rebuilt over the kernel as it stands: a window too large for the table leaves it, and a
+    // 1 x 1 or 2 x 2 kernel leaves the rest of the 3 x 3 entries the stage reads.
     const auto window = static_cast<int32_t>(std::min<uint32_t>(smoothingWindow, 512u));
-    buildSmoothingKernel(smoothingKernel, window, window, static_cast<int32_t>(sigma));
+    buildSmoothingKernel(std::span<uint32_t>(smoothingKernel(), 512), window, window,
+                         static_cast<int32_t>(sigma));
     return 0;
 }
 
@@ -173,24 +102,14 @@ int32_t ImagePipeline::setRotation(bool on) {
 }
 
 int32_t ImagePipeline::setKeepFrameCopy(bool on) {
-    if (keepFrameCopy == on) return 0;
     keepFrameCopy = on;
-    if (on) {
-        buffers_.frameCopy = allocate<int16_t>(uint64_t(width) * height);
-    } else {
-        buffers_.frameCopy.reset();
-    }
+    if (!on) frameCopy_ = {};
     return 0;
 }
 
 int32_t ImagePipeline::setKeepImageCopy(bool on) {
-    if (keepImageCopy == on) return 0;
     keepImageCopy = on;
-    if (on) {
-        buffers_.imageCopy = allocate<uint8_t>(uint64_t(width) * height);
-    } else {
-        buffers_.imageCopy.reset();
-    }
+    if (!on) imageCopy_ = {};
     return 0;
 }
 
@@ -206,19 +125,7 @@ int32_t ImagePipeline::setColourFormat(uint32_t format) {
 
 int32_t ImagePipeline::setMappingMode(uint32_t mode) {
     if (mode > 3) return -1;
-    if (mappingMode == mode) return 0;
-    const bool wasMixed = mappingMode == 2;
     mappingMode = mode;
-    // The mode's two work images belong to the object's lifecycle; the mixed mapping itself
-    // blends per value (see mixed_mapping.cpp) and does not need them.
-    if (mode == 2) {
-        const uint64_t pixels = uint64_t(width) * height;
-        buffers_.linearImage = allocate<uint8_t>(pixels);
-        buffers_.equalisedImage = allocate<uint8_t>(pixels);
-    } else if (wasMixed) {
-        buffers_.linearImage.reset();
-        buffers_.equalisedImage.reset();
-    }
     return 0;
 }
 
@@ -247,6 +154,54 @@ int32_t ImagePipeline::setPresetTuning(uint32_t on) {
     return 0;
 }
 
-void ImagePipeline::release() { buffers_ = PipelineBuffers{}; }
+int32_t ImagePipeline::setAdaptiveEqualisation(bool on) {
+    detailPostOn = on;
+    if (!on) {
+        savedTileMaps_ = {};
+        savedTilesX_ = savedTilesY_ = 0;
+    }
+    return 0;
+}
+
+int32_t ImagePipeline::loadFlatField(const uint16_t* dark, const uint16_t* gain,
+                                     const uint16_t* raw) {
+    if (((dark || raw) && !flatFieldOn) || (gain && flatFieldGain_.empty())) return -1;
+    const size_t pixels = size_t(width_) * size_t(height_);
+    if (dark) std::copy_n(dark, pixels, flatFieldDark_.data());
+    if (gain) std::copy_n(gain, pixels, flatFieldGain_.data());
+    if (raw) {
+        std::copy_n(raw, pixels, flatFieldRaw_.data());
+        flatFieldLoaded_ = true;
+    }
+    return 0;
+}
+
+int32_t ImagePipeline::loadLut(const uint8_t* table) {
+    if (table == nullptr) return -1;
+    std::copy_n(table, lut_.size(), lut_.data());
+    return 0;
+}
+
+bool ImagePipeline::zoomApplies() const { return zoom_ != 1.0f && zoomMode <= 1; }
+
+bool ImagePipeline::colourApplies() const {
+    return pseudoColourOn && colourFormat < kColourFormatCount;
+}
+
+ImageShape ImagePipeline::outputShape() const {
+    if (width_ == 0) return {};
+    int32_t w = width_, h = height_;
+    if (rotateOn && (rotateMode == 0 || rotateMode == 2)) std::swap(w, h);
+    if (zoomApplies()) {
+        w = zoomedSide(w, zoom_);
+        h = zoomedSide(h, zoom_);
+    }
+    ImageShape shape{uint32_t(w), uint32_t(h), 1, size_t(w) * size_t(h)};
+    if (colourApplies()) {
+        shape.bytesPerPixel = colourBytesPerPixel(colourFormat);
+        shape.bytes = colourOutputBytes(colourFormat, w, h);
+    }
+    return shape;
+}
 
 }  // namespace kmm

@@ -1,6 +1,5 @@
 // Mode 0, the linear percentile mapping: the frame mean lands on the brightness and the
 // percentile range spans the contrast, with less gain for ranges narrower than minimumSpan.
-#include "common/work_block.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/linear.h"
 
@@ -8,10 +7,9 @@ namespace kmm {
 
 void ImagePipeline::mapLinear(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                               uint32_t percentile, uint32_t brightness, uint32_t contrast,
-                              uint32_t minimumSpan) {
+                              uint32_t minimumSpan, MappingTables& tables) {
     const int32_t count = width * height;
-    WorkBlock work(WorkBlock::bytesFor<Histogram>(1));
-    const PercentileScan scan = scanHistogram(in, count, percentile, *work.take<Histogram>(1));
+    const PercentileScan scan = scanHistogram(in, count, percentile, tables.histogram);
     const LinearMap map = prepareLinear(scan, brightness, contrast, minimumSpan);
     stretchLinear(out, in, count, map.gain, map.offset);
 }

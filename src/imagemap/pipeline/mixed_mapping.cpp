@@ -1,6 +1,5 @@
 // Mode 2, the mixed mapping: the linear and equalised images of one frame blended by a
 // weight that follows the scene's span, with custom, preset or default parameters.
-#include "common/work_block.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
@@ -23,7 +22,8 @@ float mixedLinearWeight(int32_t lastSpan, uint32_t presetTuning) {
     return presetTuning == 1 ? 0.8f : w * 0.5f;
 }
 
-void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int32_t height) {
+void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
+                             MappingTables& tables) {
     struct Choice {
         uint32_t percentile, linearBrightness, linearContrast, maxRange, equaliseBrightness;
     };
@@ -37,8 +37,6 @@ void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int
     // Both halves use the same percentile over the same frame, so one histogram serves
     // both (the equalisation reads counts the linear half leaves untouched).
     const int32_t count = width * height;
-    WorkBlock work(WorkBlock::bytesFor<MappingTables>(1));
-    MappingTables& tables = *work.take<MappingTables>(1);
     const PercentileScan scan = scanHistogram(in, count, c.percentile, tables.histogram);
     const LinearMap linear = prepareLinear(scan, c.linearBrightness, c.linearContrast, minimumSpan);
     prepareEqualised(scan, plateau, c.maxRange, c.equaliseBrightness, tables);
@@ -47,14 +45,11 @@ void ImagePipeline::mapMixed(uint8_t* out, const int16_t* in, int32_t width, int
     // occupied value instead of once per pixel, then look every pixel up. The result is the
     // per-pixel blend of the linear and equalised images, bit for bit.
     const float linearWeight = mixedLinearWeight(lastSpan, presetTuning);
-    const float equalisedWeight = 1.0f - linearWeight;
     const IndexMapping bins{histogramOffset, false};
     uint8_t* byValue = tables.byValue + 32768;
     buildMap(byValue, scan.minValue, scan.maxValue, [&](int32_t v) {
-        const float blend =
-            static_cast<float>(tables.byBin[histogramIndex(v, bins)]) * equalisedWeight +
-            static_cast<float>(linearGrey(v, linear.gain, linear.offset)) * linearWeight;
-        return clampToByte(static_cast<int32_t>(blend));  // both terms >= 0
+        return mixedGrey(tables.byBin[histogramIndex(v, bins)],
+                         linearGrey(v, linear.gain, linear.offset), linearWeight);
     });
     applyMap(out, in, count, byValue);
 }

@@ -1,88 +1,152 @@
-// One run of the ImagePipeline: the stages in their fixed order, the copy-backs between
-// them, the mapping stage's mode dispatch and the statistics of the 8-bit image.
+// One run of the ImagePipeline: the work memory of the switched-on stages as one block, the
+// stages in their fixed order, the mapping stage's mode dispatch and the statistics of the
+// 8-bit image.
+//
+// No stage copies its result back: each 16-bit stage writes the one of two work frames that
+// its input is not in (the caller's frame is never written), and the 8-bit stages that cannot
+// work in place alternate between one work image and the caller's image, so that the last one
+// writes the caller's image. With the configuration of imageMapping_dll the mapping writes the
+// caller's image directly.
 #include <algorithm>
 
+#include "common/work_block.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "imagemap/pipeline/pipeline_stages.h"
 
 namespace kmm {
 
-void ImagePipeline::mapByMode(uint8_t* out, const int16_t* in, int32_t w, int32_t h) {
+void ImagePipeline::mapByMode(uint8_t* out, const int16_t* in, int32_t w, int32_t h,
+                              MappingTables* tables) {
     switch (mappingMode) {
-        case 0: mapLinear(out, in, w, h, percentile, linearBrightness, linearContrast, minimumSpan); break;
-        case 1: mapEqualised(out, in, w, h, plateau, percentile, equaliseMaxRange, equaliseBrightness); break;
-        case 2: mapMixed(out, in, w, h); break;
+        case 0: mapLinear(out, in, w, h, percentile, linearBrightness, linearContrast, minimumSpan, *tables); break;
+        case 1: mapEqualised(out, in, w, h, plateau, percentile, equaliseMaxRange, equaliseBrightness, *tables); break;
+        case 2: mapMixed(out, in, w, h, *tables); break;
         case 3: mapFixedWindow(out, in, w, h, rangeHigh, rangeLow, customTuning != 0); break;
         default: break;
     }
 }
 
-void ImagePipeline::takeImageStatistics() {
-    const uint8_t* image = buffers_.image8.get();
+void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
     uint8_t maximum = 0, minimum = 255;
     uint64_t sum = 0;
-    for (int32_t i = 0; i < outCount; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         maximum = std::max(maximum, image[i]);
         minimum = std::min(minimum, image[i]);
         sum += image[i];
     }
-    const uint64_t mean = outCount > 0 ? sum / static_cast<uint64_t>(outCount) : 0;
+    const uint64_t mean = count > 0 ? sum / count : 0;
     imageStats = {maximum, minimum, static_cast<uint8_t>(std::min<uint64_t>(mean, 255)),
                   static_cast<uint8_t>(maximum > minimum ? maximum - minimum : 0)};
 }
 
-void ImagePipeline::run() {
-    if (!buffers_.input) return;  // empty or released object
-    int16_t* input = buffers_.input.get();
-    const int16_t* work16 = buffers_.work16.get();
-    uint8_t* image8 = buffers_.image8.get();
-    uint8_t* output = buffers_.output.get();
-    workWidth = outWidth = width;
-    workHeight = outHeight = height;
-    workCount = width * height;
-    outCount = static_cast<int32_t>(workCount);
-    const auto copyBack = [&] { std::copy_n(work16, workCount, input); };
-    const auto keepOutput = [&] { std::copy_n(output, outCount, image8); };
+bool ImagePipeline::run(const int16_t* frame, uint8_t* out, size_t capacity) {
+    const ImageShape shape = outputShape();
+    if (width_ == 0 || frame == nullptr || out == nullptr || capacity < shape.bytes) return false;
+    const size_t pixels = size_t(width_) * size_t(height_);
 
-    // 16-bit stages: each writes work16, which becomes the next stage's input.
-    if (flatFieldOn && correctFlatField()) copyBack();
-    if (badPixelOn && buffers_.flatFieldGain && buffers_.flatFieldGain[0] != 0) repairBadPixels();
-    if (temporalOn && filterTemporal()) copyBack();
-    if (columnStripeOn && removeColumnStripes()) copyBack();
-    if (rowStripeOn && removeRowStripes()) copyBack();
-    if (smoothingOn && smooth()) copyBack();
-    if (flipOn && mirror()) copyBack();
-    if (rotateOn && rotate()) copyBack();
-    // After any stage work16 and input agree; input is also right when no stage ran.
-    if (keepFrameCopy && buffers_.frameCopy) {
-        std::copy_n(input, outCount, buffers_.frameCopy.get());
-        frameCopyWidth = outWidth;
-        frameCopyHeight = outHeight;
+    // Which stages act, and so which work memory the run takes.
+    const bool flatField = flatFieldOn && flatFieldLoaded_;
+    const bool badPixels = badPixelOn && !flatFieldGain_.empty() && flatFieldGain_[0] != 0;
+    const int frameWrites = flatField + badPixels + temporalOn + columnStripeOn + rowStripeOn +
+                            smoothingOn + flipOn + rotateOn;
+    const bool detail = mappingOn && detailOn;
+    const bool tables = mappingOn && mappingMode <= 2;
+    const bool zoom = zoomApplies(), colour = colourApplies();
+    int imageWrites = 1 + sharpenOn + zoom + colour;  // stages that write a new image
+    const size_t imageBytes = size_t(shape.width) * size_t(shape.height);  // the zoomed grey
+
+    const size_t borderedCount = (size_t(width_) + 10) * (size_t(height_) + 10);
+    const auto frameBytes = WorkBlock::bytesFor<int16_t>(pixels);
+    const auto borderedBytes = WorkBlock::bytesFor<int16_t>(borderedCount);
+    WorkBlock work(std::min(frameWrites, 2) * frameBytes +
+                   (smoothingOn || detail ? borderedBytes : 0) +
+                   (rowStripeOn ? frameBytes : 0) +
+                   (detail ? 2 * frameBytes + WorkBlock::bytesFor<uint8_t>(detailPostOn ? pixels : 0) : 0) +
+                   (tables ? WorkBlock::bytesFor<MappingTables>(1) : 0) +
+                   (imageWrites > 1 ? WorkBlock::bytesFor<uint8_t>(imageBytes) : 0));
+    int16_t* frames[2] = {frameWrites > 0 ? work.take<int16_t>(pixels) : nullptr,
+                          frameWrites > 1 ? work.take<int16_t>(pixels) : nullptr};
+    int16_t* bordered = smoothingOn || detail ? work.take<int16_t>(borderedCount) : nullptr;
+    int16_t* transposed = rowStripeOn ? work.take<int16_t>(pixels) : nullptr;
+    DetailScratch detailScratch{bordered, nullptr, nullptr, nullptr, nullptr};
+    if (detail) {
+        detailScratch.base = work.take<int16_t>(pixels);
+        detailScratch.smoothedBase = work.take<int16_t>(pixels);
+        if (detailPostOn) detailScratch.equalisedBase = work.take<uint8_t>(pixels);
+    }
+    MappingTables* mappingTables = tables ? work.take<MappingTables>(1) : nullptr;
+    detailScratch.tables = mappingTables;
+    uint8_t* image = imageWrites > 1 ? work.take<uint8_t>(imageBytes) : nullptr;
+
+    // 16-bit stages. A stage that leaves the frame as it is writes nothing.
+    const int16_t* current = frame;
+    int32_t w = width_, h = height_;
+    const auto step = [&](auto&& stage) {
+        int16_t* target = current == frames[0] ? frames[1] : frames[0];
+        if (stage(target)) current = target;
+    };
+    if (flatField) {
+        step([&](int16_t* t) {
+            correctFlatField(t, flatFieldRaw_.data(), flatFieldDark_.data(), flatFieldGain_.data(), int64_t(pixels));
+            return true;
+        });
+    }
+    if (badPixels) {
+        step([&](int16_t* t) {  // in place, on a copy when the frame is still the caller's
+            if (current != frame) return false;
+            std::copy_n(frame, pixels, t);
+            return true;
+        });
+        repairBadPixels(const_cast<int16_t*>(current), flatFieldGain_.data(), w, h);  // a work frame
+    }
+    if (temporalOn) step([&](int16_t* t) { return filterTemporal(t, current); });
+    if (columnStripeOn) step([&](int16_t* t) { return removeStripes(t, current, w, h, false, nullptr); });
+    if (rowStripeOn) step([&](int16_t* t) { return removeStripes(t, current, w, h, true, transposed); });
+    if (smoothingOn) step([&](int16_t* t) { return smooth(t, current, w, h, bordered); });
+    if (flipOn) step([&](int16_t* t) { return mirrorFrame(t, current, w, h, flipMode); });
+    if (rotateOn) {
+        step([&](int16_t* t) { return rotateFrame(t, current, w, h, rotateMode); });
+        if (rotateMode == 0 || rotateMode == 2) std::swap(w, h);
+    }
+    if (keepFrameCopy) {
+        frameCopy_.assign(current, current + pixels);
+        frameCopyWidth = w;
+        frameCopyHeight = h;
     }
 
-    // 16 to 8 bits, then the 8-bit stages: each writes output, which becomes image8.
-    if (mappingOn) {
-        if (!(detailOn && mapWithDetail())) {
-            // A mode above 3 maps nothing: the image is black rather than stale memory.
-            if (mappingMode > 3) std::fill_n(output, outCount, uint8_t{0});
-            mapByMode(output, input, static_cast<int32_t>(workWidth),
-                      static_cast<int32_t>(workHeight));
-        }
+    // 16 to 8 bits, then the 8-bit stages; the last stage that writes an image writes out.
+    const auto nextImage = [&] { return --imageWrites % 2 == 0 ? out : image; };
+    uint8_t* grey = nextImage();
+    if (detail) {
+        mapWithDetail(grey, current, w, h, detailScratch);
+    } else if (mappingOn && mappingMode <= 3) {
+        mapByMode(grey, current, w, h, mappingTables);
     } else {
-        std::fill_n(output, outCount, uint8_t{0});  // no mapping: black, as above
+        std::fill_n(grey, pixels, uint8_t{0});  // nothing maps: black rather than stale memory
     }
-    keepOutput();
-    if (lutOn && applyLut()) keepOutput();
-    if (sharpenOn && sharpen()) keepOutput();
-    if (contrastOn && adjustContrast()) keepOutput();
-    takeImageStatistics();
-    if (keepImageCopy && buffers_.imageCopy) {
-        std::copy_n(output, outCount, buffers_.imageCopy.get());
-        imageCopyWidth = outWidth;
-        imageCopyHeight = outHeight;
+    if (lutOn) applyLut(grey, int64_t(pixels), lut_.data());
+    if (sharpenOn) {
+        uint8_t* sharpened = nextImage();
+        sharpenImage(sharpened, grey, w, h, sharpenAmount);
+        grey = sharpened;
     }
-    if (zoom != 1.0f && zoomImage()) keepOutput();
-    if (pseudoColourOn) colourise();
+    if (contrastOn) adjustContrast(grey, int64_t(pixels), contrastGain, contrastBrightness);
+    takeImageStatistics(grey, pixels);
+    if (keepImageCopy) {
+        imageCopy_.assign(grey, grey + pixels);
+        imageCopyWidth = w;
+        imageCopyHeight = h;
+    }
+    if (zoom) {
+        uint8_t* zoomed = nextImage();
+        zoomImage(zoomed, grey, w, h, zoom_, zoomMode);
+        grey = zoomed;
+        w = int32_t(shape.width);
+        h = int32_t(shape.height);
+    }
+    if (colour) colourise(nextImage(), grey, w, h, current, int64_t(pixels));
+    return true;
 }
 
 }  // namespace kmm

@@ -1,28 +1,36 @@
 // The spatial smoothing stage: the 3 x 3 Gaussian (mode 0) or the range-weighted filter
-// (mode 1) from input into work16, both through the object's bordered frame.
+// (mode 1), both through the run's bordered frame. Any other mode, a Gaussian window other
+// than 3 or a range window outside 1..11 leaves the frame as it is.
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/neighbourhood.h"
+#include "kernels/weight_tables.h"
 
 namespace kmm {
 
-// Any other mode, a Gaussian window other than 3 or a range window above 11 leaves the
-// frame as it is (returns false, so nothing is copied back).
-bool ImagePipeline::smooth() {
-    int16_t* bordered = buffers_.border.get();
-    if (!bordered) return false;
-    const auto w = static_cast<int32_t>(workWidth);
-    const auto h = static_cast<int32_t>(workHeight);
+uint32_t* ImagePipeline::smoothingKernel() {
+    if (!smoothingKernel_.built) {
+        buildSmoothingKernel(smoothingKernel_.entries, 3, 3, 5);
+        smoothingKernel_.built = true;
+    }
+    return smoothingKernel_.entries.data();
+}
+
+bool ImagePipeline::smooth(int16_t* out, const int16_t* in, int32_t w, int32_t h,
+                           int16_t* bordered) {
     switch (smoothingMode) {
         case 0:
             if (smoothingWindow != 3) return false;
-            gaussianFilter3x3(buffers_.work16.get(), buffers_.input.get(), w, h,
-                              smoothingKernel.data(), bordered);
+            gaussianFilter3x3(out, in, w, h, smoothingKernel(), bordered);
             return true;
         case 1: {
             if (smoothingWindow < 1 || smoothingWindow > uint32_t(kMaxWindow)) return false;
+            if (!smoothingRange_.built) {
+                buildRangeTable(smoothingRange_.entries, 5);  // not rebuilt by the sigma setter
+                smoothingRange_.built = true;
+            }
             const auto window = static_cast<int32_t>(smoothingWindow);
-            rangeWeightedFilter(buffers_.work16.get(), nullptr, buffers_.input.get(), w, h,
-                                smoothingRangeTable.data(), window, window, bordered);
+            rangeWeightedFilter(out, nullptr, in, w, h, smoothingRange_.entries.data(), window,
+                                window, bordered);
             return true;
         }
         default:

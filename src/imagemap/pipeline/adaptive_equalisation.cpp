@@ -1,0 +1,159 @@
+// Contrast-limited adaptive equalisation of an 8-bit image: one clipped histogram equalisation
+// per tile, blended bilinearly between the maps of the four nearest tile centres, then the
+// image mean put back where it was.
+//
+// Tiles: tilesX x tilesY, each a whole share of the image (the last column and row of tiles
+// take the remainder). Tile counts are limited to 1..64 and to the image's side, so every tile
+// has a pixel. Between tile centres a pixel takes the four surrounding maps in proportion to
+// its distance from each centre; outside the outermost centres, only the nearest one or two.
+// The maps of each run are saved with their grid; claheReuseMaps interpolates with the saved
+// ones (the previous run's, or this run's on the first) when they have the same grid.
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "imagemap/pipeline/image_pipeline.h"
+#include "kernels/conversions.h"
+
+namespace kmm {
+namespace {
+
+constexpr int32_t kMaxTiles = 64;
+
+// The tiles along one side: where each starts, and where the interpolation regions start
+// (the image edge, each tile centre, the image end).
+struct Axis {
+    std::vector<int32_t> tileStart;  // tiles + 1 entries, the last the side
+    std::vector<int32_t> regionStart;  // tiles + 2 entries, the last the side
+};
+
+Axis axisOf(int32_t side, int32_t tiles) {
+    Axis a;
+    const int32_t size = side / tiles;
+    for (int32_t t = 0; t < tiles; ++t) a.tileStart.push_back(t * size);
+    a.tileStart.push_back(side);
+    a.regionStart.push_back(0);
+    for (int32_t t = 0; t < tiles; ++t) {
+        a.regionStart.push_back(a.tileStart[size_t(t)] + (a.tileStart[size_t(t) + 1] - a.tileStart[size_t(t)]) / 2);
+    }
+    a.regionStart.push_back(side);
+    return a;
+}
+
+}  // namespace
+
+void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w, int32_t h) {
+    const int32_t tilesX = int32_t(std::clamp<uint32_t>(claheTilesX, 1, uint32_t(std::min(w, kMaxTiles))));
+    const int32_t tilesY = int32_t(std::clamp<uint32_t>(claheTilesY, 1, uint32_t(std::min(h, kMaxTiles))));
+    const Axis ax = axisOf(w, tilesX), ay = axisOf(h, tilesY);
+    const size_t tiles = size_t(tilesX) * size_t(tilesY);
+
+    // One histogram per tile, row by row.
+    std::vector<std::array<uint32_t, 256>> histograms(tiles);
+    for (int32_t ty = 0; ty < tilesY; ++ty) {
+        for (int32_t y = ay.tileStart[size_t(ty)]; y < ay.tileStart[size_t(ty) + 1]; ++y) {
+            const uint8_t* row = src + int64_t(y) * w;
+            for (int32_t tx = 0; tx < tilesX; ++tx) {
+                uint32_t* histogram = histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data();
+                for (int32_t x = ax.tileStart[size_t(tx)]; x < ax.tileStart[size_t(tx) + 1]; ++x) ++histogram[row[x]];
+            }
+        }
+    }
+    // The image's extremes and byte sum, from the histograms.
+    std::array<uint64_t, 256> whole{};
+    for (const auto& histogram : histograms) {
+        for (size_t g = 0; g < 256; ++g) whole[g] += histogram[g];
+    }
+    uint64_t sourceSum = 0;
+    int32_t smallest = 255, largest = 0;
+    for (int32_t g = 0; g < 256; ++g) {
+        if (whole[size_t(g)] == 0) continue;
+        sourceSum += whole[size_t(g)] * uint64_t(g);
+        smallest = std::min(smallest, g);
+        largest = std::max(largest, g);
+    }
+    const int64_t span = largest - smallest + 1;
+
+    // Each tile's map: the histogram clipped, the excess spread evenly (the first excess mod
+    // 256 greys one more), and the running sum spread over r levels centred on 127.5.
+    const uint64_t clipLimit = uint64_t(w / tilesX) * uint64_t(h / tilesY) * claheClipFactor / 1024 + 1;
+    const int64_t r = std::min<int64_t>(span, 128) * int64_t(claheLevels) / 128;
+    std::vector<uint8_t> maps(tiles * 256);
+    for (size_t t = 0; t < tiles; ++t) {
+        std::array<uint32_t, 256>& histogram = histograms[t];
+        uint64_t excess = 0;
+        for (uint32_t& count : histogram) {
+            if (count > clipLimit) {
+                excess += count - clipLimit;
+                count = uint32_t(clipLimit);
+            }
+        }
+        uint64_t cumulative[256], total = 0;
+        for (size_t g = 0; g < 256; ++g) {
+            total += histogram[g] + excess / 256 + (g < excess % 256 ? 1 : 0);
+            cumulative[g] = total;
+        }
+        // total is the tile's pixel count, at least 1; r is below 2^32, so cumulative x r
+        // stays within 64 bits.
+        for (size_t g = 0; g < 256; ++g) {
+            maps[t * 256 + g] = clampToByte(int64_t(cumulative[g] * uint64_t(r) / total) + (255 - r) / 2);
+        }
+    }
+
+    if (claheRuns == 0 || savedTilesX_ != uint32_t(tilesX) || savedTilesY_ != uint32_t(tilesY)) {
+        savedTileMaps_ = maps;  // the first run's maps, or the first of a new grid
+        savedTilesX_ = uint32_t(tilesX);
+        savedTilesY_ = uint32_t(tilesY);
+    }
+    ++claheRuns;
+    const uint8_t* chosen = claheReuseMaps ? savedTileMaps_.data() : maps.data();
+
+    // Region (rx, ry) lies between the centres of tiles rx - 1 and rx (limited to the grid)
+    // across, and likewise down.
+    uint64_t destinationSum = 0;
+    for (int32_t ry = 0; ry <= tilesY; ++ry) {
+        const int32_t y0 = ay.regionStart[size_t(ry)], regionHeight = ay.regionStart[size_t(ry) + 1] - y0;
+        const size_t upper = size_t(std::max(ry - 1, 0)), lower = size_t(std::min(ry, tilesY - 1));
+        for (int32_t rx = 0; rx <= tilesX; ++rx) {
+            const int32_t x0 = ax.regionStart[size_t(rx)], regionWidth = ax.regionStart[size_t(rx) + 1] - x0;
+            if (regionWidth == 0 || regionHeight == 0) continue;
+            const size_t left = size_t(std::max(rx - 1, 0)), right = size_t(std::min(rx, tilesX - 1));
+            const uint8_t* m1 = chosen + (upper * size_t(tilesX) + left) * 256;   // upper left
+            const uint8_t* m2 = chosen + (upper * size_t(tilesX) + right) * 256;  // upper right
+            const uint8_t* m3 = chosen + (lower * size_t(tilesX) + left) * 256;   // lower left
+            const uint8_t* m4 = chosen + (lower * size_t(tilesX) + right) * 256;  // lower right
+            // Numerators stay below 2^40: 64-bit signed arithmetic, which converts to double
+            // in one instruction.
+            const int64_t area = int64_t(regionWidth) * regionHeight;
+            const double inverse = 1.0 / static_cast<double>(area);
+            for (int32_t y = 0; y < regionHeight; ++y) {
+                const int64_t offset = int64_t(y0 + y) * w + x0;
+                const uint8_t* in = src + offset;
+                uint8_t* out = dst + offset;
+                for (int32_t x = 0; x < regionWidth; ++x) {
+                    const uint8_t g = in[x];
+                    const int64_t lowerPart = int64_t(m3[g]) * (regionWidth - x) + int64_t(m4[g]) * x;
+                    const int64_t upperPart = int64_t(m2[g]) * x + int64_t(m1[g]) * (regionWidth - x);
+                    const int64_t numerator = lowerPart * y + upperPart * (regionHeight - y);
+                    // The quotient is at most 255, so the double product errs by far less than
+                    // the 1/area that separates a fraction from the next whole number; only a
+                    // whole quotient can come out just below itself, which the check mends.
+                    int64_t q = static_cast<int64_t>(static_cast<double>(numerator) * inverse);
+                    if ((q + 1) * area <= numerator) ++q;
+                    out[x] = uint8_t(q);
+                    destinationSum += uint64_t(q);
+                }
+            }
+        }
+    }
+
+    // The mean back where it was: both means are whole quotients of the sums.
+    const uint64_t n = uint64_t(w) * uint64_t(h);
+    const int64_t shift = int64_t(sourceSum / n) - int64_t(destinationSum / n);
+    if (shift != 0) {
+        for (uint64_t i = 0; i < n; ++i) dst[i] = clampToByte(int64_t(dst[i]) + shift);
+    }
+    savedTileMaps_.swap(maps);  // this run's maps, for the next run to reuse
+}
+
+}  // namespace kmm

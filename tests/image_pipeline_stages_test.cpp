@@ -1,0 +1,411 @@
+// The ImagePipeline's correction, detail and 8-bit stages: each against a plain reference
+// built from the kernels or index formulas, or by properties on the real frames, with a few
+// stated numbers pinning arithmetic that could break; and objects running on several threads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "KModuleMeasure.h"
+#include "guarded_buffer.h"
+#include "imagemap/pipeline/colour_layout.h"
+#include "imagemap/pipeline/grey_mapping.h"
+#include "imagemap/pipeline/image_pipeline.h"
+#include "imagemap/pipeline/palette_tables.h"
+#include "imagemap/pipeline/pipeline_stages.h"
+#include "kernels/neighbourhood.h"
+#include "kernels/weight_tables.h"
+#include "random.h"
+#include "real_frames.h"
+
+namespace kmm {
+namespace {
+
+using Frame = std::vector<int16_t>;
+
+Frame randomFrame(int32_t w, int32_t h, int32_t base, int32_t spread, uint64_t seed) {
+    scenes::SplitMix64 rng(seed);
+    Frame f(size_t(w) * size_t(h));
+    for (auto& v : f) v = int16_t(base + int32_t(rng.next() % uint64_t(spread)));
+    return f;
+}
+
+// An object with every stage off and the frame copy on: a run leaves the final 16-bit frame.
+std::unique_ptr<ImagePipeline> framePipeline(int32_t w, int32_t h) {
+    auto p = std::make_unique<ImagePipeline>(w, h, 1.0f);
+    p->setColumnStripeFilter(false);
+    p->setPseudoColour(false);
+    p->setKeepFrameCopy(true);
+    p->mappingOn = 0;
+    return p;
+}
+
+Frame runFrame(ImagePipeline& p, const Frame& in) {
+    std::vector<uint8_t> out(p.outputShape().bytes);
+    EXPECT_TRUE(p.run(in.data(), out.data(), out.size()));
+    return p.frameCopy();
+}
+
+std::vector<uint8_t> runImage(ImagePipeline& p, const Frame& in) {
+    std::vector<uint8_t> out(p.outputShape().bytes);
+    EXPECT_TRUE(p.run(in.data(), out.data(), out.size()));
+    return out;
+}
+
+TEST(PipelineStages, MirrorAndRotationFollowTheirIndexFormulas) {
+    using Source = std::function<int64_t(int64_t r, int64_t c, int64_t w, int64_t h)>;  // input index
+    const std::tuple<bool, uint32_t, bool, Source> rows[] = {
+        {false, 0, false, [](auto r, auto c, auto w, auto) { return r * w + w - 1 - c; }},
+        {false, 1, false, [](auto r, auto c, auto w, auto h) { return (h - 1 - r) * w + c; }},
+        {false, 2, false, [](auto r, auto c, auto w, auto h) { return (h - 1 - r) * w + w - 1 - c; }},
+        {true, 0, true, [](auto r, auto c, auto w, auto h) { return (h - 1 - c) * w + r; }},
+        {true, 1, false, [](auto r, auto c, auto w, auto h) { return (h - 1 - r) * w + w - 1 - c; }},
+        {true, 2, true, [](auto r, auto c, auto w, auto) { return c * w + w - 1 - r; }},
+    };
+    for (auto [w, h] : {std::pair(1, 1), {3, 1}, {4, 2}, {17, 5}, {33, 70}}) {
+        const Frame in = randomFrame(w, h, -30000, 60000, uint64_t(w * h));
+        for (const auto& [rotate, mode, swaps, source] : rows) {
+            GuardedBuffer<int16_t> out(in.size());
+            ASSERT_TRUE(rotate ? rotateFrame(out.data(), in.data(), w, h, mode)
+                               : mirrorFrame(out.data(), in.data(), w, h, mode));
+            const int64_t outW = swaps ? h : w, outH = swaps ? w : h;
+            for (int64_t r = 0; r < outH; ++r)
+                for (int64_t c = 0; c < outW; ++c)
+                    ASSERT_EQ(out[size_t(r * outW + c)], in[size_t(source(r, c, w, h))]) << w << "x" << h << " " << rotate << mode;
+            EXPECT_TRUE(out.canariesIntact());
+        }
+        GuardedBuffer<int16_t> untouched(in.size());
+        EXPECT_FALSE(mirrorFrame(untouched.data(), in.data(), w, h, 3));
+        EXPECT_FALSE(rotateFrame(untouched.data(), in.data(), w, h, 3));
+        EXPECT_EQ(untouched.contents(), std::vector<int16_t>(in.size(), int16_t(0xA5)));
+        auto p = framePipeline(w, h);  // a quarter turn gives the run a tall frame
+        p->setRotation(true);
+        EXPECT_EQ(std::pair(p->outputShape().width, p->outputShape().height), std::pair(uint32_t(h), uint32_t(w)));
+        EXPECT_EQ(runFrame(*p, in).size(), in.size());
+        EXPECT_EQ(std::pair(p->frameCopyWidth, p->frameCopyHeight), std::pair(h, w));
+    }
+}
+
+TEST(PipelineStages, BadPixelRepairTakesTheMedianOfGoodNeighbours) {
+    // 3 x 3 frames, bad pixels by index; the value the named pixel takes.
+    const std::tuple<Frame, std::vector<int>, int, int16_t> rows[] = {
+        {{10, 20, 30, 40, 0, 9, 9, 9, 9}, {4, 5, 6, 7, 8}, 4, 25},     // 40 30 20 10: 15 + 10
+        {{0, 5, 9, 7, 1, 1, 1, 1, 1}, {0}, 0, 5},                       // corner: 7 5 1 of three
+        {{0, -3, 0, 0, 0, -4, 0, 0, 0}, {2, 4}, 2, -3},                 // -1 + -2, toward zero
+        {{0, 32767, 0, 0, 0, 32767, 0, 0, 0}, {2, 4}, 2, 32766},        // halved before adding
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 4, 5},  // none good: stays
+        {{0, 100, 0, 100, 0, 0, 0, 0, 0}, {0, 1}, 0, 50},  // a bad neighbour never counts
+    };
+    for (const auto& [frame, bad, index, expected] : rows) {
+        Frame f = frame;
+        std::vector<uint16_t> gain(9, 8192);
+        for (int i : bad) gain[size_t(i)] |= 0x8000;
+        repairBadPixels(f.data(), gain.data(), 3, 3);
+        EXPECT_EQ(f[size_t(index)], expected) << index;
+    }
+}
+
+TEST(PipelineStages, FlatFieldCorrectionArithmeticAndUniformGain) {
+    // {raw, dark, gain, result}: Q13 gain, the flag bit ignored, truncation toward zero, 16 bits.
+    for (auto [raw, dark, gain, result] : {std::tuple<uint16_t, uint16_t, uint16_t, int16_t>{
+             1000, 0, 8192, 1000}, {1000, 0, 0x8000 | 8192, 1000}, {0, 3, 4096, -1},
+             {3, 0, 4096, 1}, {1000, 200, 12288, 1200}, {40000, 0, 8192, -25536},
+             {65535, 0, 0xFFFF, -12}}) {  // 262,132 in 16 bits
+        int16_t out = 0;
+        correctFlatField(&out, &raw, &dark, &gain, 1);
+        EXPECT_EQ(out, result) << raw << " " << dark << " " << gain;
+    }
+    // Through the run: the loaded raw frame replaces the input; a unit gain gives it back.
+    const Frame real = realFramesY16().at(1);
+    std::vector<uint16_t> raw(real.size()), dark(real.size(), 0), gain(real.size(), 8192);
+    Frame expected(real.size());
+    for (size_t i = 0; i < real.size(); ++i) expected[i] = int16_t(raw[i] = uint16_t(real[i]) & 0x7FFF);
+    auto p = framePipeline(kRealWidth, kRealHeight);
+    p->setFlatFieldCorrection(true);
+    EXPECT_EQ(runFrame(*p, real), real);  // nothing loaded: passes
+    ASSERT_EQ(p->loadFlatField(dark.data(), gain.data(), raw.data()), 0);
+    EXPECT_EQ(runFrame(*p, Frame(raw.size(), 7)), expected);
+}
+
+// Stripe removal written from the kernels: range-weighted smoothing with its mean weights,
+// clamped differences, per-line means over the flat positions.
+Frame stripeReference(const Frame& in, int32_t w, int32_t h, bool rows, int32_t n, int64_t t, int64_t k) {
+    std::array<uint32_t, 512> table;
+    buildRangeTable(table, 25);
+    Frame smoothed(in.size()), out(in.size()), bordered(size_t(w + 10) * size_t(h + 10));
+    std::vector<uint16_t> weight(in.size());
+    rangeWeightedFilter(smoothed.data(), weight.data(), in.data(), w, h, table.data(), rows ? 1 : n,
+                        rows ? n : 1, bordered.data());
+    for (int32_t line = 0; line < (rows ? h : w); ++line) {
+        int64_t sum = 0, count = 0;
+        const auto at = [&](int32_t a) { return rows ? size_t(line) * w + a : size_t(a) * w + line; };
+        for (int32_t a = 0; a < (rows ? w : h); ++a) {
+            if (weight[at(a)] < t) continue;
+            sum += std::clamp<int64_t>(in[at(a)] - smoothed[at(a)], -k, k);
+            ++count;
+        }
+        const int64_t offset = count ? std::clamp(sum / count, -k, k) : 0;
+        for (int32_t a = 0; a < (rows ? w : h); ++a) out[at(a)] = int16_t(uint16_t(in[at(a)] - offset));
+    }
+    return out;
+}
+
+TEST(PipelineStages, StripeRemovalMatchesItsReference) {
+    for (auto [w, h] : {std::pair(1, 1), {3, 1}, {1, 4}, {17, 5}, {64, 33}}) {
+        for (auto [window, threshold, clamp, spread] : {std::tuple<uint32_t, uint32_t, uint32_t, int32_t>{
+                 9, 3500, 20, 40}, {4, 3500, 20, 40}, {11, 0, 5, 300}, {1, 4096, 20, 2}, {9, 3500, 20, 1}}) {
+            const Frame in = randomFrame(w, h, -32768 + spread * 3, spread, uint64_t(w + window));
+            for (bool rows : {false, true}) {
+                auto p = framePipeline(w, h);
+                (rows ? p->rowStripeWindow : p->columnStripeWindow) = window;
+                (rows ? p->rowStripeThreshold : p->columnStripeThreshold) = threshold;
+                (rows ? p->rowStripeClamp : p->columnStripeClamp) = clamp;
+                p->setColumnStripeFilter(!rows);
+                p->setRowStripeFilter(rows);
+                const Frame out = runFrame(*p, in);
+                EXPECT_EQ(out, stripeReference(in, w, h, rows, int32_t(window), threshold, clamp))
+                    << w << "x" << h << " window " << window << " rows " << rows;
+                if (spread == 1) { EXPECT_EQ(out, in); }  // a flat frame passes unchanged
+            }
+        }
+    }
+}
+
+TEST(PipelineStages, StripeRemovalTakesAnAddedColumnOffsetOff) {
+    // The default threshold counts only flat neighbourhoods, few in a noisy raw frame; with
+    // every row counted, more of a +12 stripe goes. It never overshoots.
+    for (const Frame& real : realFramesY16()) {
+        Frame striped = real;
+        for (int32_t y = 0; y < kRealHeight; ++y) striped[size_t(y) * kRealWidth + 300] += 12;
+        for (auto [threshold, leastRemoved] : {std::pair(3500u, 1), {0u, 3}}) {
+            auto p = framePipeline(kRealWidth, kRealHeight);
+            p->columnStripeThreshold = threshold;
+            p->setColumnStripeFilter(true);
+            const Frame clean = runFrame(*p, real), fixed = runFrame(*p, striped);
+            int64_t left = 0;  // the stripe that remains, summed down the column
+            for (size_t i = 300; i < fixed.size(); i += kRealWidth) left += fixed[i] - clean[i];
+            EXPECT_TRUE(left >= 0 && left <= (12 - leastRemoved) * kRealHeight) << left;
+        }
+    }
+}
+
+// The temporal filter as written: bordered copies, the 4 x 2 block of differences.
+struct TemporalReference {
+    Frame history;
+    std::array<uint32_t, 128> weights;
+    Frame run(const Frame& in, int64_t w, int64_t h) {
+        if (history.empty()) return history = in;
+        const auto at = [&](const Frame& f, int64_t x, int64_t y) {
+            return int32_t(f[size_t(std::clamp<int64_t>(y, 0, h - 1) * w + std::clamp<int64_t>(x, 0, w - 1))]);
+        };
+        Frame out(in.size());
+        for (int64_t y = 0; y < h; ++y) {
+            for (int64_t x = 0; x < w; ++x) {
+                uint32_t sum = 0;
+                for (int64_t dy = -1; dy <= 0; ++dy)
+                    for (int64_t dx = -1; dx <= 2; ++dx) sum += uint32_t(std::abs(at(in, x + dx, y + dy) - at(history, x + dx, y + dy)));
+                const int32_t weight = (sum >> 3) < 128 ? int32_t(weights[sum >> 3]) : 0;
+                out[size_t(y * w + x)] = int16_t((at(in, x, y) * (4096 - weight) + at(history, x, y) * weight) >> 12);
+            }
+        }
+        return history = out;
+    }
+};
+
+TEST(PipelineStages, TemporalFilterMatchesItsReferenceOverASequence) {
+    for (auto [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {40, 31}}) {
+        auto p = framePipeline(w, h);
+        p->setTemporalFilter(true);
+        TemporalReference ref;
+        buildTemporalWeights(ref.weights, 8);
+        Frame f = randomFrame(w, h, -32768, 65536, 1);
+        for (int step = 0; step < 6; ++step) {
+            const Frame noise = randomFrame(w, h, -8 << step, 16 << step, uint64_t(step + w));
+            for (size_t i = 0; i < f.size(); ++i) f[i] = int16_t(uint16_t(f[i] + noise[i]));
+            ASSERT_EQ(runFrame(*p, f), ref.run(f, w, h)) << w << "x" << h << " frame " << step;
+        }
+        EXPECT_EQ(p->temporalFrames(), 6u);
+    }
+}
+
+TEST(PipelineStages, TemporalFilterPassesStillFramesAndConvergesOnAStaticScene) {
+    const Frame a = realFramesY16().at(0);
+    auto p = framePipeline(kRealWidth, kRealHeight);
+    p->setTemporalFilter(true);
+    EXPECT_EQ(runFrame(*p, a), a);
+    EXPECT_EQ(runFrame(*p, a), a);
+    // A small uniform change is blended in over frames: exactly from above; from below the
+    // shift, rounding down, stops up to 3 levels short. A large one is taken at once.
+    for (int step : {-3, 3, 500}) {
+        Frame b = a, out;
+        for (auto& v : b) v = int16_t(v + step);
+        EXPECT_EQ(runFrame(*p, b) == b, step == 500) << step;
+        for (int i = 0; i < 30; ++i) out = runFrame(*p, b);
+        for (size_t i = 0; i < b.size(); ++i) ASSERT_TRUE(b[i] >= out[i] && b[i] - out[i] <= (step < 0 ? 0 : 3)) << step;
+        EXPECT_EQ(out, runFrame(*p, out));
+        runFrame(*p, a);
+    }
+}
+
+TEST(PipelineStages, WindowCentredMapping) {
+    // {high, low, value, grey}, window 200 centred on 128
+    for (auto [high, low, value, grey] : {std::tuple<int16_t, int16_t, int16_t, uint8_t>{
+             100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28},
+             {100, 0, 101, 228}, {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}}) {
+        uint8_t out = 0;
+        mapWindowCentred(&out, &value, 1, high, low, 128, 200);
+        EXPECT_EQ(out, grey) << high << " " << low << " " << value;
+    }
+}
+
+TEST(PipelineStages, DetailMappingMatchesItsReference) {
+    for (auto [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {64, 41}}) {
+        const Frame in = randomFrame(w, h, 200, 150, uint64_t(w * 7 + h));
+        ImagePipeline p(w, h, 1.0f);
+        p.setColumnStripeFilter(false);
+        p.setPseudoColour(false);
+        p.detailOn = 1;
+        p.setMappingMode(3);
+        p.setRangeHigh(320);
+        p.setRangeLow(220);
+        std::array<uint32_t, 512> range, kernel;
+        buildRangeTable(range, 15);
+        buildSmoothingKernel(kernel, 3, 3, 15);
+        Frame base(in.size()), smoothed(in.size()), bordered(size_t(w + 10) * size_t(h + 10));
+        rangeWeightedFilter(base.data(), nullptr, in.data(), w, h, range.data(), 3, 3, bordered.data());
+        gaussianFilter3x3(smoothed.data(), base.data(), w, h, kernel.data(), bordered.data());
+        std::vector<uint8_t> expected(in.size());
+        mapWindowCentred(expected.data(), base.data(), int64_t(in.size()), 320, 220, 20, 200);
+        for (size_t i = 0; i < in.size(); ++i) {
+            const double v = std::clamp(base[i] - smoothed[i], -25, 25) * 48 * 0.0625 + expected[i];
+            expected[i] = uint8_t(std::clamp(v, 0.0, 255.0));
+        }
+        EXPECT_EQ(runImage(p, in), expected) << w << "x" << h;
+    }
+}
+
+TEST(PipelineStages, AdaptiveEqualisationKeepsTheMeanAndStaysInside) {
+    std::vector<std::tuple<int32_t, int32_t, std::vector<uint8_t>>> images;
+    for (const Frame& real : realFramesY16()) {
+        std::vector<uint8_t> grey(real.size());
+        const auto [lo, hi] = std::minmax_element(real.begin(), real.end());
+        for (size_t i = 0; i < real.size(); ++i) grey[i] = uint8_t((real[i] - *lo) * 255 / std::max(1, *hi - *lo));
+        images.emplace_back(kRealWidth, kRealHeight, grey);
+    }
+    images.emplace_back(3, 1, std::vector<uint8_t>{0, 200, 7});
+    images.emplace_back(1, 1, std::vector<uint8_t>{99});
+    images.emplace_back(17, 5, std::vector<uint8_t>(85, 140));  // uniform stays uniform
+    for (const auto& [w, h, src] : images) {
+        for (auto [tx, ty] : {std::pair(2u, 2u), {1u, 1u}, {3u, 5u}, {8u, 8u}, {100u, 1u}}) {
+            ImagePipeline p(w, h, 1.0f);
+            p.claheTilesX = tx;
+            p.claheTilesY = ty;
+            GuardedBuffer<uint8_t> dst(src.size());
+            p.equaliseAdaptive(dst.data(), src.data(), w, h);
+            EXPECT_TRUE(dst.canariesIntact());
+            int64_t in = 0, out = 0;
+            for (size_t i = 0; i < src.size(); ++i) in += src[i], out += dst[i];
+            if (w > 3) { EXPECT_LE(std::abs(in - out), int64_t(src.size())) << w << "x" << h << " " << tx << "x" << ty; }
+            if (w == 17) { EXPECT_EQ(dst.contents(), src); }
+        }
+    }
+}
+
+TEST(PipelineStages, EightBitStagesStatedNumbers) {
+    // Sharpening: a bright 200 on 100 saturates; each neighbour 100 x 2 - 112.
+    std::vector<uint8_t> image(25, 100), sharp(25);
+    image[12] = 200;
+    sharpenImage(sharp.data(), image.data(), 5, 5, 1.0f);
+    EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[18], sharp[0]), std::tuple(255, 88, 88, 100));
+    // Brightness/contrast: gain 256 around the mean 100 (150 and 50); the defaults change nothing.
+    std::vector<uint8_t> pair{150, 50, 7};
+    adjustContrast(pair.data(), 2, 256, 128);
+    EXPECT_EQ(pair, (std::vector<uint8_t>{200, 0, 7}));
+    adjustContrast(image.data(), 25, 128, 128);
+    EXPECT_EQ(std::count(image.begin(), image.end(), 100), 24);
+    // Zoom x2: nearest gives 2 x 2 blocks; bilinear halves the steps and repeats the edge.
+    const uint8_t small[] = {0, 100, 40, 60};
+    GuardedBuffer<uint8_t> nearest(16), bilinear(16);
+    zoomImage(nearest.data(), small, 2, 2, 2.0f, 0);
+    zoomImage(bilinear.data(), small, 2, 2, 2.0f, 1);
+    EXPECT_EQ(nearest.contents(), (std::vector<uint8_t>{0, 0, 100, 100, 0, 0, 100, 100, 40, 40, 60, 60, 40, 40, 60, 60}));
+    EXPECT_EQ(bilinear.contents(), (std::vector<uint8_t>{0, 50, 100, 100, 20, 50, 80, 80, 40, 50, 60, 60, 40, 50, 60, 60}));
+    EXPECT_TRUE(nearest.canariesIntact() && bilinear.canariesIntact());
+    EXPECT_EQ(zoomedSide(641, 1.5f), 961);
+}
+
+TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
+    const Frame real = realFramesY16().at(0);
+    const auto made = [&](uint32_t format, uint8_t kind, uint32_t mode, int16_t high, int16_t low) {
+        ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
+        p.setColourFormat(format);
+        p.palette = 3;
+        p.paletteKind = kind;
+        p.colourParams.markMode = mode;
+        p.colourParams.markHigh = high;
+        p.colourParams.markLow = low;
+        return runImage(p, real);
+    };
+    ImagePipeline greyOnly(kRealWidth, kRealHeight, 1.0f);
+    greyOnly.setPseudoColour(false);
+    const std::vector<uint8_t> grey = runImage(greyOnly, real);
+    for (uint32_t format = 0; format < kColourFormatCount; ++format) {
+        std::vector<uint8_t> expected(colourOutputBytes(format, kRealWidth, kRealHeight));
+        ASSERT_TRUE(colourByPalette(expected.data(), grey.data(), kRealWidth, kRealHeight, 3, format));
+        EXPECT_EQ(made(format, 0, 0, 5000, 2000), expected) << format;
+        // Kind 1 marking an empty grey range colours like the palette in the RGB formats.
+        if (format <= 3) { EXPECT_EQ(made(format, 1, 3, -32768, 32767), expected) << format; }
+    }
+    // Mark mode 0 below every value: each grey above 0 takes (g x r / 256, g, b) of the top colour.
+    const std::vector<uint8_t> marked = made(2, 1, 0, -32768, 2000);
+    const uint8_t* top = rgbEntry(3, 255);
+    for (size_t i = 0; i < grey.size(); i += 997) {
+        if (grey[i] == 0) continue;
+        EXPECT_EQ(std::tuple(marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]),
+                  std::tuple(uint8_t(grey[i] * top[0] >> 8), top[1], top[2])) << i;
+    }
+}
+
+TEST(PipelineStages, ObjectsAndExportsOnSeveralThreadsMatchSerialRuns) {
+    const auto frames = realFramesY16();
+    const auto work = [&](size_t k) {
+        std::vector<uint8_t> result;
+        const Frame& f = frames[k % frames.size()];
+        std::vector<float> temps(f.size());
+        for (size_t i = 0; i < f.size(); ++i) temps[i] = float(f[i]) * 0.01f - 20.0f;
+        for (const char* model : {"DV07", "DV08"}) {
+            std::vector<uint8_t> image(f.size());
+            float high = 0, low = 0;
+            imageMapping_dll(model, 150.0f, temps.data(), image.data(), kRealWidth, kRealHeight, &high, &low, true);
+            result.insert(result.end(), image.begin(), image.end());
+        }
+        ImagePipeline p(kRealWidth, kRealHeight, 1.5f);  // every stage that keeps state or tables
+        p.setTemporalFilter(true);
+        p.setRowStripeFilter(true);
+        p.setSmoothing(true);
+        p.setMappingMode(2);
+        p.detailOn = 1;
+        p.setAdaptiveEqualisation(true);
+        p.paletteKind = 1;
+        for (size_t i = 0; i < 3; ++i) {
+            const auto image = runImage(p, frames[(k + i) % frames.size()]);
+            result.insert(result.end(), image.begin(), image.end());
+        }
+        return result;
+    };
+    std::vector<std::vector<uint8_t>> serial(4), parallel(4);
+    for (size_t k = 0; k < 4; ++k) serial[k] = work(k);
+    std::vector<std::thread> threads;
+    for (size_t k = 0; k < 4; ++k) threads.emplace_back([&, k] { parallel[k] = work(k); });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(parallel, serial);
+}
+
+}  // namespace
+}  // namespace kmm
