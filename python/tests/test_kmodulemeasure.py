@@ -67,7 +67,7 @@ def test_readme_example_runs(tmp_path, monkeypatch):
     code = readme.split('## Python', 1)[1].split('```python\n', 1)[1].split('```', 1)[0]
     monkeypatch.chdir(tmp_path)
     exec(code.replace("'examples/frames/", repr(str(FRAMES)).rstrip("'") + "/"), {})
-    assert (tmp_path / 'aerial_grey.png').exists() and (tmp_path / 'aerial_colour.png').exists()
+    assert (tmp_path / 'aerial_grey.png').exists() and (tmp_path / 'aerial_iron.png').exists()
 
 
 @pytest.mark.parametrize('call, error', [

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasurePipeline.h"
 #include "KModuleMeasureRadiometry.h"
 #include "KModuleMeasureStatus.h"
 #include "header_layout.h"
@@ -64,7 +65,9 @@ TEST(Abi, ExportsResolveByPlainName) {
                              "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version",
                              "kmm_radiometric_scene_defaults", "kmm_raw_frame_to_temperatures",
                              "kmm_temperatures_to_raw_frame", "kmm_raw_to_temperature",
-                             "kmm_temperature_to_raw"}) {
+                             "kmm_temperature_to_raw", "kmm_pipeline_create",
+                             "kmm_pipeline_set_colour", "kmm_pipeline_output",
+                             "kmm_pipeline_run", "kmm_pipeline_destroy"}) {
         EXPECT_NE(lib.symbol(name), nullptr) << name;
     }
 }

@@ -14,7 +14,8 @@
     FIELD(PYRO_PARAM, y16Count) FIELD(PYRO_PARAM, sceneB) FIELD(PYRO_PARAM, sceneA)            \
     FIELD(PYRO_PARAM, paramLineLength) FIELD(PYRO_MEASUREPARAM, measure2)                      \
     SIZE(kmm_planck_constants) SIZE(kmm_radiometric_scene) FIELD(kmm_planck_constants, o)      \
-    FIELD(kmm_radiometric_scene, window_transmission) FIELD(kmm_radiometric_scene, atm_beta2)
+    FIELD(kmm_radiometric_scene, window_transmission) FIELD(kmm_radiometric_scene, atm_beta2)   \
+    SIZE(kmm_pipeline_image) FIELD(kmm_pipeline_image, bytes)
 #define KMM_LAYOUT_SIZE(rec) {"sizeof " #rec, sizeof(rec)},
 #define KMM_LAYOUT_FIELD(rec, field) {#rec "." #field, offsetof(rec, field)},
 

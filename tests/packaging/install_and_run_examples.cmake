@@ -24,6 +24,7 @@ run(pkg-config --cflags --libs KModuleMeasure)
 run(${CMAKE_COMMAND} -S ${SOURCE}/examples/c -B ${WORK}/c)
 run(${CMAKE_COMMAND} --build ${WORK}/c)
 run(${WORK}/c/kmm_example_c)
+run(${WORK}/c/kmm_example_c_pipeline)
 
 if(TOOL)
   run(${prefix}/bin/${TOOL} correct --model DV19 --temp 36.5 --new-emissivity 0.8)

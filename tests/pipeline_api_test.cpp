@@ -1,0 +1,160 @@
+// The kmm_pipeline C API: refusals change nothing and write nothing; a run through the API is
+// the run of the object it wraps with the same settings.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "KModuleMeasurePipeline.h"
+#include "imagemap/pipeline/image_pipeline.h"
+#include "real_frames.h"
+
+namespace kmm {
+namespace {
+
+using Pipeline = std::unique_ptr<kmm_pipeline, decltype(&kmm_pipeline_destroy)>;
+Pipeline create(int32_t w, int32_t h, float zoom = 1.0f) {
+    return {kmm_pipeline_create(w, h, zoom), kmm_pipeline_destroy};
+}
+
+// A crop of a real street frame, in temperature-code-like units.
+std::vector<int16_t> streetCrop(int32_t w, int32_t h) {
+    const auto frames = realFramesY16();
+    std::vector<int16_t> out;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            out.push_back(frames.empty() ? int16_t(x * 7 + y) : frames[0][size_t(y + 100) * kRealWidth + size_t(x + 200)]);
+    return out;
+}
+
+std::vector<uint8_t> runOnce(kmm_pipeline* p, const std::vector<int16_t>& frame) {
+    kmm_pipeline_image image{};
+    EXPECT_EQ(kmm_pipeline_output(p, &image), KMM_OK);
+    std::vector<uint8_t> out(size_t(image.bytes));
+    EXPECT_EQ(kmm_pipeline_run(p, frame.data(), out.data(), out.size(), &image), KMM_OK);
+    return out;
+}
+
+using Call = std::function<kmm_status(kmm_pipeline*)>;
+const uint8_t kTable[256] = {};
+const uint16_t kFrame16[17 * 5] = {};
+
+// Every entry with good arguments, and with one bad one.
+const struct {
+    const char* what;
+    Call good, bad;
+} kCalls[] = {
+    {"flat field", [](auto p) { return kmm_pipeline_set_flat_field(p, 1); },
+     [](auto p) { return kmm_pipeline_set_flat_field(p, 2); }},
+    {"bad pixels", [](auto p) { return kmm_pipeline_set_bad_pixel_repair(p, 1); },
+     [](auto p) { return kmm_pipeline_set_bad_pixel_repair(p, -1); }},
+    {"temporal", [](auto p) { return kmm_pipeline_set_temporal_filter(p, 1, 8); },
+     [](auto p) { return kmm_pipeline_set_temporal_filter(p, 1, 0); }},
+    {"column stripes", [](auto p) { return kmm_pipeline_set_column_stripes(p, 1, 9, 3500, 20); },
+     [](auto p) { return kmm_pipeline_set_column_stripes(p, 1, 13, 3500, 20); }},
+    {"row stripes", [](auto p) { return kmm_pipeline_set_row_stripes(p, 1, 9, 3500, 20); },
+     [](auto p) { return kmm_pipeline_set_row_stripes(p, 1, 9, 5000, 20); }},
+    {"smoothing", [](auto p) { return kmm_pipeline_set_smoothing(p, 1, 0, 5); },
+     [](auto p) { return kmm_pipeline_set_smoothing(p, 1, 2, 5); }},
+    {"mirror", [](auto p) { return kmm_pipeline_set_mirror(p, 1, 2); },
+     [](auto p) { return kmm_pipeline_set_mirror(p, 1, 3); }},
+    {"rotation", [](auto p) { return kmm_pipeline_set_rotation(p, 1, 0); },
+     [](auto p) { return kmm_pipeline_set_rotation(p, 1, 3); }},
+    {"mapping", [](auto p) { return kmm_pipeline_set_mapping(p, 2); },
+     [](auto p) { return kmm_pipeline_set_mapping(p, 4); }},
+    {"window", [](auto p) { return kmm_pipeline_set_window(p, 900, 100); },
+     [](auto p) { return kmm_pipeline_set_window(p, 100, 100); }},
+    {"linear", [](auto p) { return kmm_pipeline_set_linear(p, 10, 20, 200); },
+     [](auto p) { return kmm_pipeline_set_linear(p, 501, 20, 200); }},
+    {"equalised", [](auto p) { return kmm_pipeline_set_equalised(p, 80, 200, 230); },
+     [](auto p) { return kmm_pipeline_set_equalised(p, 80, 0, 230); }},
+    {"detail", [](auto p) { return kmm_pipeline_set_detail(p, 1, 3, 48); },
+     [](auto p) { return kmm_pipeline_set_detail(p, 1, 12, 48); }},
+    {"adaptive", [](auto p) { return kmm_pipeline_set_adaptive_equalisation(p, 1, 2, 2, 5); },
+     [](auto p) { return kmm_pipeline_set_adaptive_equalisation(p, 1, 0, 2, 5); }},
+    {"lut", [](auto p) { return kmm_pipeline_set_lut(p, 1); },
+     [](auto p) { return kmm_pipeline_set_lut(p, 7); }},
+    {"sharpen", [](auto p) { return kmm_pipeline_set_sharpen(p, 1, 1.0f); },
+     [](auto p) { return kmm_pipeline_set_sharpen(p, 1, NAN); }},
+    {"contrast", [](auto p) { return kmm_pipeline_set_contrast(p, 1, 128, 256); },
+     [](auto p) { return kmm_pipeline_set_contrast(p, 1, 256, 128); }},
+    {"zoom mode", [](auto p) { return kmm_pipeline_set_zoom_mode(p, 0); },
+     [](auto p) { return kmm_pipeline_set_zoom_mode(p, 2); }},
+    {"colour", [](auto p) { return kmm_pipeline_set_colour(p, 1, 3, KMM_COLOUR_RGBA32, 1); },
+     [](auto p) { return kmm_pipeline_set_colour(p, 1, 12, KMM_COLOUR_RGBA32, 0); }},
+    {"marks", [](auto p) { return kmm_pipeline_set_marks(p, 2, 900, 100, 0xFF0000, 0); },
+     [](auto p) { return kmm_pipeline_set_marks(p, 4, 900, 100, 0, 0); }},
+    {"load lut", [](auto p) { return kmm_pipeline_load_lut(p, kTable); },
+     [](auto p) { return kmm_pipeline_load_lut(p, nullptr); }},
+    {"load flat field", [](auto p) {
+         kmm_pipeline_set_bad_pixel_repair(p, 1);
+         return kmm_pipeline_load_flat_field(p, nullptr, kFrame16, nullptr);
+     },
+     [](auto p) { return kmm_pipeline_load_flat_field(p, kFrame16, nullptr, nullptr); }},
+};
+
+TEST(PipelineApi, RefusalsChangeNothing) {
+    const auto frame = streetCrop(17, 5);
+    for (const auto& c : kCalls) {
+        SCOPED_TRACE(c.what);
+        EXPECT_NE(c.good(nullptr), KMM_OK);
+        auto p = create(17, 5);
+        EXPECT_EQ(c.good(p.get()), KMM_OK);
+        auto fresh = create(17, 5), refused = create(17, 5);
+        EXPECT_LT(c.bad(refused.get()), 0);
+        EXPECT_EQ(runOnce(refused.get(), frame), runOnce(fresh.get(), frame));
+    }
+    for (auto [w, h, zoom] : {std::tuple{0, 5, 1.0f}, {5, -1, 1.0f}, {1 << 16, 1 << 14, 1.0f},
+                              {4096, 4096, 100.0f}})
+        EXPECT_EQ(create(w, h, zoom), nullptr);
+}
+
+TEST(PipelineApi, RunRefusesASmallBufferAndWritesNothing) {
+    const auto frame = streetCrop(33, 9);
+    auto p = create(33, 9, 1.5f);
+    kmm_pipeline_image image{};
+    ASSERT_EQ(kmm_pipeline_output(p.get(), &image), KMM_OK);
+    EXPECT_EQ(image.width, 49u);
+    EXPECT_EQ(image.bytes, uint64_t(49) * 13 * 3);
+    std::vector<uint8_t> out(size_t(image.bytes), 0xA5);
+    EXPECT_EQ(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size() - 1, &image),
+              KMM_ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(kmm_pipeline_run(p.get(), nullptr, out.data(), out.size(), &image),
+              KMM_ERROR_NULL_ARGUMENT);
+    EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
+}
+
+// Many stages at once through the API, against the object set up by hand.
+TEST(PipelineApi, RunIsTheObjectsRun) {
+    const int32_t w = 161, h = 121;
+    const auto frame = streetCrop(w, h);
+    auto p = create(w, h, 1.25f);
+    ASSERT_EQ(kmm_pipeline_set_row_stripes(p.get(), 1, 7, 3000, 30), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_rotation(p.get(), 1, 2), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_detail(p.get(), 1, 5, 64), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_mapping(p.get(), 2), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_sharpen(p.get(), 1, 0.5f), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_colour(p.get(), 1, 3, KMM_COLOUR_NV12, 0), KMM_OK);
+
+    ImagePipeline o(w, h, 1.25f);
+    o.rowStripeWindow = 7, o.rowStripeThreshold = 3000, o.rowStripeClamp = 30;
+    o.setRowStripeFilter(true);
+    o.rotateMode = 2;
+    o.setRotation(true);
+    o.detailBaseWindow = 5, o.detailGain = 64, o.detailOn = 1;
+    o.setMappingMode(2);
+    o.sharpenAmount = 0.5f, o.sharpenOn = 1;
+    o.palette = 3;
+    o.setColourFormat(8);
+    // Twice: the second run reads what the first left in the object.
+    for (int run = 0; run < 2; ++run) {
+        std::vector<uint8_t> expected(o.outputShape().bytes);
+        ASSERT_TRUE(o.run(frame.data(), expected.data(), expected.size()));
+        EXPECT_EQ(runOnce(p.get(), frame), expected);
+    }
+}
+
+}  // namespace
+}  // namespace kmm

@@ -1,0 +1,211 @@
+// `kmm pipeline`: raw 16-bit frames through the image pipeline (the public kmm_pipeline API,
+// as a host drives it) into a grey or colour picture; `kmm palettes`: a strip of every
+// palette; and the demo's palette gallery on a real frame.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KModuleMeasurePipeline.h"
+#include "io.h"
+#include "options.h"
+#include "tool.h"
+
+namespace kmm::tool {
+namespace {
+
+// In palette number order, which the strip of `kmm palettes` follows.
+const std::vector<std::pair<std::string, uint32_t>> kPalettes = {
+    {"red-top", 0}, {"cubehelix", 1}, {"rainbow", 2}, {"iron", 3},
+    {"cool-warm", 4}, {"black-hot", 5}, {"white-hot", 6}};
+
+uint32_t paletteNumber(const std::string& name) {
+    for (const auto& [n, number] : kPalettes)
+        if (n == name) return number;
+    throw ToolError("no palette " + name);
+}
+
+const std::map<std::string, int> kFormats = {
+    {"grey", -1},       {"bgr24", 0},       {"rgba32", 1},       {"rgb24", 2},
+    {"rgb16", 3},       {"ycbycr", 4},      {"ycrycb", 5},       {"planar422", 6},
+    {"planar422-cr", 7}, {"nv12", 8},       {"nv21", 9},         {"i420", 10},
+    {"yv12", 11}};
+
+const std::map<std::string, uint32_t> kMappings = {
+    {"linear", 0}, {"equalised", 1}, {"mixed", 2}, {"window", 3}};
+
+using Pipeline = std::unique_ptr<kmm_pipeline, decltype(&kmm_pipeline_destroy)>;
+
+void check(kmm_status status, const char* what) {
+    if (status != KMM_OK) throw ToolError(std::string(what) + ": " + kmm_status_text(status));
+}
+
+struct PipelineOptions {
+    FrameInput input;  // no --frame: every frame of the file in turn, the picture of the last
+    std::string output = "pipeline.png", mapping = "equalised", window;
+    std::string palette = "iron", format = "rgb24", stripes = "columns";
+    float zoom = 1.0f, sharpen = 0.0f;
+    int rotate = -1, mirror = -1;
+    bool temporal = false, detail = false, adaptive = false, smoothing = false;
+};
+
+Pipeline configure(const PipelineOptions& o, int width, int height) {
+    Pipeline p(kmm_pipeline_create(width, height, o.zoom), kmm_pipeline_destroy);
+    if (!p) throw ToolError("the pipeline cannot take " + std::to_string(width) + "x" +
+                            std::to_string(height) + " at zoom " + std::to_string(o.zoom));
+    const bool columns = o.stripes == "columns" || o.stripes == "both";
+    const bool rows = o.stripes == "rows" || o.stripes == "both";
+    check(kmm_pipeline_set_column_stripes(p.get(), columns, 9, 3500, 20), "--stripes");
+    check(kmm_pipeline_set_row_stripes(p.get(), rows, 9, 3500, 20), "--stripes");
+    check(kmm_pipeline_set_temporal_filter(p.get(), o.temporal, 8), "--temporal");
+    check(kmm_pipeline_set_smoothing(p.get(), o.smoothing, 1, 5), "--smoothing");
+    check(kmm_pipeline_set_mapping(p.get(), kMappings.at(o.mapping)), "--mapping");
+    if (!o.window.empty()) {
+        const auto [lo, hi] = parseRange(o.window);
+        if (lo < -32768 || hi > 32767) throw ToolError("--window: frame values are 16-bit");
+        check(kmm_pipeline_set_window(p.get(), int16_t(hi), int16_t(lo)), "--window");
+    } else if (o.mapping == "window") {
+        throw ToolError("--mapping window needs --window LO:HI");
+    }
+    check(kmm_pipeline_set_detail(p.get(), o.detail, 3, 48), "--detail");
+    check(kmm_pipeline_set_adaptive_equalisation(p.get(), o.adaptive, 2, 2, 5), "--adaptive");
+    check(kmm_pipeline_set_sharpen(p.get(), o.sharpen > 0.0f, o.sharpen > 0.0f ? o.sharpen : 1.0f),
+          "--sharpen");
+    if (o.rotate >= 0) check(kmm_pipeline_set_rotation(p.get(), 1, uint32_t(o.rotate)), "--rotate");
+    if (o.mirror >= 0) check(kmm_pipeline_set_mirror(p.get(), 1, uint32_t(o.mirror)), "--mirror");
+    const int format = kFormats.at(o.format);
+    check(kmm_pipeline_set_colour(p.get(), format >= 0, paletteNumber(o.palette),
+                                  kmm_colour_format(format >= 0 ? format : 0), 0),
+          "--palette");
+    return p;
+}
+
+// Writes the image: PNG for grey and the RGB formats, the bytes as they are for .raw.
+void writeImage(const std::string& path, const std::vector<uint8_t>& bytes,
+                const kmm_pipeline_image& image, const std::string& format) {
+    const int w = int(image.width), h = int(image.height);
+    if (formatOf(path, {FileFormat::Png, FileFormat::Raw}) == FileFormat::Raw) {
+        OutputFile out(path);
+        out.write(bytes.data(), bytes.size());
+        return out.close();
+    }
+    if (format == "grey") return writeGreyPng(path, bytes.data(), w, h);
+    if (format != "rgb24" && format != "bgr24" && format != "rgba32")
+        throw ToolError("--format " + format + " is written as .raw only");
+    const bool bgr = format == "bgr24";
+    std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
+    for (size_t i = 0; i < size_t(w) * size_t(h); ++i) {
+        const uint8_t* px = &bytes[i * image.bytes_per_pixel];
+        rgb[3 * i] = bgr ? px[2] : px[0];
+        rgb[3 * i + 1] = px[1];
+        rgb[3 * i + 2] = bgr ? px[0] : px[2];
+    }
+    writeRgbPng(path, rgb.data(), w, h);
+}
+
+template <class Map>
+std::vector<std::string> keys(const Map& map) {
+    std::vector<std::string> out;
+    for (const auto& [k, v] : map) out.push_back(k);
+    return out;
+}
+
+void setupPipeline(CLI::App& app) {
+    static PipelineOptions o;
+    auto* cmd = app.add_subcommand(
+        "pipeline", "Run raw 16-bit frames (little-endian, row-major; several frames in a "
+                    "file run in turn) through the image pipeline into a picture");
+    o.input.addTo(cmd, "raw frame file (little-endian 16-bit, row-major)");
+    cmd->add_option("-o,--out", o.output, ".png (grey, rgb24, bgr24, rgba32) or .raw, - for "
+                                          "standard output")
+        ->capture_default_str()
+        ->check(outputPath({FileFormat::Png, FileFormat::Raw}));
+    cmd->add_option("--palette", o.palette, "palette")
+        ->check(CLI::IsMember(keys(kPalettes)))->capture_default_str();
+    cmd->add_option("--format", o.format, "pixel format (grey: no colour)")
+        ->check(CLI::IsMember(keys(kFormats)))->capture_default_str();
+    cmd->add_option("--mapping", o.mapping, "grey mapping")
+        ->check(CLI::IsMember(keys(kMappings)))->capture_default_str();
+    cmd->add_option("--window", o.window, "LO:HI frame values of --mapping window")
+        ->check(rangeText());
+    cmd->add_option("--stripes", o.stripes, "stripe removal")
+        ->check(CLI::IsMember({"none", "columns", "rows", "both"}))->capture_default_str();
+    cmd->add_flag("--temporal", o.temporal, "temporal noise filter across the frames");
+    cmd->add_flag("--smoothing", o.smoothing, "edge-preserving 3x3 smoothing");
+    cmd->add_flag("--detail", o.detail, "detail-enhanced mapping");
+    cmd->add_flag("--adaptive", o.adaptive, "adaptive equalisation of the detail base");
+    cmd->add_option("--sharpen", o.sharpen, "unsharp mask amount")->check(CLI::Range(0.0f, 16.0f));
+    cmd->add_option("--zoom", o.zoom, "output scale")->check(CLI::Range(1.0f, 8.0f));
+    cmd->add_option("--rotate", o.rotate, "0 clockwise, 1 half turn, 2 anticlockwise")
+        ->check(CLI::Range(0, 2));
+    cmd->add_option("--mirror", o.mirror, "0 left-right, 1 top-bottom, 2 both")
+        ->check(CLI::Range(0, 2));
+    cmd->callback([] {
+        const FrameSize size = o.input.size();
+        size_t frames = 0;
+        readU16Frame(o.input.path, size, 0, &frames);
+        if (o.input.frame >= 0 && size_t(o.input.frame) >= frames)
+            throw ToolError("--frame " + std::to_string(o.input.frame) + ": " + o.input.path +
+                            " holds " + std::to_string(frames) + " frames");
+        Pipeline p = configure(o, size.width, size.height);
+        kmm_pipeline_image image{};
+        check(kmm_pipeline_output(p.get(), &image), "output");
+        std::vector<uint8_t> out(size_t(image.bytes));
+        const size_t first = o.input.frame >= 0 ? size_t(o.input.frame) : 0;
+        const size_t last = o.input.frame >= 0 ? first + 1 : frames;
+        for (size_t f = first; f < last; ++f) {
+            const auto samples = readU16Frame(o.input.path, size, int(f));
+            const std::vector<int16_t> frame(samples.begin(), samples.end());
+            check(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size(), &image), "run");
+        }
+        writeImage(o.output, out, image, o.format);
+        std::fprintf(messages(), "%zu frame(s) -> %ux%u %s -> %s\n", last - first, image.width,
+                     image.height, o.format.c_str(), o.output.c_str());
+    });
+}
+
+// A strip of every palette, one band of 256 grey levels each, top to bottom in palette order.
+void writePaletteStrip(const std::string& path) {
+    constexpr int kBand = 24;
+    std::vector<uint8_t> strip;
+    for (const auto& [name, number] : kPalettes) {
+        (void)name;
+        Pipeline p(kmm_pipeline_create(256, kBand, 1.0f), kmm_pipeline_destroy);
+        check(kmm_pipeline_set_column_stripes(p.get(), 0, 9, 3500, 20), "stripes");
+        check(kmm_pipeline_set_mapping(p.get(), 3), "mapping");
+        // The fixed window spreads 0..510 over 510 grey levels, so value v becomes about v.
+        check(kmm_pipeline_set_window(p.get(), 510, 0), "window");
+        check(kmm_pipeline_set_colour(p.get(), 1, number, KMM_COLOUR_RGB24, 0), "colour");
+        std::vector<int16_t> ramp(256 * kBand);
+        for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int16_t((i % 256 * 1024 + 1021) / 1022);
+        kmm_pipeline_image image{};
+        check(kmm_pipeline_output(p.get(), &image), "output");
+        std::vector<uint8_t> rgb(size_t(image.bytes));
+        check(kmm_pipeline_run(p.get(), ramp.data(), rgb.data(), rgb.size(), &image), "run");
+        strip.insert(strip.end(), rgb.begin(), rgb.end());
+    }
+    writeRgbPng(path, strip.data(), 256, kBand * int(kPalettes.size()));
+}
+
+void setupPalettes(CLI::App& app) {
+    static std::string output = "palettes.png";
+    auto* cmd = app.add_subcommand("palettes", "Write a strip of every palette, one band each");
+    addPngOutput(cmd, output);
+    cmd->callback([] {
+        writePaletteStrip(output);
+        std::string names;
+        for (const auto& [name, number] : kPalettes)
+            names += (names.empty() ? "" : ", ") + name + " " + std::to_string(number);
+        std::fprintf(messages(), "%s -> %s\n", names.c_str(), output.c_str());
+    });
+}
+
+const bool registeredPipeline = registerCommand(setupPipeline);
+const bool registeredPalettes = registerCommand(setupPalettes);
+
+}  // namespace
+}  // namespace kmm::tool
