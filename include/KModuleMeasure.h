@@ -356,7 +356,10 @@ KMM_API void Y16MappingAD_dll(const int16_t* src, uint8_t* dst, int32_t contrast
  * tuning (pipeline family only): exactly 150.0 selects the standard tuning, any other value
  * (NaN included) the fine one, which smooths the codes of a manual window first.
  * Pipeline codes are degC x 20 truncated and kept in 16 bits: beyond +-1638.35 degC they
- * wrap; NaN gives code 0.
+ * wrap.
+ * Non-finite temperatures: +inf counts as the matrix's largest finite value, -inf and NaN as
+ * its smallest, so they show as its hottest or coldest pixel and leave the automatic range
+ * to the finite values; a matrix without a finite value maps as a uniform 0 degC matrix.
  * Not thread-safe for DV07/DV08 with autoRange: those calls share one module-wide table,
  * so two of them must not overlap. Every other call may run on any thread at any time.
  * Bad input: a null pointer, width or height <= 0, or width x height beyond 32 bits:
