@@ -7,7 +7,7 @@ set(KMM_CMAKE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/KModuleMeasure)
 
 install(TARGETS KModuleMeasure EXPORT KModuleMeasureTargets)
 # A host with the real closed library puts it in place of this file.
-install(TARGETS pyro)
+install(TARGETS pyro EXPORT KModuleMeasureTargets)
 install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
 if(WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/src/KModuleMeasure.def DESTINATION ${CMAKE_INSTALL_LIBDIR})

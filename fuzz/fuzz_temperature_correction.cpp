@@ -1,16 +1,21 @@
-// Fuzzes getNewTemperature_dll with arbitrary floats and device records on every path.
-#include "KModuleMeasure.h"
+// getNewTemperature_dll on any model name, floats (NaN, infinities, huge values) and device
+// record: a computed result is finite; the paths that hand the temperature back return it as
+// it came.
+#include <cmath>
+#include <cstring>
+
 #include "fuzz_input.h"
 
+using namespace kmm::fuzz;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    kmm::fuzz::Input in(data, size);
-    static const char* const models[] = {"DV01", "DV19", "DV35", "unknown"};
-    const char* model = models[in.take<uint8_t>() % 4];
-    float args[7];
-    for (float& a : args) a = in.take<float>();
-    const DeviceCorrectionParam record = in.take<DeviceCorrectionParam>();
+    Input in(data, size);
+    const auto p = in.take<CorrectionInput>();
+    const ModelName model(p.model);
     float result = 0.0f;
-    getNewTemperature_dll(model, &result, args[0], args[1], args[2], args[3], args[4], args[5],
-                          args[6], &record);
+    getNewTemperature_dll(model.get(), &result, p.temperature, p.oldEmissivity, p.newEmissivity,
+                          p.oldDistance, p.newDistance, p.oldReflected, p.newReflected,
+                          (p.nullRecord & 1) ? nullptr : &p.record);
+    check(std::isfinite(result) || std::memcmp(&result, &p.temperature, sizeof result) == 0);
     return 0;
 }

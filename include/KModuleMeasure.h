@@ -226,7 +226,9 @@ KMM_EXTERN_C_BEGIN
  * Bad input: null model or result, or a null param for a listed model: nothing is written.
  * Non-finite intermediates (a scale factor of 0, a zero compensation denominator, a negative
  * discriminant) saturate when they become table tenths: NaN reads as 0 tenths, values beyond
- * the 16-bit range as its nearest end; the result is always a finite number. */
+ * the 32-bit range as its nearest end, then kept in 16 bits. A computed result is therefore
+ * always finite, whatever the inputs; the paths that hand the temperature back unchanged (an
+ * unlisted name, unchanged conditions) return a NaN or infinite temperature as it came. */
 KMM_API void getNewTemperature_dll(const char* model, float* result, float temperature,
                                    float oldEmissivity, float newEmissivity, float oldDistance,
                                    float newDistance, float oldReflectedTemp,
@@ -391,12 +393,17 @@ KMM_API void image_resize_dll(int16_t* dst, const int16_t* src, int32_t srcHeigh
  * the range mode, and with range mode 1 this library corrects Y16 values by its own offset
  * (a signed 16-bit line in fields 172 and 792..820 of paramLine).
  * No instance is opened (and nothing written) when calibData, sceneA or sceneB is absent or
- * the library's init fails; an output the call does not compute keeps what the caller put
- * there. An allocation failure throws std::bad_alloc after the instance has been closed.
+ * the library's init fails; nothing is written either when the library refuses the scene
+ * blocks, or when calibData is longer than the room the library offers for it (the block is
+ * refused whole). An output the call does not compute keeps what the caller put there.
+ * An allocation failure, or an exception from the library, ends the call with the instance
+ * closed and nothing written (one from closing the instance comes after the results are
+ * complete, and they stand); none leaves the function.
  * Bad input, common to all: a null model name or output, width or height <= 0, a null
- * y16Data, y16Count below width x height, a null calibData, sceneA or sceneB with a positive
- * length, or a listed model with a paramLine absent or shorter than 822 bytes: the call
- * returns at once, calls nothing in the closed library and writes nothing. */
+ * y16Data, y16Count below width x height or above 2^30 - 1 (its byte length must fit 32
+ * bits), a null calibData, sceneA or sceneB with a positive length, or a listed model with a
+ * paramLine absent or shorter than 822 bytes: the call returns at once, calls nothing in the
+ * closed library and writes nothing. */
 
 /* Temperature matrix (degC, width x height floats, row-major) of the Y16 frame, measured by
  * the closed library with emissivity measure1, distance measure2 and reflected temperature
@@ -446,9 +453,9 @@ KMM_API void getY16WithPyro_dll(const char* modelName, int width, int height,
  * are the window (degC, only read), turned into Y16 ends as getY16WithPyro_dll does, high
  * first, and handed over as they are (a window upside down stays upside down); the caller's
  * frame is drawn. The image needs sceneC.
- * Left untouched: dst when no instance opens, the library declines the window or sceneC is
- * absent; with autoRange, *maxTemp and *minTemp when nothing was measured (no instance, or
- * the scene blocks refused).
+ * Nothing is written without a measured range (autoRange) or both converted ends (manual):
+ * no instance, or the scene blocks refused. dst alone is left when the library declines the
+ * window or sceneC is absent (the measured range is still reported).
  * Bad input: as for the section, and a null dst, maxTemp or minTemp. */
 KMM_API void y16MappingWithPyro_dll(const char* modelName, uint8_t* dst, float* maxTemp,
                                     float* minTemp, bool autoRange, int width, int height,
@@ -474,7 +481,8 @@ KMM_API void y16MappingWithPyro_dll(const char* modelName, uint8_t* dst, float* 
  * The centre is sample (width x height) / 2 + width / 2; in a single row of even width, which
  * puts that one past the end, the last sample.
  * Models outside the fire list have no DRC: dst stays untouched, the window and level are
- * written. A fire model whose instance did not open still draws, on unmeasured ends.
+ * written. Without a measured frame and both converted ends (no instance, or the scene blocks
+ * refused) nothing is written.
  * Bad input: as for the section, and a null dst, maxTemp, minTemp or level. */
 KMM_API void y16MappingWithPyroToRgb_dll(
     const char* modelName, uint8_t* dst, float* maxTemp, float* minTemp, int width, int height,

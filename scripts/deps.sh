@@ -1,6 +1,6 @@
 # Sourced by the scripts: installs the Debian packages the build needs, only those missing.
 KMM_PACKAGES=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-              libpng-dev libcli11-dev python3-numpy python3-pytest)
+              libpng-dev libcli11-dev libtiff-dev python3-numpy python3-pytest)
 
 kmm_install_missing() {
     local missing=()

@@ -14,14 +14,19 @@
 namespace kmm {
 namespace {
 
-// Entries 100, 110, ..., 290 from 20.0 degC: a value v lands after the entries <= v.
-const std::vector<uint16_t> kCurve = test::rampCurve(20, 100, 10);
+// Entries 100, 110, ..., 290 from 20.0 degC: a value v lands after the entries <= v. The
+// entry after them belongs to the next curve of a block: nothing may read it.
+constexpr int32_t kLength = 20;
+const std::vector<uint16_t> kCurve = [] {
+    auto curve = test::rampCurve(kLength, 100, 10);
+    curve.push_back(60000);
+    return curve;
+}();
 
 using Prep = void (*)(MeasureState&);
 
 float evaluate(int16_t y16, bool high, bool set1, MeasureState& s, int32_t type = 0) {
-    return evaluateCurve(y16, kCurve.data(), int32_t(kCurve.size()), high, set1, s,
-                         test::plainConfig(), type);
+    return evaluateCurve(y16, kCurve.data(), kLength, high, set1, s, test::plainConfig(), type);
 }
 
 void driftOn(MeasureState& s) {
@@ -43,6 +48,7 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
         bool high, set1;
         Prep setup;
         float expected;
+        int32_t type = 0;
     };
     const Case cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
@@ -53,6 +59,8 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
          [](MeasureState& s) { s.curveRefTemp = 21.5f; }, 20.3f},
         {"type 0 ignores the alternative reference", 25, true, false,
          [](MeasureState& s) { s.curveRefTempAlt = 10.0f; }, 20.3f},
+        {"so does type 3", 25, true, false, [](MeasureState& s) { s.curveRefTempAlt = 10.0f; },
+         20.3f, 3},
         {"gain 0.5 truncates", 51, true, false, [](MeasureState& s) { s.gain0 = 0.5f; }, 20.3f},
         {"set 1 takes gain1 and offset1", 10, true, true,
          [](MeasureState& s) { s.gain1 = 2.0f; s.offset1 = 1.5f; s.gain0 = 9.0f; }, 21.8f},
@@ -67,21 +75,23 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
         SCOPED_TRACE(c.name);
         MeasureState s = test::plainState();
         if (c.setup) c.setup(s);
-        EXPECT_EQ(evaluate(c.y16, c.high, c.set1, s), c.expected);
+        EXPECT_EQ(evaluate(c.y16, c.high, c.set1, s, c.type), c.expected);
     }
 }
 
-// The blocked search against a plain scan from the front, on rising and on non-monotonic
-// curves, at lengths around the block size and at values on, between and beyond the entries.
+// The blocked search against a plain scan from the front, on rising curves, curves of long
+// plateaus (which cross the blocks' edges) and non-monotonic ones, at lengths around the
+// block size and at values on, between and beyond the entries.
 TEST(CalibrationCurve, PositionSearchMatchesAPlainScan) {
     scenes::SplitMix64 rng(7);
     for (int32_t length : {1, 63, 64, 65, 129, 1701}) {
-        for (bool rising : {true, false}) {
+        for (int kind : {0, 1, 2}) {  // rising, plateaus, random
             std::vector<uint16_t> curve(static_cast<size_t>(length));
             uint32_t level = uint32_t(rng.next() % 1000);
             for (uint16_t& e : curve) {
-                level = rising ? std::min<uint32_t>(level + uint32_t(rng.next() % 40), 65535)
-                               : uint32_t(rng.next() % 65536);
+                const uint32_t step = kind == 0 || rng.next() % 24 == 0 ? rng.next() % 40 : 0;
+                level = kind == 2 ? uint32_t(rng.next() % 65536)
+                                  : std::min<uint32_t>(level + step, 65535);
                 e = uint16_t(level);
             }
             for (int round = 0; round < 150; ++round) {
@@ -92,7 +102,7 @@ TEST(CalibrationCurve, PositionSearchMatchesAPlainScan) {
                                                [v](uint16_t e) { return e > v; });
                 const int32_t scan = v > curve.back() ? length : int32_t(past - curve.begin());
                 ASSERT_EQ(curvePosition(curve.data(), length, v), scan)
-                    << "length " << length << " v " << v << (rising ? " rising" : " random");
+                    << "length " << length << " v " << v << " kind " << kind;
             }
         }
     }
@@ -124,6 +134,8 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         {"drift off: nothing chosen", 3, true, 100, 200, 8, 3, 0, 0, 0, 25.0f, 0},
         {"type 2, 1.5x clamp, blend off clears the flag", 2, true, 100, 200, 8, 12, 0, 0, 1},
         {"type 2, blend, high, step 30 <= 35", 2, true, 100, 130, 8, 0.2f * 8 + 0.8f * 6, 1, 1},
+        {"type 2, blend, high, step 36 > 35", 2, true, 100, 136, 8, 0.4f * 8 + 0.6f * 7.2f, 1, 1},
+        {"type 2, blend, low, step 101 > 100", 2, false, 100, 201, 8, 0.4f * 8 + 0.6f * 12, 1, 1},
         {"type 2, blend without estimate", 2, true, 0, 150, 8, 0.4f * 8 + 0.6f * 3, 1, 1},
     };
     for (const Case& c : cases) {

@@ -1,57 +1,43 @@
 // Fire colour images through the closed library: the preset windows, the Y16 ends, the DRC
 // call on the caller's frame with the chosen parameter set, and fireLevel's segments, read
 // against a library whose Y16 is 1000 + degC (so every scale point is known by hand).
+#include <algorithm>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "guarded_buffer.h"
 #include "pyro_fixture.h"
 
 namespace kmm {
 namespace {
 
-constexpr float kSentinel = -999.0f;
-const std::vector<uint8_t> kUntouchedRgb(36, 0xA5);
+constexpr float kSentinel = PyroOutputs::kUnset;
 
 // Y16 = 1000 + degC: Y(-20) = 980, Y(0) = 1000, Y(150) = 1150, Y(650) = 1650, Y(2000) = 3000.
-pyro_test::Faults linearScale() {
-    return faultsWith([](auto& f) { f.calcY16 = [](float t) { return int16_t(1000 + int(t)); }; });
-}
-
-struct FireResult {
-    GuardedBuffer<uint8_t> rgb{36, 0xA5};
-    float maxTemp = kSentinel, minTemp = kSentinel, level = kSentinel;
-};
+int16_t linear(float t) { return int16_t(1000 + int(t)); }
+pyro_test::Faults linearScale() { return fixedY16(linear); }
 
 // DRC parameters 70000, 2, 3, 99: the first passes its low 16 bits, 4464.
-FireResult fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1,
-                const char* model = "DV35") {
-    FireResult r;
-    const PYRO_PARAM p = in.param();
-    y16MappingWithPyroToRgb_dll(model, r.rgb.data(), &r.maxTemp, &r.minTemp, in.width, in.height,
-                                p.y16Data, p.y16Count, p.calibData, p.calibLength, p.sceneB,
-                                p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
-                                p.sceneCLength, p.paramLine, p.paramLineLength, 0.95f, 2.0f,
-                                23.0f, fireMode, drcSetIndex, 70000, 2, 3, 99, &r.level);
-    return r;
+PyroOutputs fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1,
+                 const char* model = "DV35") {
+    PyroOutputs out(size_t(in.width * in.height));
+    callExport(Export::Fire, model, in.param(), out,
+               {.fireMode = fireMode, .drcSetIndex = drcSetIndex});
+    return out;
 }
 
-// The centre pixel (index 8 of the 4 x 3 frame) holding y.
-PyroInputs centreAt(uint16_t y) {
-    PyroInputs in;
-    in.frame[8] = y;
-    return in;
-}
-
+// The centre pixel (index 8 of the 4 x 3 frame) holding y. A scale the library makes unusable
+// (all alike, or Y(150) = Y(650)) leaves only the levels below and above it.
 TEST_F(PyroTest, FireLevelBySegmentAndMode) {
     struct Case {
         int fireMode;
         uint16_t y;
         float level;
+        int16_t (*scale)(float) = linear;
     };
     const float pow06 = 0.659753955f;  // 0.5^0.6
+    const auto flat = [](float) { return int16_t(1000); };
+    const auto cut150 = [](float t) { return int16_t(1000 + int(std::min(t, 150.0f))); };
     const Case cases[] = {
         {4, 1150, 0.25f},          // exactly Y(150): the end of segment 0
         {4, 1075, pow06 * 0.25f},  // half-way up segment 0: a power curve
@@ -67,11 +53,15 @@ TEST_F(PyroTest, FireLevelBySegmentAndMode) {
         {8, 1110, 0.687f},         // segment 1: 0.625 + 0.155 * 0.4
         {7, 1400, 0.975f},         // segment 3: 150 to 650 degC
         {3, 1400, 0.0f},           // no mode: level 0
+        {4, 1000, kSentinel, flat}, {4, 999, 0.0f, flat}, {4, 1001, 1.0f, flat},
+        {4, 1100, kSentinel, cut150},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.fireMode) + " y " + std::to_string(c.y));
-        pyro_test::reset(linearScale());
-        EXPECT_NEAR(fire(centreAt(c.y), c.fireMode).level, c.level, 1e-6f);
+        pyro_test::reset(fixedY16(c.scale));
+        PyroInputs in;
+        in.frame[8] = c.y;
+        EXPECT_NEAR(fire(in, c.fireMode).level, c.level, 1e-6f);
     }
     // A single even row's centre is its last pixel: Y(150).
     pyro_test::reset(linearScale());
@@ -81,63 +71,34 @@ TEST_F(PyroTest, FireLevelBySegmentAndMode) {
     EXPECT_EQ(fire(row).level, 0.25f);
 }
 
-TEST_F(PyroTest, FireLevelStopsOnAnUnusableScale) {
-    struct Case {
-        const char* what;
-        std::function<int16_t(float)> scale;
-        uint16_t y;
-        float level;
-    };
-    const auto flat = [](float) { return int16_t(1000); };
-    const Case cases[] = {
-        {"flat, in range", flat, 1000, kSentinel},
-        {"flat, below Y(-20)", flat, 999, 0.0f},
-        {"flat, above Y(2000)", flat, 1001, 1.0f},
-        {"Y(150) = Y(650)", [](float t) { return int16_t(1000 + int(std::min(t, 150.0f))); },
-         1100, kSentinel},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        pyro_test::reset(faultsWith([&](auto& f) { f.calcY16 = c.scale; }));
-        EXPECT_EQ(fire(centreAt(c.y)).level, c.level);
-        EXPECT_EQ(callsTo("PYRO_CalcY16ByTemp").size(), 2u + 12u);
-    }
-}
-
 // The window ends as Y16 go to the DRC (equal ends become low + 1). Only the fire list has a
-// DRC handle: other models get the window and level, not the image; a fire model whose init
-// failed still draws, with unmeasured ends (0, repaired to 1) and no measured centre.
+// DRC handle: other models get the window and level, not the image.
 TEST_F(PyroTest, FireWindowByModeAndDrcEnds) {
     struct Case {
         const char* model;
         int fireMode;
-        bool initFails;
         float upper, lower;
         double drcHigh, drcLow;
         bool levelWritten, drawn;
     };
     const Case cases[] = {
-        {"DV35", 4, false, 650, 150, 1650, 1150, true, true},
-        {"DV35", 6, false, 650, 250, 1650, 1250, true, true},
-        {"DV35", 7, false, 150, 100, 1150, 1100, true, true},
-        {"DV35", 8, false, 150, 100, 1150, 1100, true, true},
-        {"DV35", 9, false, 650, 150, 1650, 1150, false, true},
-        {"DV35", 3, false, 0, 0, 1001, 1000, true, true},
-        {"DV35", 10, false, 0, 0, 1001, 1000, true, true},
-        {"DV28", 4, false, 650, 150, -1, -1, true, false},
-        {"DV35", 4, true, 650, 150, 1, 0, true, true},
+        {"DV35", 4, 650, 150, 1650, 1150, true, true},
+        {"DV35", 6, 650, 250, 1650, 1250, true, true},
+        {"DV35", 7, 150, 100, 1150, 1100, true, true},
+        {"DV35", 8, 150, 100, 1150, 1100, true, true},
+        {"DV35", 9, 650, 150, 1650, 1150, false, true},
+        {"DV35", 3, 0, 0, 1001, 1000, true, true},
+        {"DV35", 10, 0, 0, 1001, 1000, true, true},
+        {"DV28", 4, 650, 150, -1, -1, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.fireMode));
-        pyro_test::reset(c.initFails ? faultsWith([](auto& f) { f.initFails = true; })
-                                     : linearScale());
-        const FireResult r = fire(PyroInputs{}, c.fireMode, -1, c.model);
-        if (!c.initFails) {
-            EXPECT_EQ(r.maxTemp, c.upper);
-            EXPECT_EQ(r.minTemp, c.lower);
-            EXPECT_EQ(r.level != kSentinel, c.levelWritten);
-        }
-        EXPECT_EQ(r.rgb.contents() != kUntouchedRgb, c.drawn);
+        pyro_test::reset(linearScale());
+        const PyroOutputs r = fire(PyroInputs{}, c.fireMode, -1, c.model);
+        EXPECT_EQ(r.maxTemp, c.upper);
+        EXPECT_EQ(r.minTemp, c.lower);
+        EXPECT_EQ(r.level != kSentinel, c.levelWritten);
+        EXPECT_EQ(r.imageDrawn(), c.drawn);
         const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
         ASSERT_EQ(drc.size(), c.drawn ? 1u : 0u);
         if (!c.drawn) continue;
@@ -145,36 +106,37 @@ TEST_F(PyroTest, FireWindowByModeAndDrcEnds) {
         EXPECT_EQ(drc[0]->values[2], c.drcHigh);
         EXPECT_EQ(drc[0]->values[3], c.drcLow);
         EXPECT_EQ(drc[0]->values[4], c.fireMode - 4);
-        if (c.initFails) {
-            EXPECT_EQ(drc[0]->values.back(), 0);
-        }
     }
 }
 
 TEST_F(PyroTest, FireDrcRunsOnTheCallersFrameWithTheChosenSet) {
     PyroInputs in;
-    std::vector<float> matrix(12);
-    measureMatrix("DV35", in.param(), matrix.data());
+    PyroOutputs measured;
+    callExport(Export::Matrix, "DV35", in.param(), measured);
+    using Set = std::vector<double>;
+    const Set set0 = {256, 108, 256, 256, 128, 80, 2, 2, 30, 32, 11},
+              set1 = {320, 108, 256, 256, 108, 200, 8, 5, 48, 32, 11},
+              set2 = {256, 108, 256, 256, 108, 80, 2, 2, 30, 32, 11};
     struct Case {
         int drcSetIndex;
-        int expectedSets;  // FireDRCSetParams calls: the one at open, and one for 0..3
+        std::vector<Set> sets;  // loaded at open (set 0), then the chosen one
     };
-    for (const Case c : {Case{-1, 1}, Case{4, 1}, Case{0, 2}, Case{1, 2}, Case{3, 2}}) {
+    const Case cases[] = {{-1, {set0}}, {4, {set0}}, {0, {set0, set0}}, {1, {set0, set1}},
+                          {2, {set0, set2}}, {3, {set0, set2}}};
+    for (const Case& c : cases) {
         SCOPED_TRACE("set " + std::to_string(c.drcSetIndex));
         pyro_test::reset();
-        const FireResult r = fire(in, 4, c.drcSetIndex);
-        const auto sets = callsTo("PYRO_FireDRCSetParams");
-        ASSERT_EQ(int(sets.size()), c.expectedSets);
-        if (c.drcSetIndex == 1) {
-            EXPECT_EQ(sets[1]->values[0], 320);
-        }
+        const PyroOutputs r = fire(in, 4, c.drcSetIndex);
+        std::vector<Set> sets;
+        for (const auto* call : callsTo("PYRO_FireDRCSetParams")) sets.push_back(call->values);
+        EXPECT_EQ(sets, c.sets);
         const auto drc = callsTo("PYRO_DrcFireAdaptive2DifferentMode");
         ASSERT_EQ(drc.size(), 1u);
         EXPECT_EQ(drc[0]->address, in.frame.data());
         EXPECT_EQ(std::vector<double>(drc[0]->values.begin() + 5, drc[0]->values.end()),
-                  (std::vector<double>{99, 4464, 2, 3, std::trunc(matrix[8])}));
-        EXPECT_TRUE(r.rgb.canariesIntact());
-        EXPECT_NE(r.rgb.contents(), kUntouchedRgb);
+                  (std::vector<double>{99, 4464, 2, 3, std::trunc(measured.matrix[8])}));
+        EXPECT_TRUE(r.image.canariesIntact());
+        EXPECT_TRUE(r.imageDrawn());
     }
 }
 

@@ -1,14 +1,19 @@
-// Shared by the closed-library tests: the caller's inputs as one editable set, the export
-// calls they feed, the stand-in's journal as compact lines, and a fixture resetting the stand-in.
+// Shared by the closed-library tests: the caller's inputs as one editable set, every export
+// called the way a host calls it into one set of guarded outputs, the stand-in's journal as
+// compact lines, and a fixture resetting the stand-in.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "KModuleMeasure.h"
+#include "guarded_buffer.h"
+#include "pyro/pyro_api.h"
 #include "pyro_control.h"
 #include "pyro_scene.h"
 
@@ -61,32 +66,111 @@ struct PyroInputs {
     }
 };
 
-// The exports on a whole parameter record (which tests may spoil) or on the inputs.
-inline void measureMatrix(const char* model, const PYRO_PARAM& p, float* out, float m1 = 0.95f,
-                          float m2 = 2.0f, float m3 = 23.0f) {
-    getNewTempWithPyro_dll(model, int(p.width), int(p.height), p.y16Data, p.y16Count,
-                           p.calibData, p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
-                           p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
-                           p.paramLineLength, out, m1, m2, m3);
+// Every closed-library export; the record forms take a PYRO_PARAM and PYRO_MEASUREPARAM.
+enum class Export {
+    Matrix, MatrixRecord, Point, Y16, GreyAuto, GreyManual, GreyRecordAuto, GreyRecordManual, Fire
+};
+inline const std::vector<Export> kEveryExport = [] {
+    std::vector<Export> all;
+    for (int e = 0; e <= int(Export::Fire); ++e) all.push_back(Export(e));
+    return all;
+}();
+inline const char* nameOf(Export e) {
+    return std::array{"matrix", "matrix record", "point", "Y16", "grey auto", "grey manual",
+                      "grey record auto", "grey record manual", "fire"}[size_t(e)];
 }
 
-inline void measurePoint(const char* model, const PYRO_PARAM& p, uint16_t y16, float* out,
-                         float extra = 7.0f, float m1 = 0.95f, float m2 = 2.0f, float m3 = 23.0f) {
-    getNewTemperatureWithPYROByY16(model, int(p.width), int(p.height), p.y16Data, p.y16Count,
-                                   y16, p.calibData, p.calibLength, p.sceneB, p.sceneBLength,
-                                   p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
-                                   p.paramLine, p.paramLineLength, out, m1, m2, m3, extra);
-}
+// The arguments besides the frame and blocks.
+struct Request {
+    float measure1 = 0.95f, measure2 = 2.0f, measure3 = 23.0f;
+    uint16_t pointY16 = 4321;
+    float pointExtra = 7.0f;
+    float temperature = 36.5f;  // of the Y16 export
+    int fireMode = 4, drcSetIndex = -1;
+    int drcParams[4] = {70000, 2, 3, 99};
+};
 
-// Y16 of a temperature through the export; -12345 where the call leaves the output alone.
-inline int16_t y16Plain(const char* model, const PyroInputs& in, float temperature = 36.5f) {
-    const PYRO_PARAM p = in.param();
-    int16_t out = -12345;
-    getY16WithPyro_dll(model, in.width, in.height, p.y16Data, p.y16Count, p.calibData,
-                       p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
-                       p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, temperature,
-                       &out, 0.95f, 2.0f, 23.0f);
-    return out;
+// Every output an export can write, pre-filled with values no export computes; the manual
+// grey window is 60.25 to 20.5 degC.
+struct PyroOutputs {
+    static constexpr float kUnset = -999.0f;
+    static constexpr int16_t kUnsetY16 = -12345;
+    static constexpr uint8_t kUnsetByte = 0xA5;
+    explicit PyroOutputs(size_t pixels = 12)
+        : matrix(pixels, kUnset), image(3 * pixels, kUnsetByte) {}
+    GuardedBuffer<float> matrix;
+    GuardedBuffer<uint8_t> image;  // grey: a byte a pixel, fire: three (RGB)
+    float point = kUnset, level = kUnset, maxTemp = 60.25f, minTemp = 20.5f;
+    int16_t y16 = kUnsetY16;
+    const void* nulled = nullptr;  // this output is handed over as a null pointer
+
+    template <class T>
+    T* use(T* output) const {
+        return output == nulled ? nullptr : output;
+    }
+    std::vector<const void*> all() const {
+        return {matrix.data(), image.data(), &point, &level, &maxTemp, &minTemp, &y16};
+    }
+
+    bool imageDrawn() const {
+        return image.contents() != std::vector<uint8_t>(image.size(), kUnsetByte);
+    }
+    bool rangeWritten() const { return maxTemp != 60.25f || minTemp != 20.5f; }
+    bool untouched() const {
+        return matrix.contents() == std::vector<float>(matrix.size(), kUnset) && !imageDrawn() &&
+               point == kUnset && level == kUnset && !rangeWritten() && y16 == kUnsetY16 &&
+               matrix.canariesIntact() && image.canariesIntact();
+    }
+};
+
+inline void callExport(Export e, const char* model, const PYRO_PARAM& p, PyroOutputs& out,
+                       const Request& r = {}) {
+    PYRO_MEASUREPARAM m{r.measure1, r.measure2, r.measure3, 4, 5, 6};
+    const int w = int(p.width), h = int(p.height);
+    float *matrix = out.use(out.matrix.data()), *maxTemp = out.use(&out.maxTemp),
+          *minTemp = out.use(&out.minTemp);
+    uint8_t* image = out.use(out.image.data());
+    switch (e) {
+    case Export::Matrix:
+        return getNewTempWithPyro_dll(model, w, h, p.y16Data, p.y16Count, p.calibData,
+                                      p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
+                                      p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
+                                      p.paramLineLength, matrix, r.measure1,
+                                      r.measure2, r.measure3);
+    case Export::MatrixRecord:
+        return KestrelModuleMeasureMin::tempwithpyroDll(model, matrix, p, m);
+    case Export::Point:
+        return getNewTemperatureWithPYROByY16(
+            model, w, h, p.y16Data, p.y16Count, r.pointY16, p.calibData, p.calibLength,
+            p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
+            p.paramLine, p.paramLineLength, out.use(&out.point), r.measure1, r.measure2, r.measure3,
+            r.pointExtra);
+    case Export::Y16:
+        return getY16WithPyro_dll(model, w, h, p.y16Data, p.y16Count, p.calibData,
+                                  p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
+                                  p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
+                                  p.paramLineLength, r.temperature, out.use(&out.y16), r.measure1,
+                                  r.measure2, r.measure3);
+    case Export::GreyAuto:
+    case Export::GreyManual:
+        return y16MappingWithPyro_dll(model, image, maxTemp, minTemp,
+                                      e == Export::GreyAuto, w, h, p.y16Data, p.y16Count,
+                                      p.calibData, p.calibLength, p.sceneB, p.sceneBLength,
+                                      p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
+                                      p.paramLine, p.paramLineLength, r.measure1, r.measure2,
+                                      r.measure3);
+    case Export::GreyRecordAuto:
+    case Export::GreyRecordManual:
+        return KestrelModuleMeasureMin::y16MappingWithPyro_dll(
+            model, image, maxTemp, minTemp, e == Export::GreyRecordAuto, p, m);
+    case Export::Fire:
+        return y16MappingWithPyroToRgb_dll(
+            model, image, maxTemp, minTemp, w, h, p.y16Data, p.y16Count,
+            p.calibData, p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
+            p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, r.measure1, r.measure2,
+            r.measure3, r.fireMode, r.drcSetIndex, r.drcParams[0], r.drcParams[1],
+            r.drcParams[2], r.drcParams[3], out.use(&out.level));
+    }
 }
 
 // "PYRO_MeasureControl 16: 11.5 110": the function, a control's selector, the scalars seen.
@@ -101,10 +185,51 @@ inline std::string describe(const pyro_test::Call& call) {
     return line;
 }
 
-inline std::vector<std::string> journalLines() {
-    std::vector<std::string> lines;
+using Lines = std::vector<std::string>;
+
+inline Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The journal line of a control call: control("PYRO_MeasureControl", PYRO_MEASURE_OPEN_A, 1).
+inline std::string control(const char* function, PyroSelector selector,
+                           std::initializer_list<double> values) {
+    pyro_test::Call call;
+    call.function = function;
+    call.selector = selector;
+    call.values = values;
+    return describe(call);
+}
+inline std::string base(PyroSelector s, std::initializer_list<double> v) {
+    return control("PYRO_BaseControl", s, v);
+}
+inline std::string measure(PyroSelector s, std::initializer_list<double> v) {
+    return control("PYRO_MeasureControl", s, v);
+}
+
+// The image preset, sent before every image and at fire set-up.
+inline const Lines kImagePreset = [] {
+    Lines lines;
+    for (auto [selector, value] : std::initializer_list<std::pair<PyroSelector, double>>{
+             {PYRO_IMAGE_GREY_MAX, 255}, {PYRO_IMAGE_PRESET_A, 100}, {PYRO_IMAGE_FLAG_A, 1},
+             {PYRO_IMAGE_FLAG_B, 1}, {PYRO_IMAGE_PRESET_B, 256}, {PYRO_IMAGE_PRESET_C, 1},
+             {PYRO_IMAGE_PRESET_D, 1}, {PYRO_IMAGE_PRESET_E, 20}, {PYRO_IMAGE_PRESET_F, 180},
+             {PYRO_IMAGE_PRESET_G, 145}, {PYRO_IMAGE_PRESET_H, 32}, {PYRO_IMAGE_PRESET_I, 7}})
+        lines.push_back(control("PYRO_ImageControl", selector, {value}));
+    return lines;
+}();
+
+inline Lines journalLines() {
+    Lines lines;
     for (const auto& call : pyro_test::journal()) lines.push_back(describe(call));
     return lines;
+}
+
+// The journal from the operation's first call on (after the instance set-up).
+inline Lines operationLines() {
+    const Lines lines = journalLines();
+    return {std::find(lines.begin(), lines.end(), base(PYRO_BASE_OUTPUT, {0})), lines.end()};
 }
 
 inline std::vector<const pyro_test::Call*> callsTo(const std::string& function) {
@@ -120,6 +245,11 @@ pyro_test::Faults faultsWith(Setter set) {
     pyro_test::Faults f;
     set(f);
     return f;
+}
+
+// The library's Y16 of every temperature is library(degC).
+inline pyro_test::Faults fixedY16(int16_t (*library)(float)) {
+    return faultsWith([=](auto& f) { f.calcY16 = library; });
 }
 
 class PyroTest : public ::testing::Test {

@@ -1,6 +1,6 @@
 // getNewTemperature_dll through both paths: the no-change shortcuts, saturation at the
-// tables' ends, the fire models' device emissivity, the compensation and distance switches,
-// and finiteness on hostile inputs.
+// tables' ends, the fire models' device emissivity, the compensation switch, the distance
+// models at several distances, and finiteness on hostile inputs.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "KModuleMeasure.h"
-#include "random.h"
+#include "temperature/distance_models.h"
 
 namespace {
 
@@ -74,10 +74,29 @@ TEST(TemperatureCorrection, NoChangeShortcutsReturnTheInputBitForBit) {
         // unlisted names, null record allowed
         {{"DV50-W", 77.77f, 0.2f, 0.9f, 1.0f, 9.0f, 0.0f, 50.0f}, nullptr},
         {{"", 77.77f, 0.2f, 0.9f, 1.0f, 9.0f, 0.0f, 50.0f}, nullptr},
+        // not finite: handed back as it came
+        {{"DV01", std::numeric_limits<float>::quiet_NaN(), 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f},
+         &busy},
+        {{"XY99", -std::numeric_limits<float>::infinity(), 0.9f, 0.5f, 2.0f, 2.0f, 0.0f, 0.0f},
+         nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.call.model);
         EXPECT_EQ(bits(correct(row.call, row.record)), bits(row.call.temp));
+    }
+}
+
+// Any one distance field of the record switches its distance model on, and with it the whole
+// computation, even with emissivity and reflected temperature unchanged.
+TEST(TemperatureCorrection, AnyDistanceFieldRulesOutTheShortcut) {
+    using Field = int32_t DeviceCorrectionParam::*;
+    for (Field field : {&DeviceCorrectionParam::distQuadPerDist, &DeviceCorrectionParam::distQuad,
+                        &DeviceCorrectionParam::distLinPerDist, &DeviceCorrectionParam::distLin,
+                        &DeviceCorrectionParam::distConstPerDist, &DeviceCorrectionParam::distConst}) {
+        DeviceCorrectionParam r = neutralRecord();
+        r.*field = 1000;
+        const Call unchanged{"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f};
+        EXPECT_NE(bits(correct(unchanged, &r)), bits(36.57f));  // computed: whole tenths
     }
 }
 
@@ -169,66 +188,66 @@ TEST(TemperatureCorrection, CompensationModeSwitches) {
     EXPECT_NE(correct(shortRange, &m0), correct(shortRange, &m1));
 }
 
-TEST(TemperatureCorrection, DistanceSteps) {
-    const DeviceCorrectionParam r = busyRecord();
-    // Full range: an old distance of 0 or below skips the remove step; the apply step acts.
-    const Call zero{"DV13", 50.0f, 0.95f, 0.95f, 0.0f, 10.0f, 20.0f, 20.0f};
-    Call negative = zero;
-    negative.oldD = -3.0f;
-    Call none = zero;
-    none.newD = 0.0f;
-    EXPECT_EQ(bits(correct(zero, &r)), bits(correct(negative, &r)));
-    EXPECT_NE(correct(zero, &r), correct(none, &r));
-    // Short range: at 1.5 m both directions are neutral, so only the emissivity acts.
-    const Call emissivityOnly{"DV04", 50.0f, 0.95f, 0.8f, 1.5f, 1.5f, 20.0f, 20.0f};
-    Call viaDistance = emissivityOnly;
-    viaDistance.newD = 7.0f;
-    EXPECT_GT(correct(emissivityOnly, &r), 50.0f);
-    EXPECT_NE(correct(emissivityOnly, &r), correct(viaDistance, &r));
-    // The linear-only record model with L = 10 and no constant is the identity.
+// The distance models against values worked out independently from their coefficients
+// (single precision for the short-range model, double for the record's): what each model
+// makes of 50 degC (or t) applied and removed at a few distances.
+TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
+    DeviceCorrectionParam record = neutralRecord();
+    record.distQuadPerDist = 3000, record.distQuad = 200;
+    record.distLinPerDist = -2000, record.distLin = 10000000;
+    record.distConstPerDist = 500, record.distConst = -1000;
     DeviceCorrectionParam identity = neutralRecord();
-    identity.distLin = 10000000;
-    const Call far{"DV19", 50.0f, 0.95f, 0.95f, 3.0f, 30.0f, 20.0f, 20.0f};
-    EXPECT_NEAR(correct(far, &identity), 50.0f, 0.1f);
+    identity.distLin = 10000000;  // L = 10, nothing else: no change either way
+    const struct {
+        int model;  // short-range coefficient set 0 or 1; 2 the record above, 3 identity
+        float distance, t, applied, removed;
+    } rows[] = {
+        {0, 0.5f, 50.0f, 48.8176804f, 51.2206306f}, {0, 5.0f, 50.0f, 53.2695312f, 47.0161743f},
+        {0, 20.0f, 50.0f, 68.1090088f, 38.1213951f}, {0, 1.5f, 50.0f, 50.0f, 50.0f},
+        {1, 0.5f, 50.0f, 48.4544296f, 51.5819206f}, {1, 5.0f, 50.0f, 53.6724167f, 46.6285477f},
+        {1, 20.0f, 50.0f, 71.0657349f, 35.5644608f}, {1, 1.5f, -20.0f, -20.0f, -20.0f},
+        {2, 2.0f, 50.0f, 49.9354744f, 50.0645142f}, {2, 10.0f, 50.0f, 50.0690422f, 49.9309387f},
+        {2, 50.0f, 50.0f, 50.736866f, 49.2629089f}, {2, 50.0f, 600.0f, 605.125305f, 594.956238f},
+        {2, 0.0f, 50.0f, 49.9020996f, 50.0f},  // removing at 0 m or less is skipped
+        {2, -3.0f, 50.0f, 49.8520012f, 50.0f}, {3, 30.0f, 50.0f, 50.0f, 50.0f},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << "model " << r.model << " at " << r.distance);
+        const DeviceCorrectionParam& rec = r.model == 3 ? identity : record;
+        const float applied = r.model < 2 ? kmm::applyShortRangeDistance(r.t, r.distance, r.model)
+                                          : kmm::applyRecordDistance(r.t, r.distance, rec);
+        const float removed = r.model < 2 ? kmm::removeShortRangeDistance(r.t, r.distance, r.model)
+                                          : kmm::removeRecordDistance(r.t, r.distance, rec);
+        EXPECT_NEAR(applied, r.applied, 2e-5f * std::fabs(r.applied));
+        EXPECT_NEAR(removed, r.removed, 2e-5f * std::fabs(r.removed));
+    }
 }
 
-// Hostile inputs (zero scale factor, zero compensation denominator, negative discriminants,
-// NaN and huge temperatures) always give a finite number and never undefined behaviour.
-TEST(TemperatureCorrection, EveryInputGivesAFiniteResult) {
-    kmm::scenes::SplitMix64 rng(2024);
-    const float specials[] = {0.0f, -0.0f, 1.5f, 1e30f, -1e30f,
-                              std::numeric_limits<float>::infinity(),
-                              std::numeric_limits<float>::quiet_NaN()};
-    auto pick = [&](float lo, float hi) {
-        if (rng.next() % 4 == 0) return specials[rng.next() % std::size(specials)];
-        return float(lo + (hi - lo) * rng.uniform());
+// Hostile values on the paths that compute (a zero scale factor, a zero compensation
+// denominator, a negative discriminant, NaN and infinite temperatures) give finite numbers.
+TEST(TemperatureCorrection, ComputedResultsAreFiniteWhateverTheInput) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    DeviceCorrectionParam zeroScale = busyRecord(), zeroDenominator = busyRecord();
+    zeroScale.scaleSetting = 5060;
+    zeroDenominator.compMode = 0, zeroDenominator.compTemp = 13.0f;  // 1 - 0.1 x 10
+    zeroDenominator.compGain = 1000;
+    const DeviceCorrectionParam busy = busyRecord();
+    const struct {
+        Call call;
+        const DeviceCorrectionParam* record;
+    } rows[] = {
+        {{"DV05", nan, 0.9f, 0.8f, 1.5f, 3.0f, 20.0f, 20.0f}, &busy},
+        {{"DV05", 36.0f, nan, 0.8f, 1.5f, 1e30f, 20.0f, 20.0f}, &busy},
+        {{"DV22S", inf, 0.9f, 0.8f, 1.5f, 3.0f, 20.0f, 20.0f}, &busy},
+        {{"DV22S", 36.0f, 0.9f, 0.8f, 1.5f, 3.0f, -inf, nan}, &busy},
+        {{"DV38", 36.0f, 0.9f, 0.8f, 1.5f, 3.0f, 20.0f, 20.0f}, &zeroScale},
+        {{"DV38", 36.0f, 0.9f, 0.8f, 1.5f, 3.0f, 20.0f, 20.0f}, &zeroDenominator},
+        {{"DV01", 1e30f, 0.9f, 0.8f, 1.5f, 20.0f, 20.0f, 20.0f}, &busy},  // no real root
     };
-    auto pickInt = [&](int32_t lo, int32_t hi) {
-        if (rng.next() % 6 == 0) return int32_t(rng.next());
-        return int32_t(lo + int64_t(rng.next() % uint64_t(int64_t(hi) - lo + 1)));
-    };
-    for (int i = 0; i < 20000; ++i) {
-        DeviceCorrectionParam r{};
-        r.scaleSetting = (i % 50 == 0) ? 5060 : pickInt(0, 200);
-        r.emissivity = pick(0.0f, 1.2f);
-        r.reflectedTemp = pick(-60.0f, 300.0f);
-        r.compTemp = pick(-40.0f, 80.0f);
-        r.compMode = pickInt(-1, 2);
-        r.compOffset = pickInt(-20000, 20000);
-        r.compGain = pickInt(-20000, 20000);
-        r.distQuadPerDist = pickInt(-100000, 100000);
-        r.distQuad = pickInt(-100000, 100000);
-        r.distLinPerDist = pickInt(-1000000, 1000000);
-        r.distLin = pickInt(-20000000, 20000000);
-        r.distConstPerDist = pickInt(-100000, 100000);
-        r.distConst = pickInt(-100000, 100000);
-        const char* model = (i % 3 == 0) ? "DV05" : (i % 3 == 1 ? "DV22S" : "DV38");
-        const Call c{model,           pick(-100.0f, 2500.0f), pick(0.0f, 1.0f),
-                     pick(0.0f, 1.0f), pick(-5.0f, 100.0f),    pick(-5.0f, 100.0f),
-                     pick(-60.0f, 300.0f), pick(-60.0f, 300.0f)};
-        const float result = correct(c, &r);
-        if (std::isnan(c.temp) && result != result) continue;  // no-change shortcut hands NaN back
-        ASSERT_TRUE(std::isfinite(result) || !std::isfinite(c.temp)) << "case " << i;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.call.model);
+        EXPECT_TRUE(std::isfinite(correct(row.call, row.record)));
     }
 }
 

@@ -20,7 +20,7 @@ std::mutex ringMutex;
 extern "C" {
 
 PyroDrcHandle PYRO_FireDRCInit(int32_t width, int32_t height, int32_t option) {
-    enter("PYRO_FireDRCInit");
+    const LibraryCall scope = enter("PYRO_FireDRCInit");
     PyroDrcHandle drc = nullptr;
     if (width > 0 && height > 0) {
         std::lock_guard lock(ringMutex);
@@ -34,7 +34,7 @@ PyroDrcHandle PYRO_FireDRCInit(int32_t width, int32_t height, int32_t option) {
 }
 
 int32_t PYRO_FireDRCSetParams(PyroDrcHandle drc, const PYRO_DRC_PARAMS* params) {
-    enter("PYRO_FireDRCSetParams");
+    const LibraryCall scope = enter("PYRO_FireDRCSetParams");
     const int32_t result = drc != nullptr && params != nullptr ? 0 : -1;
     Call call{.function = "PYRO_FireDRCSetParams", .handle = drc, .result = result};
     if (result == 0) {

@@ -61,7 +61,7 @@ void firePalette(double t, uint8_t* rgb) {
 extern "C" {
 
 int32_t PYRO_DimmingType(PyroHandle h, int32_t type, const PYRO_DIMMING_RANGE* range) {
-    enter("PYRO_DimmingType");
+    const LibraryCall scope = enter("PYRO_DimmingType");
     const bool valid = isLive(h) && range != nullptr && (type == 2 || type == 3);
     Call call{.function = "PYRO_DimmingType", .values = {double(type)}, .handle = h};
     if (range != nullptr) call.values.insert(call.values.end(), {double(range->high), double(range->low)});
@@ -76,7 +76,7 @@ int32_t PYRO_DimmingType(PyroHandle h, int32_t type, const PYRO_DIMMING_RANGE* r
 
 int32_t PYRO_ISP_Y8(PyroHandle h, uint16_t* frame, int32_t byteLength, PYRO_ISP_RESULT* result,
                     uint8_t* grey, int32_t count) {
-    enter("PYRO_ISP_Y8");
+    const LibraryCall scope = enter("PYRO_ISP_Y8");
     const int64_t samples = std::min<int64_t>(byteLength / 2, count);
     const bool valid = isLive(h) && frame != nullptr && grey != nullptr && samples > 0 &&
                        h->dimmingType != 0;
@@ -96,7 +96,7 @@ int32_t PYRO_DrcFireAdaptive2DifferentMode(PyroDrcHandle drc, const uint16_t* so
                                            uint8_t* destination, int32_t width, int32_t height,
                                            int32_t high, int32_t low, int32_t mode,
                                            uint32_t option, PYRO_DRC_EXTRA extra) {
-    enter("PYRO_DrcFireAdaptive2DifferentMode");
+    const LibraryCall scope = enter("PYRO_DrcFireAdaptive2DifferentMode");
     const int64_t pixels = int64_t(width) * height;
     const bool valid = drc != nullptr && source != nullptr && destination != nullptr &&
                        width > 0 && height > 0 && high != low;

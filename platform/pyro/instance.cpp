@@ -20,7 +20,6 @@ std::vector<uint16_t> journalSamples(const uint16_t* frame, int64_t count) {
 
 int32_t control(const char* function, PyroHandle h, int32_t selector, void* value,
                 std::vector<double>& decoded) {
-    enter(function);
     decoded = decodeControl(function, selector, value);
     const int32_t result = isLive(h) && value != nullptr ? 0 : -1;
     record({.function = function, .selector = selector, .values = decoded, .address = value,
@@ -34,7 +33,7 @@ extern "C" {
 
 PyroHandle PYRO_Init(int32_t kind, int32_t mode, int32_t width, int32_t height,
                      int32_t option) {
-    enter("PYRO_Init");
+    const LibraryCall scope = enter("PYRO_Init");
     PyroHandle h = nullptr;
     if (!faults().initFails && width > 0 && height > 0) h = openInstance(width, height);
     record({.function = "PYRO_Init",
@@ -44,40 +43,44 @@ PyroHandle PYRO_Init(int32_t kind, int32_t mode, int32_t width, int32_t height,
 }
 
 int32_t PYRO_BaseControl(PyroHandle h, int32_t selector, void* value) {
+    const LibraryCall scope = enter("PYRO_BaseControl");
     std::vector<double> v;
     const int32_t result = control("PYRO_BaseControl", h, selector, value, v);
-    if (result == 0 && selector == 14) h->output = int32_t(v[0]);
+    if (result == 0 && selector == PYRO_BASE_OUTPUT) h->output = int32_t(v[0]);
     return result;
 }
 
 int32_t PYRO_MeasureControl(PyroHandle h, int32_t selector, void* value) {
+    const LibraryCall scope = enter("PYRO_MeasureControl");
     std::vector<double> v;
     const int32_t result = control("PYRO_MeasureControl", h, selector, value, v);
     if (result != 0) return result;
     switch (selector) {
-        case 0: h->conditions.distance = v[0]; break;
-        case 1: h->conditions.emissivity = v[0]; break;
-        case 3: h->conditions.reflected = v[0]; break;
-        case 15: h->range = int32_t(v[0]); break;
+        case PYRO_MEASURE_SETTING2: h->conditions.distance = v[0]; break;
+        case PYRO_MEASURE_SETTING1: h->conditions.emissivity = v[0]; break;
+        case PYRO_MEASURE_SETTING3: h->conditions.reflected = v[0]; break;
+        case PYRO_MEASURE_RESPONSE: h->range = int32_t(v[0]); break;
         default: break;
     }
     return result;
 }
 
 int32_t PYRO_ImageControl(PyroHandle h, int32_t selector, void* value) {
+    const LibraryCall scope = enter("PYRO_ImageControl");
     std::vector<double> v;
     const int32_t result = control("PYRO_ImageControl", h, selector, value, v);
-    if (result == 0 && selector == 3) h->greyMax = int32_t(v[0]);
+    if (result == 0 && selector == PYRO_IMAGE_GREY_MAX) h->greyMax = int32_t(v[0]);
     return result;
 }
 
 int32_t PYRO_Debugger(PyroHandle h, int32_t selector, void* value) {
+    const LibraryCall scope = enter("PYRO_Debugger");
     std::vector<double> v;
     return control("PYRO_Debugger", h, selector, value, v);
 }
 
 int32_t PYRO_Register(PyroHandle h, const PYRO_REGISTRATION* registration) {
-    enter("PYRO_Register");
+    const LibraryCall scope = enter("PYRO_Register");
     Call call{.function = "PYRO_Register", .handle = h, .result = -1};
     if (isLive(h) && registration != nullptr && registration->dataRequest != nullptr) {
         const auto& reserved = registration->reserved;
@@ -99,7 +102,7 @@ int32_t PYRO_Register(PyroHandle h, const PYRO_REGISTRATION* registration) {
 }
 
 int32_t PYRO_SetScene(PyroHandle h, const PYRO_SCENE* scene) {
-    enter("PYRO_SetScene");
+    const LibraryCall scope = enter("PYRO_SetScene");
     Call call{.function = "PYRO_SetScene", .handle = h, .result = -1};
     if (scene != nullptr) {
         for (const auto& b : scene->blocks) call.values.push_back(b.length);
@@ -116,7 +119,7 @@ int32_t PYRO_SetScene(PyroHandle h, const PYRO_SCENE* scene) {
 }
 
 int32_t PYRO_UpdateParamLine(PyroHandle h, const void* paramLine, int32_t length) {
-    enter("PYRO_UpdateParamLine");
+    const LibraryCall scope = enter("PYRO_UpdateParamLine");
     const int32_t result = isLive(h) ? 0 : -1;
     record({.function = "PYRO_UpdateParamLine", .values = {double(length)}, .address = paramLine,
             .handle = h, .result = result});
@@ -124,7 +127,7 @@ int32_t PYRO_UpdateParamLine(PyroHandle h, const void* paramLine, int32_t length
 }
 
 int32_t PYRO_ISP(PyroHandle h, uint16_t* frame, int32_t byteLength, PYRO_ISP_RESULT* ispResult) {
-    enter("PYRO_ISP");
+    const LibraryCall scope = enter("PYRO_ISP");
     const int64_t count = byteLength / 2;
     const int32_t result = isLive(h) && frame != nullptr && count > 0 ? 0 : -1;
     if (result == 0 && ispResult != nullptr) {
@@ -142,7 +145,7 @@ int32_t PYRO_ISP(PyroHandle h, uint16_t* frame, int32_t byteLength, PYRO_ISP_RES
 int32_t PYRO_MeasureTempMatrix(PyroHandle h, uint16_t* frame, int32_t width, int32_t height,
                                int32_t left, int32_t top, int32_t areaWidth, int32_t areaHeight,
                                float setting, int32_t flags, float* temperatures, int32_t count) {
-    enter("PYRO_MeasureTempMatrix");
+    const LibraryCall scope = enter("PYRO_MeasureTempMatrix");
     const int64_t pixels = int64_t(width) * height;
     const bool valid = isLive(h) && frame != nullptr && temperatures != nullptr && width > 0 &&
                        height > 0 && count >= pixels && left >= 0 && top >= 0 && areaWidth >= 0 &&
@@ -169,7 +172,7 @@ int32_t PYRO_MeasureTempMatrix(PyroHandle h, uint16_t* frame, int32_t width, int
 
 int32_t PYRO_MeasureAnalysisTempPoint(PyroHandle h, uint16_t y16,
                                       const PYRO_POINT_SETTINGS* settings, float* temperature) {
-    enter("PYRO_MeasureAnalysisTempPoint");
+    const LibraryCall scope = enter("PYRO_MeasureAnalysisTempPoint");
     const bool valid = isLive(h) && settings != nullptr && temperature != nullptr;
     Call call{.function = "PYRO_MeasureAnalysisTempPoint", .values = {double(y16)}, .handle = h,
               .result = valid ? 0 : -1};
@@ -184,7 +187,7 @@ int32_t PYRO_MeasureAnalysisTempPoint(PyroHandle h, uint16_t y16,
 }
 
 int32_t PYRO_CalcY16ByTemp(PyroHandle h, float temperature, int16_t* y16) {
-    enter("PYRO_CalcY16ByTemp");
+    const LibraryCall scope = enter("PYRO_CalcY16ByTemp");
     const bool valid = isLive(h) && y16 != nullptr;
     Call call{.function = "PYRO_CalcY16ByTemp", .values = {double(temperature)}, .handle = h,
               .result = valid ? 0 : -1};
@@ -200,10 +203,11 @@ int32_t PYRO_CalcY16ByTemp(PyroHandle h, float temperature, int16_t* y16) {
 }
 
 int32_t PYRO_Uninit(PyroHandle h) {
-    enter("PYRO_Uninit");
     const int32_t result = isLive(h) ? 0 : -1;
-    record({.function = "PYRO_Uninit", .handle = h, .result = result});
+    // Closed before the fault point: an injected throw leaves nothing open.
     closeInstance(h);
+    const LibraryCall scope = enter("PYRO_Uninit");
+    record({.function = "PYRO_Uninit", .handle = h, .result = result});
     return result;
 }
 

@@ -1,5 +1,7 @@
 // The stand-in's shared state: the journal, the injected faults and the set of open
 // instances, with the test-control functions over them.
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <set>
@@ -14,6 +16,7 @@ struct State {
     bool journaling = false;
     std::vector<pyro_test::Call> journal;
     pyro_test::Faults faults;
+    std::atomic<int> throwsRaised{0};
     std::set<PyroHandle> live;
 };
 
@@ -24,9 +27,17 @@ State& state() {
 
 }  // namespace
 
-void enter(std::string_view function) {
-    if (!state().faults.throwIn.empty() && state().faults.throwIn == function)
+thread_local int libraryDepth = 0;
+
+LibraryCall::LibraryCall() { ++libraryDepth; }
+LibraryCall::~LibraryCall() { --libraryDepth; }
+
+LibraryCall enter(std::string_view function) {
+    if (!state().faults.throwIn.empty() && state().faults.throwIn == function) {
+        ++state().throwsRaised;
         throw std::bad_alloc();
+    }
+    return {};
 }
 
 bool journaling() { return state().journaling; }
@@ -53,24 +64,27 @@ std::vector<double> decodeControl(std::string_view function, int32_t selector,
     };
     if (function == "PYRO_MeasureControl") {
         switch (selector) {
-            case 0: case 1: case 3: case 12: case 13: return floats(1);
-            case 16: case 17: return floats(2);
-            case 18: return ints(2);
+            case PYRO_MEASURE_SETTING1: case PYRO_MEASURE_SETTING2: case PYRO_MEASURE_SETTING3:
+            case PYRO_MEASURE_WINDOW_MODE1_END: case PYRO_MEASURE_WINDOW_MODE2_END:
+                return floats(1);
+            case PYRO_MEASURE_WINDOW_MODE1: case PYRO_MEASURE_WINDOW_MODE2: return floats(2);
+            case PYRO_MEASURE_WINDOW_OTHER: return ints(2);
             default: return ints(1);
         }
     }
-    if (function == "PYRO_ImageControl" && (selector == 22 || selector == 23))
+    if (function == "PYRO_ImageControl" &&
+        (selector == PYRO_IMAGE_FLAG_A || selector == PYRO_IMAGE_FLAG_B))
         return {double(*static_cast<const uint8_t*>(value))};
     return ints(1);
 }
 
 PyroHandle openInstance(int32_t width, int32_t height) {
-    auto* instance = new PyroInstance;
+    auto instance = std::make_unique<PyroInstance>();
     instance->width = width;
     instance->height = height;
     std::lock_guard lock(state().mutex);
-    state().live.insert(instance);
-    return instance;
+    state().live.insert(instance.get());
+    return instance.release();
 }
 
 bool isLive(PyroHandle h) {
@@ -90,12 +104,13 @@ void closeInstance(PyroHandle h) {
 
 namespace pyro_test {
 
-void reset(const Faults& faults) {
+void reset(const Faults& faults, bool journaling) {
     auto& s = pyro_standin::state();
     std::lock_guard lock(s.mutex);
     s.journal.clear();
     s.faults = faults;
-    s.journaling = true;
+    s.throwsRaised = 0;
+    s.journaling = journaling;
 }
 
 void stop() {
@@ -113,5 +128,9 @@ int liveInstances() {
     std::lock_guard lock(s.mutex);
     return int(s.live.size());
 }
+
+bool insideLibrary() { return pyro_standin::libraryDepth > 0; }
+
+int throwsRaised() { return pyro_standin::state().throwsRaised.load(); }
 
 }  // namespace pyro_test

@@ -1,22 +1,13 @@
 // Test control of the stand-in closed library: a journal of every call and fault injection.
-// Only tests include this; the adapter in src/pyro never does, so a host can swap in the real
-// library, which has none of it.
+// Only tests (and fuzz targets) include this and link the stand-in statically to reach it;
+// libpyro.so keeps it hidden, and the adapter in src/pyro never uses it, so a host can swap in
+// the real library, which has none of it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-#if defined(_WIN32)
-#if defined(PYRO_BUILDING_STANDIN)
-#define PYRO_CONTROL_API __declspec(dllexport)
-#else
-#define PYRO_CONTROL_API __declspec(dllimport)
-#endif
-#else
-#define PYRO_CONTROL_API __attribute__((visibility("default")))
-#endif
 
 namespace pyro_test {
 
@@ -39,14 +30,20 @@ struct Faults {
     // PYRO_CalcY16ByTemp writes calcY16(temperature) instead of the radiometric value.
     std::function<int16_t(float)> calcY16;
     std::string throwIn;           // this PYRO_ function throws std::bad_alloc when called
+                                   // (PYRO_Uninit after closing the instance)
 };
 
-// Clears the journal, installs faults and starts journaling (off until the first reset).
-PYRO_CONTROL_API void reset(const Faults& faults = {});
+// Clears the journal, installs faults and starts journaling (off until the first reset)
+// unless told not to.
+void reset(const Faults& faults = {}, bool journaling = true);
 // Stops journaling and clears the journal and the faults.
-PYRO_CONTROL_API void stop();
-PYRO_CONTROL_API const std::vector<Call>& journal();
+void stop();
+const std::vector<Call>& journal();
 // Instances opened by PYRO_Init and not yet closed by PYRO_Uninit.
-PYRO_CONTROL_API int liveInstances();
+int liveInstances();
+// True while this thread runs a PYRO_ function (the library's own allocations happen then).
+bool insideLibrary();
+// How often the faults' throwIn has thrown since the last reset.
+int throwsRaised();
 
 }  // namespace pyro_test

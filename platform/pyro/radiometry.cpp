@@ -24,18 +24,18 @@ uint16_t readU16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 bool positive(double v) { return std::isfinite(v) && v > 0.0; }
 
-// Target radiance in the curve's raw units, before the offset O.
+// Target radiance in the curve's raw units: raw + O.
 double radiance(const Calibration& cal, double celsius) {
     const double kelvin = celsius + kKelvin;
     if (!(kelvin > 0.0)) return 0.0;
-    const double denominator = std::exp(cal.b / kelvin) - cal.f;
+    const double denominator = cal.r2 * (std::exp(cal.b / kelvin) - cal.f);
     // F <= 1 keeps the denominator positive; it reaches 0 only for absurd temperatures.
-    return denominator > 0.0 ? cal.r / denominator : HUGE_VAL;
+    return denominator > 0.0 ? cal.r1 / denominator : HUGE_VAL;
 }
 
 double celsiusOfRadiance(const Calibration& cal, double radiance) {
     if (!(radiance > 0.0)) return -kKelvin;
-    return cal.b / std::log(cal.r / radiance + cal.f) - kKelvin;
+    return cal.b / std::log(cal.r1 / (cal.r2 * radiance) + cal.f) - kKelvin;
 }
 
 const RangeScale& scaleOf(const Calibration& cal, int range) {
@@ -55,18 +55,19 @@ double targetShare(const Conditions& cond) {
 Calibration parseCalibration(const uint8_t* data, size_t length) {
     const Calibration defaults;
     if (data == nullptr || length < kCalibrationHeader || std::memcmp(data, "KPCB", 4) != 0 ||
-        readU16(data + 4) != 1)
+        readU16(data + 4) != 2)
         return defaults;
     const size_t count = readU16(data + 6);
     if (count < 1 || count > 4 || length < kCalibrationHeader + count * kCalibrationRangeBytes)
         return defaults;
     Calibration cal;
-    cal.r = readF32(data + 8);
-    cal.b = readF32(data + 12);
-    cal.f = readF32(data + 16);
-    cal.o = readF32(data + 20);
-    if (!positive(cal.r) || !positive(cal.b) || !std::isfinite(cal.o) || !(cal.f >= 0.0) ||
-        cal.f > 1.0)
+    cal.r1 = readF32(data + 8);
+    cal.r2 = readF32(data + 12);
+    cal.b = readF32(data + 16);
+    cal.f = readF32(data + 20);
+    cal.o = readF32(data + 24);
+    if (!positive(cal.r1) || !positive(cal.r2) || !positive(cal.b) || !std::isfinite(cal.o) ||
+        !(cal.f >= 0.0) || cal.f > 1.0)
         return defaults;
     cal.ranges.clear();
     for (size_t i = 0; i < count; ++i) {
@@ -84,7 +85,7 @@ uint16_t y16FromTemperature(const Calibration& cal, int range, const Conditions&
     const double sensed =
         share * radiance(cal, celsius) + (1.0 - share) * radiance(cal, cond.reflected);
     const RangeScale& s = scaleOf(cal, range);
-    const double y = s.gain * std::pow(std::max(sensed + cal.o, 0.0), s.exponent) + s.offset;
+    const double y = s.gain * std::pow(std::max(sensed - cal.o, 0.0), s.exponent) + s.offset;
     if (!(y > 0.0)) return 0;  // NaN included
     return y >= 65535.0 ? uint16_t(65535) : uint16_t(std::lround(y));
 }
@@ -95,7 +96,7 @@ double temperatureFromY16(const Calibration& cal, int range, const Conditions& c
     const double v = (double(y16) - s.offset) / s.gain;
     const double raw = v > 0.0 ? std::pow(v, 1.0 / s.exponent) : 0.0;
     const double share = targetShare(cond);
-    const double target = (raw - cal.o - (1.0 - share) * radiance(cal, cond.reflected)) / share;
+    const double target = (raw + cal.o - (1.0 - share) * radiance(cal, cond.reflected)) / share;
     return celsiusOfRadiance(cal, target);
 }
 

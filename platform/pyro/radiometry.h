@@ -1,6 +1,7 @@
-// The stand-in's radiometric response: a Planck-type curve raw = R / (exp(B / T) - F) + O,
-// with emissivity, reflected temperature and atmospheric transmission applied in radiance
-// space, and the calibration block that carries its coefficients.
+// The stand-in's radiometric response: the Planck-type curve cameras publish,
+// raw = R1 / (R2 (exp(B / T) - F)) - O, with emissivity, reflected temperature and
+// atmospheric transmission applied in radiance space, and the calibration block that carries
+// its constants.
 #pragma once
 
 #include <cstddef>
@@ -11,25 +12,28 @@ namespace pyro_standin {
 
 // Calibration block, little-endian (served by the host through the data-request callback):
 //    0  char[4]   "KPCB"
-//    4  uint16    version, 1
+//    4  uint16    version, 2
 //    6  uint16    range count n, 1 to 4
-//    8  float32   R, B, F, O          (at 8, 12, 16, 20; T in kelvin)
-//   24  n times   float32 gain, float32 offset, float32 exponent (12 bytes each)
-//                 Y16 = gain * max(raw, 0)^exponent + offset
-// Anything else (short, other magic or version, R, B, gain or exponent not positive and
-// finite) gives the defaults: R 364058, B 1428, F 1, O -228; range 0 linear (gain 0.5,
-// offset 1000: -20 to 650 degC within the 16-bit range); range 1 the fire range (gain 1180,
-// exponent 0.25: -20 to 2000 degC strictly increasing below 32768).
+//    8  float32   R1, R2, B, F, O     (at 8, 12, 16, 20, 24; T in kelvin; O is subtracted:
+//                                      O = -228 adds 228 counts)
+//   28  n times   float32 gain, float32 offset, float32 exponent (12 bytes each)
+//                 Y16 = gain * max(raw, 0)^exponent + offset; gain 1, offset 0, exponent 1
+//                 reads the camera's raw counts as they are
+// Anything else (short, other magic or version, R1, R2, B, gain or exponent not positive and
+// finite, F outside 0..1, O not finite) gives the defaults: R1 364058, R2 1, B 1428, F 1,
+// O -228; range 0 linear (gain 0.5, offset 1000: -20 to 650 degC within the 16-bit range);
+// range 1 the fire range (gain 1180, exponent 0.25: -20 to 2000 degC strictly increasing
+// below 32768).
 struct RangeScale {
     double gain;
     double offset;
     double exponent;
 };
 struct Calibration {
-    double r = 364058.0, b = 1428.0, f = 1.0, o = -228.0;
+    double r1 = 364058.0, r2 = 1.0, b = 1428.0, f = 1.0, o = -228.0;
     std::vector<RangeScale> ranges = {{0.5, 1000.0, 1.0}, {1180.0, 0.0, 0.25}};
 };
-inline constexpr size_t kCalibrationHeader = 24;
+inline constexpr size_t kCalibrationHeader = 28;
 inline constexpr size_t kCalibrationRangeBytes = 12;
 
 Calibration parseCalibration(const uint8_t* data, size_t length);

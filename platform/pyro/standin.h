@@ -1,14 +1,16 @@
 // Inside the stand-in: the instance and DRC states behind the handles, and the journal and
 // fault hooks every PYRO_ function goes through.
 //
-// What the stand-in gives the selectors (values are int32 unless said otherwise):
-//   PYRO_BaseControl     14 output: 0 temperatures, 1 grey image; 28 accepted, no effect
-//   PYRO_MeasureControl  1 emissivity (float), 0 distance in metres (float), 3 reflected and
-//                        atmospheric temperature in degC (float); 15 response range of the
-//                        calibration block (0 linear, 1 fire); 12, 13 (float), 16, 17 (float
-//                        pairs), 18 (int32 pair), 14 and all others accepted, no effect
-//   PYRO_ImageControl    22, 23 one byte; 3 the brightest grey level of PYRO_ISP_Y8 (default
-//                        255); all others accepted, no effect
+// What the stand-in makes of the selectors (PyroSelector in pyro_api.h; values are int32
+// unless said otherwise):
+//   PYRO_BaseControl     OUTPUT: 0 temperatures, 1 grey image; LEVEL accepted, no effect
+//   PYRO_MeasureControl  SETTING1 emissivity (float), SETTING2 distance in metres (float),
+//                        SETTING3 reflected and atmospheric temperature in degC (float);
+//                        RESPONSE the response range of the calibration block (0 linear,
+//                        1 fire); the WINDOW pairs and their ends (floats, int32 for OTHER),
+//                        and all others accepted, no effect
+//   PYRO_ImageControl    GREY_MAX the brightest grey level of PYRO_ISP_Y8 (default 255);
+//                        FLAG_A, FLAG_B one byte; all others accepted, no effect
 //   PYRO_Debugger        accepted, no effect
 // PYRO_MeasureTempMatrix takes its float setting as the distance of that measurement;
 // PYRO_MeasureAnalysisTempPoint reads (emissivity, distance, unused, reflected).
@@ -41,8 +43,17 @@ struct PyroDrc {
 
 namespace pyro_standin {
 
+// Marks the thread as inside a PYRO_ function for as long as it lives.
+class LibraryCall {
+public:
+    LibraryCall();
+    ~LibraryCall();
+    LibraryCall(const LibraryCall&) = delete;
+    LibraryCall& operator=(const LibraryCall&) = delete;
+};
+
 // Called first by every PYRO_ function: throws std::bad_alloc when the faults name it.
-void enter(std::string_view function);
+[[nodiscard]] LibraryCall enter(std::string_view function);
 bool journaling();
 void record(pyro_test::Call call);
 const pyro_test::Faults& faults();

@@ -19,14 +19,19 @@ constexpr size_t kSlopes[3] = {798, 804, 810};  // each: base, below-2500 term, 
 constexpr size_t kReference = 820;
 constexpr int32_t kPivot = 2500;
 
-// Slope j in units per whole D unit, leaning on the below or above term when R is off 2500.
+// Slope j in units per whole D unit: its base, leaning on the below or the above term when R
+// is off 2500 to that side.
 float slope(std::span<const uint8_t> line, size_t at, int32_t reading, int32_t reference) {
     const float base = float(paramField(line, at)) / 100.0f;
-    if (reading == kPivot) return base;
-    const float term = float(paramField(line, reading < kPivot ? at + 2 : at + 4));
-    const float leaned = term / 100.0f * float(kPivot - reference) / 100.0f + base;
-    // trunc to a whole number of hundredths before the last division.
-    return std::trunc(leaned * 100.0f) / 100.0f;
+    const auto leaned = [&](size_t termAt) {
+        const float term = float(paramField(line, termAt));
+        // trunc to a whole number of hundredths before the last division.
+        return std::trunc((term / 100.0f * float(kPivot - reference) / 100.0f + base) * 100.0f) /
+               100.0f;
+    };
+    if (reading < kPivot) return leaned(at + 2);
+    if (reading > kPivot) return leaned(at + 4);
+    return base;
 }
 
 }  // namespace

@@ -10,11 +10,13 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-/* pyro.dll exports the stand-in's definitions; everyone else imports them. */
+/* pyro.dll exports the stand-in's definitions. The adapter declares them plainly: its calls go
+ * through the import library's stubs into pyro.dll, or straight to the stand-in's objects
+ * where the tests link those in. */
 #if defined(PYRO_BUILDING_STANDIN)
 #define PYRO_API __declspec(dllexport)
 #else
-#define PYRO_API __declspec(dllimport)
+#define PYRO_API
 #endif
 #else
 /* Default visibility: the stand-in's definitions must leave libpyro.so. */
@@ -29,11 +31,68 @@ extern "C" {
 typedef struct PyroInstance* PyroHandle;
 typedef struct PyroDrc* PyroDrcHandle;
 
-/* Served on the library's request: the whole calibration block goes to destination and its
- * byte length to *length; request and capacity are not read. The library must offer room for
- * the whole block. */
+/* Served on the library's request: the whole calibration block goes to destination, which has
+ * room for capacity bytes, and its byte length to *length; request is not read. A block longer
+ * than the room is refused whole (nothing written, PYRO_REQUEST_REFUSED) and the call that
+ * opened the instance computes nothing. */
+#define PYRO_REQUEST_REFUSED (-11)
 typedef int32_t (*PyroDataRequestCallback)(int32_t request, void* destination, int32_t capacity,
                                            uint32_t* length, void* user);
+
+/* The selectors this library hands to the control functions, in one enum for all four (a
+ * number means one thing to PYRO_BaseControl and another to PYRO_MeasureControl). Named by
+ * what this library sends through them; what they do inside is the library's business
+ * (platform/pyro/standin.h says what the stand-in makes of them). Values are int32 unless
+ * a comment says otherwise. */
+typedef enum PyroSelector {
+    /* PYRO_BaseControl */
+    PYRO_BASE_OUTPUT = 14,       /* 0 before a measurement, 1 before an image and at set-up */
+    PYRO_BASE_LEVEL = 28,        /* the parameter line's field at byte 818 */
+
+    /* PYRO_MeasureControl: the host's settings measure1..measure6 (1..3 float) */
+    PYRO_MEASURE_SETTING1 = 1,
+    PYRO_MEASURE_SETTING2 = 0,
+    PYRO_MEASURE_SETTING3 = 3,
+    PYRO_MEASURE_SETTING4 = 2,
+    PYRO_MEASURE_SETTING5 = 22,
+    PYRO_MEASURE_SETTING6 = 4,
+    /* PYRO_MeasureControl: switches, each sent as 1 */
+    PYRO_MEASURE_SCENE_C = 19,   /* at set-up: with scene C, and always for fire models */
+    PYRO_MEASURE_OPEN_A = 11,    /* at every set-up, in the order A, B, C */
+    PYRO_MEASURE_OPEN_B = 7,
+    PYRO_MEASURE_OPEN_C = 23,
+    PYRO_MEASURE_RUN_A = 10,     /* before every operation, A then B; A also at fire set-up */
+    PYRO_MEASURE_RUN_B = 9,
+    PYRO_MEASURE_FIRE = 27,      /* at fire set-up */
+    PYRO_MEASURE_RESPONSE = 15,  /* at fire set-up: the response range */
+    /* PYRO_MeasureControl: the range window of the parameter line's range mode; the second
+     * selector of each pair gets the address of the window's second value */
+    PYRO_MEASURE_WINDOW_MODE1 = 16,     /* float pair 11.5, 110 */
+    PYRO_MEASURE_WINDOW_MODE1_END = 12,
+    PYRO_MEASURE_WINDOW_MODE2 = 17,     /* float pair 0, 1 */
+    PYRO_MEASURE_WINDOW_MODE2_END = 13,
+    PYRO_MEASURE_WINDOW_OTHER = 18,     /* int32 pair 0, 0 */
+    PYRO_MEASURE_WINDOW_OTHER_END = 14,
+
+    /* PYRO_ImageControl: the image preset sent before every image (and at fire set-up), in
+     * this order, then the image scale */
+    PYRO_IMAGE_GREY_MAX = 3,     /* 255 */
+    PYRO_IMAGE_PRESET_A = 4,     /* 100 */
+    PYRO_IMAGE_FLAG_A = 22,      /* one byte, 1 */
+    PYRO_IMAGE_FLAG_B = 23,      /* one byte, 1 */
+    PYRO_IMAGE_PRESET_B = 29,    /* 256 */
+    PYRO_IMAGE_PRESET_C = 30,    /* 1 */
+    PYRO_IMAGE_PRESET_D = 31,    /* 1 */
+    PYRO_IMAGE_PRESET_E = 34,    /* 20 */
+    PYRO_IMAGE_PRESET_F = 35,    /* 180 */
+    PYRO_IMAGE_PRESET_G = 36,    /* 145 */
+    PYRO_IMAGE_PRESET_H = 37,    /* 32 */
+    PYRO_IMAGE_PRESET_I = 38,    /* 7 */
+    PYRO_IMAGE_SCALE = 42,       /* 1 */
+
+    /* PYRO_Debugger */
+    PYRO_DEBUG_LEVEL = 0         /* 1 at set-up */
+} PyroSelector;
 
 /* Registration record (216 bytes): everything but the callback and the user pointer is zero. */
 typedef struct PYRO_REGISTRATION {

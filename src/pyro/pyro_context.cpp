@@ -1,5 +1,6 @@
-// contextCreate, contextLoad, contextOpen (the fire and the standard set-up), fireDrcSetup
-// and contextClose, with the data-request callback that serves the calibration block.
+// The context's life: the copies, the fire and the standard set-up of the instance with the
+// DRC's parameter sets, the data-request callback that serves the calibration block, and the
+// close.
 #include "pyro/pyro_context.h"
 
 #include <cstring>
@@ -26,66 +27,62 @@ constexpr std::array<LevelTable, 3> kLevelTables = {{
 }};
 
 struct ImageDefault {
-    int32_t selector;
+    PyroSelector selector;
     int32_t value;
     bool byte;  // handed as one byte rather than an int32
 };
 constexpr ImageDefault kImageDefaults[] = {
-    {3, 255, false}, {4, 100, false}, {22, 1, true},  {23, 1, true},
-    {29, 256, false}, {30, 1, false}, {31, 1, false}, {34, 20, false},
-    {35, 180, false}, {36, 145, false}, {37, 32, false}, {38, 7, false},
+    {PYRO_IMAGE_GREY_MAX, 255, false}, {PYRO_IMAGE_PRESET_A, 100, false},
+    {PYRO_IMAGE_FLAG_A, 1, true},      {PYRO_IMAGE_FLAG_B, 1, true},
+    {PYRO_IMAGE_PRESET_B, 256, false}, {PYRO_IMAGE_PRESET_C, 1, false},
+    {PYRO_IMAGE_PRESET_D, 1, false},   {PYRO_IMAGE_PRESET_E, 20, false},
+    {PYRO_IMAGE_PRESET_F, 180, false}, {PYRO_IMAGE_PRESET_G, 145, false},
+    {PYRO_IMAGE_PRESET_H, 32, false},  {PYRO_IMAGE_PRESET_I, 7, false},
 };
 
 using Control = int32_t (*)(PyroHandle, int32_t, void*);
 
 // Each value gets a slot of its own: the library may keep or write through the pointer
 // only for the length of the call.
-void send(Control control, PyroHandle h, int32_t selector, int32_t value) {
+void send(Control control, PyroHandle h, PyroSelector selector, int32_t value) {
     control(h, selector, &value);
 }
 
-// (ignored, destination, ignored, length out, user) -> -11 without a context; otherwise the
-// whole calibration block, when there is one, and 0.
-int32_t dataRequestCallback(int32_t, void* destination, int32_t, uint32_t* length, void* user) {
-    if (user == nullptr) return -11;
-    const PyroContext& ctx = *static_cast<const PyroContext*>(user);
+// (ignored, destination, room, length out, user): the whole calibration block when there is
+// one and it fits the room the library offers. A block that does not fit is refused whole,
+// and the context then runs no operation: a cut block would calibrate wrongly.
+int32_t dataRequestCallback(int32_t, void* destination, int32_t capacity, uint32_t* length,
+                            void* user) {
+    if (user == nullptr) return PYRO_REQUEST_REFUSED;
+    PyroContext& ctx = *static_cast<PyroContext*>(user);
     if (!ctx.calibData.present()) return 0;
-    if (destination == nullptr || length == nullptr) return -11;
+    if (destination == nullptr || length == nullptr || ctx.calibData.length > capacity) {
+        ctx.calibrationRefused.store(true);
+        return PYRO_REQUEST_REFUSED;
+    }
     std::memcpy(destination, ctx.calibData.bytes.get(), size_t(ctx.calibData.length));
     *length = uint32_t(ctx.calibData.length);
     return 0;
 }
 
 void loadBlock(OwnedBlock& held, const void* data, int32_t length) {
-    const int32_t wanted = data != nullptr && length > 0 ? length : 0;
-    if (wanted != held.length) {
-        held.bytes.reset();
-        held.length = 0;
-        if (wanted > 0) held.bytes = std::make_unique_for_overwrite<uint8_t[]>(size_t(wanted));
-        held.length = wanted;
-    }
-    if (wanted > 0) std::memcpy(held.bytes.get(), data, size_t(wanted));
-}
-
-void releaseCopies(PyroContext& ctx) {
-    ctx.frame.reset();
-    ctx.frameCount = 0;
-    for (OwnedBlock* b : {&ctx.calibData, &ctx.sceneA, &ctx.sceneB, &ctx.sceneC, &ctx.paramLine}) {
-        b->bytes.reset();
-        b->length = 0;
-    }
+    if (data == nullptr || length <= 0) return;
+    held.bytes = std::make_unique_for_overwrite<uint8_t[]>(size_t(length));
+    std::memcpy(held.bytes.get(), data, size_t(length));
+    held.length = length;
 }
 
 void registerContext(PyroContext& ctx) {
     PYRO_REGISTRATION registration{};
     registration.dataRequest = dataRequestCallback;
     registration.user = &ctx;
-    PYRO_Register(ctx.handle, &registration);
+    PYRO_Register(ctx.handle(), &registration);
     ctx.initialised.exchange(1);
 }
 
 void sendBaseLevel(const PyroContext& ctx) {
-    send(PYRO_BaseControl, ctx.handle, 28, paramField(ctx.paramLine.view(), kBaseLevelField));
+    send(PYRO_BaseControl, ctx.handle(), PYRO_BASE_LEVEL,
+         paramField(ctx.paramLine.view(), kBaseLevelField));
 }
 
 void fireDrcSetup(PyroContext& ctx) {
@@ -97,53 +94,67 @@ void fireDrcSetup(PyroContext& ctx) {
 // The range window by the parameter line's range mode; the second selector gets the address
 // of the pair's second member.
 void sendRangeWindow(const PyroContext& ctx) {
+    const PyroHandle h = ctx.handle();
     const int mode = rangeMode(ctx.paramLine.view());
     if (mode == 1) {
         float pair[2] = {11.5f, 110.0f};
-        PYRO_MeasureControl(ctx.handle, 16, pair);
-        PYRO_MeasureControl(ctx.handle, 12, &pair[1]);
+        PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE1, pair);
+        PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE1_END, &pair[1]);
     } else if (mode == 2) {
         float pair[2] = {0.0f, 1.0f};
-        PYRO_MeasureControl(ctx.handle, 17, pair);
-        PYRO_MeasureControl(ctx.handle, 13, &pair[1]);
+        PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE2, pair);
+        PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE2_END, &pair[1]);
     } else {
         int32_t pair[2] = {0, 0};
-        PYRO_MeasureControl(ctx.handle, 18, pair);
-        PYRO_MeasureControl(ctx.handle, 14, &pair[1]);
+        PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_OTHER, pair);
+        PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_OTHER_END, &pair[1]);
     }
 }
 
 void openFire(PyroContext& ctx) {
-    ctx.handle = PYRO_Init(2, 1, int32_t(ctx.width), int32_t(ctx.height), 3);
-    if (ctx.handle == nullptr) {
-        // The DRC runs without an instance, so it still gets its handle.
+    ctx.instance.h = PYRO_Init(2, 1, int32_t(ctx.width), int32_t(ctx.height), 3);
+    const PyroHandle h = ctx.handle();
+    if (h == nullptr) {
+        // The DRC keeps its handle even so; the fire operation draws only on measured ends.
         fireDrcSetup(ctx);
         return;
     }
     sendBaseLevel(ctx);
     ctx.ispResult = {};
     registerContext(ctx);
-    for (int32_t selector : {19, 11, 7, 23, 10, 27}) send(PYRO_MeasureControl, ctx.handle, selector, 1);
-    send(PYRO_BaseControl, ctx.handle, 14, 1);
-    applyImageDefaults(ctx.handle);
-    send(PYRO_MeasureControl, ctx.handle, 15, 1);
+    for (PyroSelector s : {PYRO_MEASURE_SCENE_C, PYRO_MEASURE_OPEN_A, PYRO_MEASURE_OPEN_B,
+                           PYRO_MEASURE_OPEN_C, PYRO_MEASURE_RUN_A, PYRO_MEASURE_FIRE})
+        send(PYRO_MeasureControl, h, s, 1);
+    send(PYRO_BaseControl, h, PYRO_BASE_OUTPUT, 1);
+    applyImageDefaults(h);
+    send(PYRO_MeasureControl, h, PYRO_MEASURE_RESPONSE, 1);
     sendRangeWindow(ctx);
-    send(PYRO_Debugger, ctx.handle, 0, 1);
+    send(PYRO_Debugger, h, PYRO_DEBUG_LEVEL, 1);
     fireDrcSetup(ctx);
 }
 
 void openStandard(PyroContext& ctx, bool baseLevel) {
-    const int32_t w = int32_t(ctx.width), h = int32_t(ctx.height);
-    ctx.handle = ctx.sceneC.present() ? PYRO_Init(2, 1, w, h, 3) : PYRO_Init(2, 3, w, h, 0);
-    if (ctx.handle == nullptr) return;
+    const int32_t w = int32_t(ctx.width), ht = int32_t(ctx.height);
+    ctx.instance.h = ctx.sceneC.present() ? PYRO_Init(2, 1, w, ht, 3) : PYRO_Init(2, 3, w, ht, 0);
+    const PyroHandle h = ctx.handle();
+    if (h == nullptr) return;
     if (baseLevel) sendBaseLevel(ctx);
     registerContext(ctx);
-    if (ctx.sceneC.present()) send(PYRO_MeasureControl, ctx.handle, 19, 1);
-    for (int32_t selector : {11, 7, 23}) send(PYRO_MeasureControl, ctx.handle, selector, 1);
-    send(PYRO_Debugger, ctx.handle, 0, 1);
+    if (ctx.sceneC.present()) send(PYRO_MeasureControl, h, PYRO_MEASURE_SCENE_C, 1);
+    for (PyroSelector s : {PYRO_MEASURE_OPEN_A, PYRO_MEASURE_OPEN_B, PYRO_MEASURE_OPEN_C})
+        send(PYRO_MeasureControl, h, s, 1);
+    send(PYRO_Debugger, h, PYRO_DEBUG_LEVEL, 1);
 }
 
 }  // namespace
+
+InstanceHandle::~InstanceHandle() {
+    if (h == nullptr) return;
+    try {
+        PYRO_Uninit(h);
+    } catch (...) {
+    }
+}
 
 void applyImageDefaults(PyroHandle h) {
     for (const ImageDefault& d : kImageDefaults) {
@@ -156,54 +167,24 @@ void applyImageDefaults(PyroHandle h) {
     }
 }
 
-void contextCreate(PyroContext& ctx) {
-    ctx.width = ctx.height = 0;
-    releaseCopies(ctx);
-    ctx.initialised.exchange(0);
-    ctx.handle = nullptr;
-    ctx.ispResult = {};
-    ctx.drcSets = {};
-    ctx.drcHandle = nullptr;
-    ctx.levelTables = kLevelTables;
-}
+PyroContext::PyroContext(const char* modelName, const PYRO_PARAM& p)
+    : width(p.width), height(p.height),
+      frame(std::make_unique_for_overwrite<uint16_t[]>(size_t(p.y16Count))),
+      frameCount(p.y16Count),
+      levelTables(kLevelTables) {
+    std::memcpy(frame.get(), p.y16Data, size_t(p.y16Count) * sizeof(uint16_t));
+    loadBlock(calibData, p.calibData, p.calibLength);
+    loadBlock(sceneB, p.sceneB, p.sceneBLength);
+    loadBlock(sceneA, p.sceneA, p.sceneALength);
+    loadBlock(sceneC, p.sceneC, p.sceneCLength);
+    loadBlock(paramLine, p.paramLine, p.paramLineLength);
 
-void contextLoad(PyroContext& ctx, const PYRO_PARAM& p) {
-    ctx.width = p.width;
-    ctx.height = p.height;
-    const int32_t samples = p.y16Data != nullptr && p.y16Count > 0 ? p.y16Count : 0;
-    if (samples != ctx.frameCount) {
-        ctx.frame.reset();
-        ctx.frameCount = 0;
-        if (samples > 0) ctx.frame = std::make_unique_for_overwrite<uint16_t[]>(size_t(samples));
-        ctx.frameCount = samples;
-    }
-    if (samples > 0) std::memcpy(ctx.frame.get(), p.y16Data, size_t(samples) * 2);
-    loadBlock(ctx.calibData, p.calibData, p.calibLength);
-    loadBlock(ctx.sceneB, p.sceneB, p.sceneBLength);
-    loadBlock(ctx.sceneA, p.sceneA, p.sceneALength);
-    loadBlock(ctx.sceneC, p.sceneC, p.sceneCLength);
-    loadBlock(ctx.paramLine, p.paramLine, p.paramLineLength);
-}
-
-void contextOpen(PyroContext& ctx, const char* modelName) {
-    constexpr uint32_t kMaxSide = uint32_t(INT32_MAX);
-    if (ctx.width == 0 || ctx.height == 0 || ctx.width > kMaxSide || ctx.height > kMaxSide ||
-        !ctx.calibData.present() || !ctx.sceneA.present() || !ctx.sceneB.present())
-        return;
+    if (!calibData.present() || !sceneA.present() || !sceneB.present()) return;
     const ModelTraits& traits = lookupModel(modelName);
-    if (traits.pyroSetup != PyroSetup::Standard && ctx.paramLine.length < kParamLineMinLength)
-        return;
     if (traits.pyroSetup == PyroSetup::Fire)
-        openFire(ctx);
+        openFire(*this);
     else
-        openStandard(ctx, traits.pyroSetup == PyroSetup::StandardWithBaseControl);
-}
-
-void contextClose(PyroContext& ctx) {
-    if (ctx.handle != nullptr) PYRO_Uninit(ctx.handle);
-    ctx.handle = nullptr;
-    ctx.initialised.exchange(0);
-    releaseCopies(ctx);
+        openStandard(*this, traits.pyroSetup == PyroSetup::StandardWithBaseControl);
 }
 
 }  // namespace kmm

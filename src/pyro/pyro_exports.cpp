@@ -1,6 +1,7 @@
-// Exported entry points through the closed library: argument checks, then one context
-// sequence around the operation.
+// Exported entry points through the closed library: argument checks, then one context around
+// the operation, all behind the C boundary's exception guard.
 #include "KModuleMeasure.h"
+#include "common/export_guard.h"
 #include "pyro/pyro_call.h"
 #include "pyro/pyro_fire.h"
 #include "pyro/pyro_grey.h"
@@ -9,13 +10,19 @@
 
 using namespace kmm;
 
+// The plain exports name their frame and block arguments alike, in the order of PYRO_PARAM.
+#define PLAIN_PARAM                                                                            \
+    plainParam(width, height, y16Data, y16Count, calibData, calibLength, sceneB, sceneBLength,  \
+               sceneA, sceneALength, sceneC, sceneCLength, paramLine, paramLineLength)
+
 void KestrelModuleMeasureMin::tempwithpyroDll(const char* modelName, float* temperatures,
                                               const PYRO_PARAM& param,
                                               PYRO_MEASUREPARAM& measure) {
-    if (param.y16Count <= 0) return;
-    if (temperatures == nullptr || !acceptPyroCall(modelName, param)) return;
-    runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
-        measureMatrix(ctx, model, temperatures, MeasureSettings::of(measure));
+    if (param.y16Count <= 0 || temperatures == nullptr) return;
+    guardExport([&] {
+        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+            measureMatrix(ctx, model, temperatures, MeasureSettings::of(measure));
+        });
     });
 }
 
@@ -34,11 +41,10 @@ extern "C" KMM_API void getNewTempWithPyro_dll(
     const void* paramLine, int paramLineLength, float* temperatures, float measure1,
     float measure2, float measure3) {
     if (temperatures == nullptr) return;
-    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
-                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
-                             sceneC, sceneCLength, paramLine, paramLineLength};
-    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
-        measureMatrix(ctx, model, temperatures, {measure1, measure2, measure3});
+    guardExport([&] {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
+            measureMatrix(ctx, model, temperatures, {measure1, measure2, measure3});
+        });
     });
 }
 
@@ -49,12 +55,11 @@ extern "C" KMM_API void getNewTemperatureWithPYROByY16(
     const void* paramLine, int paramLineLength, float* temperature, float measure1,
     float measure2, float measure3, float pointExtra) {
     if (temperature == nullptr) return;
-    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
-                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
-                             sceneC, sceneCLength, paramLine, paramLineLength};
-    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
-        measurePoint(ctx, model, y16Value, temperature, {measure1, measure2, measure3},
-                     pointExtra);
+    guardExport([&] {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
+            measurePoint(ctx, model, y16Value, temperature, {measure1, measure2, measure3},
+                         pointExtra);
+        });
     });
 }
 
@@ -65,11 +70,10 @@ extern "C" KMM_API void getY16WithPyro_dll(
     const void* paramLine, int paramLineLength, float temperatureIn, int16_t* y16Out,
     float measure1, float measure2, float measure3) {
     if (y16Out == nullptr) return;
-    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
-                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
-                             sceneC, sceneCLength, paramLine, paramLineLength};
-    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
-        y16FromTemperature(ctx, model, temperatureIn, y16Out, measure1, measure2, measure3);
+    guardExport([&] {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
+            y16FromTemperature(ctx, model, temperatureIn, y16Out, {measure1, measure2, measure3});
+        });
     });
 }
 
@@ -77,13 +81,13 @@ void KestrelModuleMeasureMin::y16MappingWithPyro_dll(const char* modelName, unsi
                                                      float* maxTemp, float* minTemp,
                                                      bool autoRange, const PYRO_PARAM& param,
                                                      PYRO_MEASUREPARAM& measure) {
-    if (param.y16Count <= 0) return;
-    if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr ||
-        !acceptPyroCall(modelName, param))
+    if (param.y16Count <= 0 || dst == nullptr || maxTemp == nullptr || minTemp == nullptr)
         return;
-    runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
-        greyMapping(ctx, model, param.y16Data, {dst, maxTemp, minTemp, autoRange},
-                    MeasureSettings::of(measure));
+    guardExport([&] {
+        runPyroCall(modelName, param, [&](PyroContext& ctx, const ModelTraits& model) {
+            greyMapping(ctx, model, param.y16Data, {dst, maxTemp, minTemp, autoRange},
+                        MeasureSettings::of(measure));
+        });
     });
 }
 
@@ -94,12 +98,11 @@ extern "C" KMM_API void y16MappingWithPyro_dll(
     const void* sceneC, int sceneCLength, const void* paramLine, int paramLineLength,
     float measure1, float measure2, float measure3) {
     if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr) return;
-    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
-                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
-                             sceneC, sceneCLength, paramLine, paramLineLength};
-    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
-        greyMapping(ctx, model, y16Data, {dst, maxTemp, minTemp, autoRange},
-                    {measure1, measure2, measure3});
+    guardExport([&] {
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
+            greyMapping(ctx, model, y16Data, {dst, maxTemp, minTemp, autoRange},
+                        {measure1, measure2, measure3});
+        });
     });
 }
 
@@ -111,12 +114,13 @@ extern "C" KMM_API void y16MappingWithPyroToRgb_dll(
     float measure1, float measure2, float measure3, int fireMode, int drcSetIndex,
     int drcParam1, int drcParam2, int drcParam3, int drcParam4, float* level) {
     if (dst == nullptr || maxTemp == nullptr || minTemp == nullptr || level == nullptr) return;
-    const FireRequest request{dst,         maxTemp,   minTemp,   level,     fireMode,
-                              drcSetIndex, drcParam1, drcParam2, drcParam3, drcParam4};
-    const PlainBlocks blocks{width,       height, y16Data,      y16Count, calibData,
-                             calibLength, sceneB, sceneBLength, sceneA, sceneALength,
-                             sceneC, sceneCLength, paramLine, paramLineLength};
-    runPlainPyroCall(modelName, blocks, [&](PyroContext& ctx, const ModelTraits& model) {
-        fireColourMapping(ctx, model, y16Data, request, {measure1, measure2, measure3});
+    guardExport([&] {
+        const FireRequest request{dst,         maxTemp,   minTemp,   level,     fireMode,
+                                  drcSetIndex, drcParam1, drcParam2, drcParam3, drcParam4};
+        runPyroCall(modelName, PLAIN_PARAM, [&](PyroContext& ctx, const ModelTraits& model) {
+            fireColourMapping(ctx, model, y16Data, request, {measure1, measure2, measure3});
+        });
     });
 }
+
+#undef PLAIN_PARAM

@@ -36,18 +36,18 @@ void fireColourMapping(PyroContext& ctx, const ModelTraits& model, const uint16_
     // A single row of even width puts (w * h) / 2 + w / 2 one past the end: take the last.
     const int64_t centre = std::min(pixels / 2 + ctx.width / 2, pixels - 1);
 
-    float centreTemp = 0.0f;  // no instance, no measurement
+    // Without a measured frame and both ends converted (no instance, or the scene refused)
+    // there is no window to draw in and nothing is written.
+    float centreTemp = 0.0f;
     {
         std::vector<float> matrix(static_cast<size_t>(pixels));
-        if (measureMatrix(ctx, model, matrix.data(), settings)) centreTemp = matrix[size_t(centre)];
+        if (!measureMatrix(ctx, model, matrix.data(), settings)) return;
+        centreTemp = matrix[size_t(centre)];
     }
-    *request.maxTemp = window.upper;
-    *request.minTemp = window.lower;
     int16_t high = 0, low = 0;
-    y16FromTemperature(ctx, model, *request.maxTemp, &high, settings.measure1, settings.measure2,
-                       settings.measure3);
-    y16FromTemperature(ctx, model, *request.minTemp, &low, settings.measure1, settings.measure2,
-                       settings.measure3);
+    if (!y16FromTemperature(ctx, model, window.upper, &high, settings) ||
+        !y16FromTemperature(ctx, model, window.lower, &low, settings))
+        return;
     // Kept in 16 bits like the conversions' results: a low end of 32767 wraps.
     if (high <= low) high = wrapToInt16(int32_t(low) + 1);
 
@@ -62,7 +62,12 @@ void fireColourMapping(PyroContext& ctx, const ModelTraits& model, const uint16_
             ctx.drcHandle, callerFrame, request.dst, int32_t(ctx.width), int32_t(ctx.height), high,
             low, int32_t(int64_t(request.fireMode) - 4), uint32_t(request.drcParam4), extra);
     }
-    fireLevel(ctx, int16_t(callerFrame[centre]), request.fireMode, request.level);
+    const std::optional<float> level =
+        fireLevel(ctx, int16_t(callerFrame[centre]), request.fireMode);
+    // Reported last: a step that throws leaves them as the caller had them.
+    *request.maxTemp = window.upper;
+    *request.minTemp = window.lower;
+    if (level) *request.level = *level;
 }
 
 }  // namespace kmm

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace kmm {
 namespace {
@@ -32,24 +33,22 @@ bool segmentsOf(int fireMode, Segments& out) {
 
 }  // namespace
 
-bool fireLevel(const PyroContext& ctx, int16_t y, int fireMode, float* level) {
-    if (fireMode == 9) return true;
+std::optional<float> fireLevel(const PyroContext& ctx, int16_t y, int fireMode) {
+    if (fireMode == 9) return std::nullopt;
     std::array<int16_t, 12> scale;
     for (size_t i = 0; i < scale.size(); ++i) {
         scale[i] = -1;
-        PYRO_CalcY16ByTemp(ctx.handle, kScaleTemps[i], &scale[i]);
+        PYRO_CalcY16ByTemp(ctx.handle(), kScaleTemps[i], &scale[i]);
     }
+    std::optional<float> offScale;
     if (y < scale[kM20])
-        *level = 0.0f;
+        offScale = 0.0f;
     else if (y > scale[k2000])
-        *level = 1.0f;
-    if (scale[k0] >= scale[k650] || scale[k150] == scale[k650]) return false;
+        offScale = 1.0f;
+    if (scale[k0] >= scale[k650] || scale[k150] == scale[k650]) return offScale;
 
     Segments seg;
-    if (!segmentsOf(fireMode, seg)) {
-        *level = 0.0f;
-        return true;
-    }
+    if (!segmentsOf(fireMode, seg)) return 0.0f;
     int s = 0;
     while (s < seg.count - 2 && y > scale[seg.ends[size_t(s) + 1]]) ++s;
     const int32_t lo = scale[seg.ends[size_t(s)]], hi = scale[seg.ends[size_t(s) + 1]];
@@ -58,10 +57,8 @@ bool fireLevel(const PyroContext& ctx, int16_t y, int fireMode, float* level) {
     const LevelTable& t = ctx.levelTables[size_t(seg.table)];
     if (s == 0)
         // Below Y(0) the power has no real value: the level stops at 0.
-        *level = f < 0.0f ? 0.0f : std::pow(f, 0.6f) * t[1];
-    else
-        *level = t[size_t(s)] + (t[size_t(s) + 1] - t[size_t(s)]) * f;
-    return true;
+        return f < 0.0f ? 0.0f : std::pow(f, 0.6f) * t[1];
+    return t[size_t(s)] + (t[size_t(s) + 1] - t[size_t(s)]) * f;
 }
 
 }  // namespace kmm

@@ -3,14 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "pyro/pyro_context.h"
 
 namespace kmm {
 
-// Writes *level for fireModes 4 to 8 (0 for any other mode but 9, which writes nothing).
-// Asks the library for the Y16 of twelve temperatures on ctx.handle whether or not the
-// instance is open. False when the scale is unusable (Y(0) >= Y(650) or Y(150) == Y(650)).
-bool fireLevel(const PyroContext& ctx, int16_t y, int fireMode, float* level);
+// The level for fireModes 4 to 8, 0 for any other mode but 9, which has none. The scale comes
+// from the library's Y16 of twelve temperatures; on a scale the library makes unusable
+// (Y(0) >= Y(650) or Y(150) == Y(650)) only a y below Y(-20) (0) or above Y(2000) (1) has a
+// level.
+std::optional<float> fireLevel(const PyroContext& ctx, int16_t y, int fireMode);
 
 }  // namespace kmm

@@ -10,57 +10,57 @@
 namespace kmm {
 namespace {
 
-// The module's image scale 1.0, handed to selector 42 as an integer.
+// The module's image scale 1.0, handed to the scale selector as an integer.
 constexpr float kImageScale = 1.0f;
 
-// From the first value on, every larger or smaller one replaces the one held.
-void scanRange(const std::vector<float>& matrix, float* maxTemp, float* minTemp) {
-    float largest = matrix[0], smallest = matrix[0];
-    for (float t : matrix) {
-        if (t > largest) largest = t;
-        if (t < smallest) smallest = t;
-    }
-    *maxTemp = largest;
-    *minTemp = smallest;
-}
+struct Range {
+    float largest, smallest;
+};
 
-uint16_t y16Of(PyroContext& ctx, const ModelTraits& model, float temperature, uint16_t held,
-               const MeasureSettings& settings) {
-    auto y16 = int16_t(held);
-    if (settings.record != nullptr)
-        y16FromTemperatureRecord(ctx, model, temperature, &y16, *settings.record);
-    else
-        y16FromTemperature(ctx, model, temperature, &y16, settings.measure1, settings.measure2,
-                           settings.measure3);
-    return uint16_t(y16);
+// From the first value on, every larger or smaller one replaces the one held.
+Range scanRange(const std::vector<float>& matrix) {
+    Range r{matrix[0], matrix[0]};
+    for (float t : matrix) {
+        if (t > r.largest) r.largest = t;
+        if (t < r.smallest) r.smallest = t;
+    }
+    return r;
 }
 
 }  // namespace
 
 void greyMapping(PyroContext& ctx, const ModelTraits& model, const uint16_t* callerFrame,
                  const GreyRequest& request, const MeasureSettings& settings) {
-    uint16_t high = callerFrame[0], low = callerFrame[0];
+    // The library finds an automatic window itself: it is handed the first sample twice.
+    int16_t high = int16_t(callerFrame[0]), low = high;
+    Range measured{};
     if (request.autoRange) {
         std::vector<float> matrix(size_t(ctx.width) * ctx.height);
-        if (measureMatrix(ctx, model, matrix.data(), settings))
-            scanRange(matrix, request.maxTemp, request.minTemp);
-    } else {
-        high = y16Of(ctx, model, *request.maxTemp, high, settings);
-        low = y16Of(ctx, model, *request.minTemp, low, settings);
-    }
-    if (ctx.initialised.load() == 0) return;
-    int32_t imageOutput = 1;
-    PYRO_BaseControl(ctx.handle, 14, &imageOutput);
-    applyImageDefaults(ctx.handle);
-    auto scale = int32_t(kImageScale);
-    PYRO_ImageControl(ctx.handle, 42, &scale);
-    const PYRO_DIMMING_RANGE window{high, low};
-    if (PYRO_DimmingType(ctx.handle, request.autoRange ? 2 : 3, &window) != 0 ||
-        !ctx.sceneC.present())
+        if (!measureMatrix(ctx, model, matrix.data(), settings)) return;
+        measured = scanRange(matrix);
+    } else if (!y16FromTemperature(ctx, model, *request.maxTemp, &high, settings) ||
+               !y16FromTemperature(ctx, model, *request.minTemp, &low, settings)) {
+        // Without both ends there is no window to draw in.
         return;
-    PYRO_UpdateParamLine(ctx.handle, ctx.paramLine.bytes.get(), ctx.paramLine.length);
-    PYRO_ISP_Y8(ctx.handle, ctx.frame.get(), 2 * ctx.frameCount, &ctx.ispResult, request.dst,
-                int32_t(int64_t(ctx.width) * ctx.height));
+    }
+
+    const PyroHandle h = ctx.handle();
+    int32_t imageOutput = 1;
+    PYRO_BaseControl(h, PYRO_BASE_OUTPUT, &imageOutput);
+    applyImageDefaults(h);
+    auto scale = int32_t(kImageScale);
+    PYRO_ImageControl(h, PYRO_IMAGE_SCALE, &scale);
+    const PYRO_DIMMING_RANGE window{uint16_t(high), uint16_t(low)};
+    if (PYRO_DimmingType(h, request.autoRange ? 2 : 3, &window) == 0 && ctx.sceneC.present()) {
+        PYRO_UpdateParamLine(h, ctx.paramLine.bytes.get(), ctx.paramLine.length);
+        PYRO_ISP_Y8(h, ctx.frame.get(), frameBytes(ctx), &ctx.ispResult, request.dst,
+                    int32_t(ctx.width * ctx.height));
+    }
+    // Reported last: a step that throws leaves the range as the caller had it.
+    if (request.autoRange) {
+        *request.maxTemp = measured.largest;
+        *request.minTemp = measured.smallest;
+    }
 }
 
 }  // namespace kmm

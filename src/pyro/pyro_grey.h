@@ -14,8 +14,10 @@ struct GreyRequest {
     bool autoRange;
 };
 
-// callerFrame is the caller's y16Data (its first sample seeds the Y16 window). With autoRange
-// and no measured matrix (no instance or a refused scene) the range outputs stay untouched.
+// callerFrame is the caller's y16Data (its first sample seeds the Y16 window). Without a
+// measured range or both converted ends (no instance, or the scene refused) nothing is
+// written; a declined window or an absent scene C leaves the image, and the measured range is
+// still reported.
 void greyMapping(PyroContext& ctx, const ModelTraits& model, const uint16_t* callerFrame,
                  const GreyRequest& request, const MeasureSettings& settings);
 

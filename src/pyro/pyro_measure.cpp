@@ -2,8 +2,6 @@
 // came, then the offset frame (matrix) or the given value (point) measured.
 #include "pyro/pyro_measure.h"
 
-#include <algorithm>
-
 namespace kmm {
 
 bool measureMatrix(PyroContext& ctx, const ModelTraits& model, float* temperatures,
@@ -11,10 +9,10 @@ bool measureMatrix(PyroContext& ctx, const ModelTraits& model, float* temperatur
     if (!beginOperation(ctx, settings)) return false;
     processFrame(ctx);
     if (model.pyroMatrixOffset) offsetFrame(ctx);
+    // The checks keep width x height within the frame's samples, so it fits in 32 bits.
     const auto w = int32_t(ctx.width), h = int32_t(ctx.height);
-    const auto pixels = int32_t(std::min<int64_t>(int64_t(w) * h, INT32_MAX));
-    PYRO_MeasureTempMatrix(ctx.handle, ctx.frame.get(), w, h, 0, 0, w, h,
-                           settings.currentMeasure2(), 0, temperatures, pixels);
+    PYRO_MeasureTempMatrix(ctx.handle(), ctx.frame.get(), w, h, 0, 0, w, h,
+                           settings.currentMeasure2(), 0, temperatures, w * h);
     return true;
 }
 
@@ -25,7 +23,9 @@ void measurePoint(PyroContext& ctx, const ModelTraits& model, uint16_t y16, floa
     if (model.pyroPointOffset) offsetFrame(ctx);
     const PYRO_POINT_SETTINGS point{
         {settings.measure1, settings.measure2, pointExtra, settings.measure3}};
-    PYRO_MeasureAnalysisTempPoint(ctx.handle, y16, &point, temperature);
+    float value = *temperature;
+    PYRO_MeasureAnalysisTempPoint(ctx.handle(), y16, &point, &value);
+    *temperature = value;
 }
 
 }  // namespace kmm

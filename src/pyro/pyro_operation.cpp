@@ -9,11 +9,8 @@
 namespace kmm {
 namespace {
 
-void sendInt(PyroHandle h, int32_t selector, int32_t value) {
-    PYRO_MeasureControl(h, selector, &value);
-}
-
-void sendFloat(PyroHandle h, int32_t selector, float value) {
+template <class Value>
+void sendMeasure(PyroHandle h, PyroSelector selector, Value value) {
     PYRO_MeasureControl(h, selector, &value);
 }
 
@@ -24,33 +21,39 @@ PYRO_SCENE_BLOCK sceneBlock(const OwnedBlock& block) {
 }  // namespace
 
 bool beginOperation(PyroContext& ctx, const MeasureSettings& settings) {
-    if (ctx.initialised.load() == 0) return false;
+    if (!ctx.open()) return false;
+    const PyroHandle h = ctx.handle();
     int32_t measurementOutput = 0;
-    PYRO_BaseControl(ctx.handle, 14, &measurementOutput);
+    PYRO_BaseControl(h, PYRO_BASE_OUTPUT, &measurementOutput);
     const PYRO_SCENE scene{{sceneBlock(ctx.sceneA), sceneBlock(ctx.sceneB), sceneBlock(ctx.sceneC)}};
-    if (PYRO_SetScene(ctx.handle, &scene) != 0) return false;
+    if (PYRO_SetScene(h, &scene) != 0) return false;
     if (PYRO_MEASUREPARAM* r = settings.record) {
         // The library gets the caller's own fields.
-        PYRO_MeasureControl(ctx.handle, 1, &r->measure1);
-        PYRO_MeasureControl(ctx.handle, 0, &r->measure2);
-        PYRO_MeasureControl(ctx.handle, 3, &r->measure3);
-        PYRO_MeasureControl(ctx.handle, 2, &r->measure4);
-        PYRO_MeasureControl(ctx.handle, 22, &r->measure5);
-        PYRO_MeasureControl(ctx.handle, 4, &r->measure6);
+        PYRO_MeasureControl(h, PYRO_MEASURE_SETTING1, &r->measure1);
+        PYRO_MeasureControl(h, PYRO_MEASURE_SETTING2, &r->measure2);
+        PYRO_MeasureControl(h, PYRO_MEASURE_SETTING3, &r->measure3);
+        PYRO_MeasureControl(h, PYRO_MEASURE_SETTING4, &r->measure4);
+        PYRO_MeasureControl(h, PYRO_MEASURE_SETTING5, &r->measure5);
+        PYRO_MeasureControl(h, PYRO_MEASURE_SETTING6, &r->measure6);
     } else {
-        sendFloat(ctx.handle, 1, settings.measure1);
-        sendFloat(ctx.handle, 0, settings.measure2);
-        sendFloat(ctx.handle, 3, settings.measure3);
+        sendMeasure(h, PYRO_MEASURE_SETTING1, settings.measure1);
+        sendMeasure(h, PYRO_MEASURE_SETTING2, settings.measure2);
+        sendMeasure(h, PYRO_MEASURE_SETTING3, settings.measure3);
     }
-    sendInt(ctx.handle, 10, 1);
-    sendInt(ctx.handle, 9, 1);
+    sendMeasure(h, PYRO_MEASURE_RUN_A, int32_t{1});
+    sendMeasure(h, PYRO_MEASURE_RUN_B, int32_t{1});
     return true;
+}
+
+int32_t frameBytes(const PyroContext& ctx) {
+    // The checks keep frameCount within kMaxFrameSamples, so this fits in 32 bits.
+    return int32_t(2 * int64_t(ctx.frameCount));
 }
 
 void processFrame(PyroContext& ctx) {
     if (ctx.sceneC.present())
-        PYRO_UpdateParamLine(ctx.handle, ctx.paramLine.bytes.get(), ctx.paramLine.length);
-    PYRO_ISP(ctx.handle, ctx.frame.get(), 2 * ctx.frameCount, &ctx.ispResult);
+        PYRO_UpdateParamLine(ctx.handle(), ctx.paramLine.bytes.get(), ctx.paramLine.length);
+    PYRO_ISP(ctx.handle(), ctx.frame.get(), frameBytes(ctx), &ctx.ispResult);
 }
 
 void offsetFrame(PyroContext& ctx) {

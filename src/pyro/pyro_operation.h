@@ -28,6 +28,9 @@ struct MeasureSettings {
 // must end here with its outputs untouched.
 bool beginOperation(PyroContext& ctx, const MeasureSettings& settings);
 
+// The frame copy's length in bytes, as the library takes it.
+int32_t frameBytes(const PyroContext& ctx);
+
 // The parameter line (with scene C only) and ISP on the frame copy.
 void processFrame(PyroContext& ctx);
 

@@ -9,33 +9,30 @@ namespace kmm {
 namespace {
 
 // The measurement adds paramLineOffset to the frame; the inverse takes it off the value.
-void subtractOffset(const PyroContext& ctx, int16_t* y16Out) {
-    if (rangeMode(ctx.paramLine.view()) != 1) return;
-    *y16Out = wrapToInt16(int64_t(*y16Out) - paramLineOffset(ctx.paramLine.view()));
+int16_t withoutOffset(const PyroContext& ctx, int16_t y16) {
+    if (rangeMode(ctx.paramLine.view()) != 1) return y16;
+    return wrapToInt16(int64_t(y16) - paramLineOffset(ctx.paramLine.view()));
 }
 
-void convert(PyroContext& ctx, float temperature, int16_t* y16Out, bool offset) {
-    processFrame(ctx);
-    PYRO_CalcY16ByTemp(ctx.handle, temperature, y16Out);
-    if (offset) subtractOffset(ctx, y16Out);
+// The library writes into a slot of ours seeded with the caller's value, so a call that ends
+// early leaves the caller's value as it was.
+bool convert(PyroContext& ctx, float temperature, int16_t* y16Out, bool processed, bool offset) {
+    if (processed) processFrame(ctx);
+    int16_t y16 = *y16Out;
+    PYRO_CalcY16ByTemp(ctx.handle(), temperature, &y16);
+    *y16Out = offset ? withoutOffset(ctx, y16) : y16;
+    return true;
 }
 
 }  // namespace
 
-void y16FromTemperature(PyroContext& ctx, const ModelTraits& model, float temperature,
-                        int16_t* y16Out, float measure1, float measure2, float measure3) {
-    if (!beginOperation(ctx, {measure1, measure2, measure3})) return;
-    if (model.pyroY16 == PyroY16Mode::LibraryValueEarlyReturn) {
-        PYRO_CalcY16ByTemp(ctx.handle, temperature, y16Out);
-        return;
-    }
-    convert(ctx, temperature, y16Out, model.pyroY16 == PyroY16Mode::SubtractOffset);
-}
-
-void y16FromTemperatureRecord(PyroContext& ctx, const ModelTraits& model, float temperature,
-                              int16_t* y16Out, PYRO_MEASUREPARAM& measure) {
-    if (!beginOperation(ctx, MeasureSettings::of(measure))) return;
-    convert(ctx, temperature, y16Out, model.pyroY16RecordOffset);
+bool y16FromTemperature(PyroContext& ctx, const ModelTraits& model, float temperature,
+                        int16_t* y16Out, const MeasureSettings& settings) {
+    if (!beginOperation(ctx, settings)) return false;
+    if (settings.record != nullptr)
+        return convert(ctx, temperature, y16Out, true, model.pyroY16RecordOffset);
+    return convert(ctx, temperature, y16Out, model.pyroY16 != PyroY16Mode::LibraryValueEarlyReturn,
+                   model.pyroY16 == PyroY16Mode::SubtractOffset);
 }
 
 }  // namespace kmm

@@ -7,15 +7,13 @@
 
 namespace kmm {
 
-// Writes the Y16 of temperature (degC) to *y16Out; nothing when no instance is open or the
-// scene is refused. Fire-list models get the library's value straight away; the standard list
-// in range mode 1 gets it minus paramLineOffset, modulo 65536.
-void y16FromTemperature(PyroContext& ctx, const ModelTraits& model, float temperature,
-                        int16_t* y16Out, float measure1, float measure2, float measure3);
-
-// The same with the caller's record: no fire-list shortcut, and the offset is subtracted for
-// the standard list, DV34 and DV34-W in range mode 1.
-void y16FromTemperatureRecord(PyroContext& ctx, const ModelTraits& model, float temperature,
-                              int16_t* y16Out, PYRO_MEASUREPARAM& measure);
+// Writes the Y16 of temperature (degC) to *y16Out and returns true; false, with *y16Out as it
+// was, when no instance is open or the scene is refused.
+// Three-float settings: fire-list models get the library's value without the frame or
+// parameter line; the standard list in range mode 1 gets it minus paramLineOffset, modulo
+// 65536. The caller's record: no fire-list shortcut, and the offset is taken off for the
+// standard list, DV34 and DV34-W in range mode 1.
+bool y16FromTemperature(PyroContext& ctx, const ModelTraits& model, float temperature,
+                        int16_t* y16Out, const MeasureSettings& settings);
 
 }  // namespace kmm

@@ -77,8 +77,8 @@ int32_t curvePosition(const uint16_t* curve, int32_t curveLength, int32_t v) {
     if (v < 0) return 0;  // every entry is above it; from here v fits in 16 bits
     const auto key = uint16_t(v);
     // Whole blocks are skipped by their largest entry, a loop without an early exit that the
-    // compiler turns into vector code; the block holding the first larger entry is then
-    // walked one entry at a time.
+    // compiler turns into vector code; the first block with a larger entry (or the short tail)
+    // is then walked one entry at a time, and holds the answer.
     constexpr int32_t kBlock = 64;
     int32_t i = 0;
     for (; i + kBlock <= curveLength; i += kBlock) {
@@ -86,7 +86,8 @@ int32_t curvePosition(const uint16_t* curve, int32_t curveLength, int32_t v) {
         for (int32_t j = 0; j < kBlock; ++j) largest = std::max(largest, curve[i + j]);
         if (largest > key) break;
     }
-    while (i < curveLength && curve[i] <= key) ++i;
+    const int32_t end = std::min(i + kBlock, curveLength);
+    while (i < end && curve[i] <= key) ++i;
     return i;
 }
 

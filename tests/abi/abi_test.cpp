@@ -11,6 +11,7 @@
 #include <string>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
 #include "KModuleMeasureStatus.h"
 #include "header_layout.h"
 
@@ -60,7 +61,10 @@ TEST(Abi, ExportsResolveByPlainName) {
                              "Y16MappingAD_dll", "image_resize_dll",
                              "getNewTempWithPyro_dll", "getNewTemperatureWithPYROByY16",
                              "getY16WithPyro_dll", "y16MappingWithPyro_dll",
-                             "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version"}) {
+                             "y16MappingWithPyroToRgb_dll", "kmm_status_text", "kmm_version",
+                             "kmm_radiometric_scene_defaults", "kmm_raw_frame_to_temperatures",
+                             "kmm_temperatures_to_raw_frame", "kmm_raw_to_temperature",
+                             "kmm_temperature_to_raw"}) {
         EXPECT_NE(lib.symbol(name), nullptr) << name;
     }
 }

@@ -1,6 +1,7 @@
 /* The public header compiled as C11: its static assertions run here too, and the sizes and
  * offsets a C compiler sees are reported to the C++ side of the ABI test. */
 #include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
 
 #include "header_layout.h"
 

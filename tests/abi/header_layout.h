@@ -12,7 +12,9 @@
     FIELD(MeasureState, settingKey) FIELD(ParaConfig, breakpoints)                             \
     FIELD(ParaConfig, formatTag) FIELD(ParaConfig, emissivity) FIELD(ParaConfig, extraParam)   \
     FIELD(PYRO_PARAM, y16Count) FIELD(PYRO_PARAM, sceneB) FIELD(PYRO_PARAM, sceneA)            \
-    FIELD(PYRO_PARAM, paramLineLength) FIELD(PYRO_MEASUREPARAM, measure2)
+    FIELD(PYRO_PARAM, paramLineLength) FIELD(PYRO_MEASUREPARAM, measure2)                      \
+    SIZE(kmm_planck_constants) SIZE(kmm_radiometric_scene) FIELD(kmm_planck_constants, o)      \
+    FIELD(kmm_radiometric_scene, window_transmission) FIELD(kmm_radiometric_scene, atm_beta2)
 #define KMM_LAYOUT_SIZE(rec) {"sizeof " #rec, sizeof(rec)},
 #define KMM_LAYOUT_FIELD(rec, field) {#rec "." #field, offsetof(rec, field)},
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasureRadiometry.h"
 #include "KModuleMeasureStatus.h"
 #include "calibration_curves.h"
 #include "pyro_blocks.h"
@@ -342,6 +343,59 @@ void memberGrey(const Inputs& in, Digest& d) {
         }
 }
 
+// ---- radiometry -------------------------------------------------------------------------------
+
+constexpr kmm_planck_constants kPlanck{364058.0, 1.0, 1428.0, 1.0, -228.0};
+
+// A black body with no air; an object at emissivity 0.94 through 50 m of air and a window.
+std::vector<kmm_radiometric_scene> radiometricScenes() {
+    kmm_radiometric_scene plain, path;
+    kmm_radiometric_scene_defaults(&plain);
+    path = plain;
+    path.emissivity = 0.94, path.distance_m = 50.0, path.humidity_percent = 30.0;
+    path.window_transmission = 0.9;
+    return {plain, path};
+}
+
+void rawToTemperatures(const Inputs& in, Digest& d) {
+    for (const auto& scene : radiometricScenes())
+        for (const Scene* s : {&in.odd, &in.camera}) {
+            const std::vector<uint16_t> raw(s->y16.begin(), s->y16.end());  // bits as counts
+            std::vector<float> t(s->pixels(), 0.0f);
+            d.add(kmm_raw_frame_to_temperatures(&kPlanck, &scene, raw.data(), s->width,
+                                                s->height, t.data()));
+            d.add(t);
+        }
+}
+
+void temperaturesToRaw(const Inputs& in, Digest& d) {
+    for (const auto& scene : radiometricScenes())
+        for (const Scene* s : {&in.odd, &in.camera})
+            for (const std::vector<float>* temps : {&s->room, &s->hot}) {
+                std::vector<uint16_t> raw(s->pixels(), 0);
+                d.add(kmm_temperatures_to_raw_frame(&kPlanck, &scene, temps->data(), s->width,
+                                                    s->height, raw.data()));
+                d.add(raw);
+            }
+}
+
+// The one-value forms answer in double from the C library's exp and log, whose last bit is
+// the library's own: the digest takes them rounded to float.
+void radiometryValues(const Inputs&, Digest& d) {
+    for (const auto& scene : radiometricScenes()) {
+        for (double raw = 0.0; raw < 65536.0; raw += 97.3) {
+            double t = 0.0;
+            d.add(kmm_raw_to_temperature(&kPlanck, &scene, raw, &t));
+            d.add(float(t));
+        }
+        for (double t = -60.0; t < 2000.0; t += 13.7) {
+            double raw = 0.0;
+            d.add(kmm_temperature_to_raw(&kPlanck, &scene, t, &raw));
+            d.add(float(raw));
+        }
+    }
+}
+
 void statusAndVersion(const Inputs&, Digest& d) {
     auto text = [&d](const char* s) {
         for (; *s; ++s) d.add(*s);
@@ -397,6 +451,9 @@ const Row kRows[] = {
     {"y16MappingWithPyroToRgb_dll DV35", pyroFire},
     {"KestrelModuleMeasureMin::tempwithpyroDll", memberMatrix},
     {"KestrelModuleMeasureMin::y16MappingWithPyro_dll", memberGrey},
+    {"kmm_raw_frame_to_temperatures", rawToTemperatures},
+    {"kmm_temperatures_to_raw_frame", temperaturesToRaw},
+    {"kmm_raw_to_temperature, kmm_temperature_to_raw", radiometryValues},
     {"kmm_status_text, kmm_version", statusAndVersion},
 };
 

@@ -15,6 +15,7 @@
 #include "io.h"
 #include "pyro_blocks.h"
 #include "pyro_scene.h"
+#include "radiometry_options.h"
 #include "tool.h"
 
 namespace kmm::tool {
@@ -187,7 +188,7 @@ void demoPyro(DemoContext& ctx) {
 struct PyroOptions {
     std::string model = "DV28";
     std::string size;
-    std::string frame, calib, sceneA, sceneB, sceneC, paramLine;
+    std::string frame, calib, sceneA, sceneB, sceneC, paramLine, planck;
     Settings settings;
     std::string temps, grey, range, fire;
     int fireMode = 4;
@@ -197,11 +198,18 @@ struct PyroOptions {
 };
 
 // The user's blocks; a block not given is the stand-in's synthetic one (the real library
-// wants the camera's own).
+// wants the camera's own). With --planck the calibration carries the camera's constants and
+// reads its raw counts as they are, and the default parameter line (range mode 2) adds no
+// offset, so the matrix matches kmm temps.
 PyroBlocks loadBlocks(const PyroOptions& o) {
     const FrameSize size = parseSize(o.size);
-    PyroBlocks b = demoBlocks(size.width, size.height, 1);
+    PyroBlocks b = demoBlocks(size.width, size.height, o.planck.empty() ? 1 : 2);
     b.frame = readU16(o.frame, size.pixels());
+    if (!o.planck.empty()) {
+        const kmm_planck_constants p = parsePlanck(o.planck);
+        b.calib = scenes::pyroCalibrationBlock(
+            {float(p.r1), float(p.r2), float(p.b), float(p.f), float(p.o)}, {{1.0f, 0.0f, 1.0f}});
+    }
     auto load = [](const std::string& path, std::vector<uint8_t>& block) {
         if (!path.empty()) block = readBytes(path);
     };
@@ -266,7 +274,8 @@ void setupPyro(CLI::App& app) {
     cmd->add_option("-s,--size", o.size, "frame size WIDTHxHEIGHT")->required();
     cmd->add_option("-f,--frame", o.frame, "Y16 frame, little-endian uint16 (.raw)")->required();
     const char* blocks = "Blocks (default: the stand-in's synthetic ones)";
-    cmd->add_option("--calib", o.calib, "calibration block")->group(blocks);
+    auto* calib = cmd->add_option("--calib", o.calib, "calibration block")->group(blocks);
+    addPlanckOption(cmd, o.planck)->excludes(calib)->group(blocks);
     cmd->add_option("--scene-a", o.sceneA, "scene block A")->group(blocks);
     cmd->add_option("--scene-b", o.sceneB, "scene block B")->group(blocks);
     cmd->add_option("--scene-c", o.sceneC, "scene block C")->group(blocks);

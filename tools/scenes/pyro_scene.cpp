@@ -29,20 +29,17 @@ double blob(double x, double y, double cx, double cy, double rx, double ry) {
 
 }  // namespace
 
-std::vector<uint8_t> pyroCalibrationBlock(float r, float b, float f, float o,
-                                          std::vector<PyroRange> ranges) {
-    std::vector<uint8_t> out(24 + 12 * ranges.size(), 0);
+std::vector<uint8_t> pyroCalibrationBlock(PyroPlanck planck, std::vector<PyroRange> ranges) {
+    std::vector<uint8_t> out(28 + 12 * ranges.size(), 0);
     std::memcpy(out.data(), "KPCB", 4);
-    putU16(out, 4, 1);
+    putU16(out, 4, 2);
     putU16(out, 6, uint16_t(ranges.size()));
-    putF32(out, 8, r);
-    putF32(out, 12, b);
-    putF32(out, 16, f);
-    putF32(out, 20, o);
+    const float constants[] = {planck.r1, planck.r2, planck.b, planck.f, planck.o};
+    for (size_t i = 0; i < 5; ++i) putF32(out, 8 + 4 * i, constants[i]);
     for (size_t i = 0; i < ranges.size(); ++i) {
-        putF32(out, 24 + 12 * i, ranges[i].gain);
-        putF32(out, 28 + 12 * i, ranges[i].offset);
-        putF32(out, 32 + 12 * i, ranges[i].exponent);
+        putF32(out, 28 + 12 * i, ranges[i].gain);
+        putF32(out, 32 + 12 * i, ranges[i].offset);
+        putF32(out, 36 + 12 * i, ranges[i].exponent);
     }
     return out;
 }

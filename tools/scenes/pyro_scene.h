@@ -18,11 +18,17 @@ struct PyroRange {
     float exponent;
 };
 
-// The stand-in's calibration block ("KPCB", version 1): Planck constants R, B, F, O and the
-// response ranges. The defaults are realistic constants of a microbolometer camera with a
-// linear range (-20 to 650 degC) and a compressed fire range (to 2000 degC).
+// The camera's Planck constants: raw = R1 / (R2 (exp(B / T) - F)) - O. The defaults are
+// realistic constants of a microbolometer camera.
+struct PyroPlanck {
+    float r1 = 364058.0f, r2 = 1.0f, b = 1428.0f, f = 1.0f, o = -228.0f;
+};
+
+// The stand-in's calibration block ("KPCB", version 2): Planck constants and the response
+// ranges. The default ranges are a linear one (-20 to 650 degC) and a compressed fire range
+// (to 2000 degC); {{1, 0, 1}} reads the camera's raw counts as they are.
 std::vector<uint8_t> pyroCalibrationBlock(
-    float r = 364058.0f, float b = 1428.0f, float f = 1.0f, float o = -228.0f,
+    PyroPlanck planck = {},
     std::vector<PyroRange> ranges = {{0.5f, 1000.0f, 1.0f}, {1180.0f, 0.0f, 0.25f}});
 
 // length bytes of deterministic content; the library treats scene blocks as opaque.

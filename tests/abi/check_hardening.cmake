@@ -1,0 +1,21 @@
+# The shared object LIBRARY as built (READELF and NM read it): run path elements absolute or $ORIGIN only (an empty
+# one searches the current directory), full RELRO (relocations read-only, bound at load) and
+# stack canaries.
+execute_process(COMMAND ${READELF} -d -l -W ${LIBRARY} OUTPUT_VARIABLE out)
+execute_process(COMMAND ${NM} -D --undefined-only ${LIBRARY} OUTPUT_VARIABLE undefined)
+set(problems "")
+if(out MATCHES "RUNPATH[^\n]*\\[([^]\n]*)\\]")
+  set(runpath "${CMAKE_MATCH_1}")
+  if(NOT ":${runpath}:" MATCHES "^(:(/|\\$ORIGIN)[^:]*)+:$")
+    list(APPEND problems "run path '${runpath}'")
+  endif()
+endif()
+if(NOT out MATCHES "GNU_RELRO" OR NOT out MATCHES "FLAGS[^\n]*BIND_NOW")
+  list(APPEND problems "no full RELRO")
+endif()
+if(NOT undefined MATCHES "__stack_chk_fail")
+  list(APPEND problems "no stack protector")
+endif()
+if(problems)
+  message(FATAL_ERROR "${LIBRARY}: ${problems}")
+endif()
