@@ -358,7 +358,10 @@ KMM_API void Y16MappingAD_dll(const int16_t* src, uint8_t* dst, int32_t contrast
  * tuning (pipeline family only): exactly 150.0 selects the standard tuning, any other value
  * (NaN included) the fine one, which smooths the codes of a manual window first.
  * Pipeline codes are degC x 20 truncated and kept in 16 bits: beyond +-1638.35 degC they
- * wrap; NaN gives code 0.
+ * wrap.
+ * Non-finite temperatures: +inf counts as the matrix's largest finite value, -inf and NaN as
+ * its smallest, so they show as its hottest or coldest pixel and leave the automatic range
+ * to the finite values; a matrix without a finite value maps as a uniform 0 degC matrix.
  * Keeps no state between calls: any number of calls may run on any threads at once.
  * Bad input: a null pointer, width or height <= 0, or width x height beyond 32 bits:
  * nothing is read or written; an allocation failure returns quietly. */

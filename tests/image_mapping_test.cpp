@@ -145,8 +145,30 @@ TEST(ImageMapping, ExtremeTemperaturesMapWithoutFault) {
     const std::vector<float> temps = {kNaN, kInf, -kInf, 1e30f, -1e30f, 1700.0f, -300.0f, 25.0f};
     for (const char* model : {"DV07", "DV01", "XY99"})
         for (bool autoRange : {true, false}) mapped(model, temps, 4, 2, kInf, kNaN, autoRange, kNaN);
-    const Result first = mapped("DV07", {kNaN, 20.0f, 30.0f, 25.0f}, 2, 2, 0, 0, true);
-    EXPECT_EQ(first.maxTemp, 0.0f);  // a NaN first element is never replaced: code 0
+}
+
+TEST(ImageMapping, NonFiniteTemperaturesMapAsTheFrameFiniteEnds) {
+    // A gradient with a hot block, 17 x 9: +inf must map as its hottest pixel, -inf and NaN as
+    // its coldest, wherever they sit (the first pixel included) and in every family.
+    std::vector<float> temps(17 * 9);
+    for (size_t i = 0; i < temps.size(); ++i) temps[i] = (i % 17 > 8 && i / 17 > 3) ? 41.5f : 12.0f + 0.7f * float(i % 17);
+    const struct { size_t index; float value, standsFor; } spots[] = {
+        {0, kNaN, 12.0f}, {20, kInf, 41.5f}, {77, -kInf, 12.0f}, {152, kInf, 41.5f}, {100, -kNaN, 12.0f}};
+    std::vector<float> dirty = temps, clean = temps;
+    for (const auto& s : spots) {
+        dirty[s.index] = s.value;
+        clean[s.index] = s.standsFor;
+    }
+    const std::vector<float> none = {kNaN, kInf, -kInf, kNaN, -kNaN, kInf}, zeros(none.size(), 0.0f);
+    for (const char* model : {"DV07", "DV01", "XY99"}) {
+        for (bool autoRange : {true, false}) {
+            SCOPED_TRACE(testing::Message() << model << " auto " << autoRange);
+            EXPECT_EQ(mapped(model, dirty, 17, 9, 30.0f, 15.0f, autoRange),
+                      mapped(model, clean, 17, 9, 30.0f, 15.0f, autoRange));
+            EXPECT_EQ(mapped(model, none, 3, 2, 30.0f, 15.0f, autoRange),
+                      mapped(model, zeros, 3, 2, 30.0f, 15.0f, autoRange));
+        }
+    }
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ std::unique_ptr<PlateauTables> freshTables() {
     auto t = std::make_unique_for_overwrite<PlateauTables>();
     // Garbage outside the occupied range must not matter.
     std::fill(std::begin(t->histogram.counts), std::end(t->histogram.counts), 0xBEEFu);
-    std::fill(std::begin(t->histogram.oddCounts), std::end(t->histogram.oddCounts), 0xBEEFu);
+    std::fill(std::begin(t->histogram.narrow), std::end(t->histogram.narrow), 0xBEEFu);
     std::fill(std::begin(t->cumulative), std::end(t->cumulative), 0xDEADBEEFu);
     std::fill(std::begin(t->lut), std::end(t->lut), uint8_t(0xA5));
     return t;

@@ -4,6 +4,10 @@
 #include "imagemap/image_mapping.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
 
 #include "common/work_block.h"
 #include "imagemap/kelvin_mapping.h"
@@ -45,6 +49,44 @@ void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTe
     }
 }
 
+bool everyValueFinite(const float* temperatures, int32_t count) {
+    // An all-ones exponent is an infinity or a NaN; the bit test keeps the loop vectorised.
+    constexpr uint32_t kExponent = 0x7F800000u;
+    uint32_t nonFinite = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, temperatures + i, sizeof bits);
+        nonFinite |= uint32_t((bits & kExponent) == kExponent);
+    }
+    return nonFinite == 0;
+}
+
+// Non-finite temperatures take the nearest finite end of their frame before any family sees
+// them: +inf the largest finite value, -inf and NaN the smallest. So they neither move an
+// automatic range nor change the picture of the finite pixels, and a frame of finite values
+// is mapped as it always was, without a copy. A frame with no finite value maps as 0 degC.
+FrameView<const float> withFiniteValues(FrameView<const float> frame,
+                                        std::optional<WorkBlock>& work) {
+    const int32_t count = frame.count();
+    if (everyValueFinite(frame.pixels, count)) return frame;
+    float smallest = std::numeric_limits<float>::infinity();
+    float largest = -smallest;
+    for (int32_t i = 0; i < count; ++i) {
+        const float t = frame.pixels[i];
+        if (!std::isfinite(t)) continue;
+        smallest = std::min(smallest, t);
+        largest = std::max(largest, t);
+    }
+    if (smallest > largest) smallest = largest = 0.0f;
+    work.emplace(WorkBlock::bytesFor<float>(size_t(count)));
+    float* finite = work->take<float>(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        const float t = frame.pixels[i];
+        finite[i] = std::isfinite(t) ? t : (t > 0.0f ? largest : smallest);
+    }
+    return {finite, frame.width, frame.height};
+}
+
 }  // namespace
 
 int16_t temperatureCode(float celsius) {
@@ -57,6 +99,8 @@ int16_t offsetCode(float celsius, int32_t scale) {
 
 void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,
                           uint8_t* image, float& maxTemp, float& minTemp, bool autoRange) {
+    std::optional<WorkBlock> work;
+    temperatures = withFiniteValues(temperatures, work);
     switch (lookupModel(model).imageFamily) {
         case ImageFamily::OffsetCode:
             mapByOffsetCodes(temperatures, image, maxTemp, minTemp, autoRange);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "kernels/simd_dispatch.h"
+
 namespace kmm {
 namespace {
 
@@ -24,7 +26,7 @@ struct ValueScan {
 };
 
 template <class Sample, bool Halved>
-ValueScan scanValues(const Sample* samples, int64_t count) {
+KMM_SIMD_BODY ValueScan scanValues(const Sample* samples, int64_t count) {
     ValueScan r{samples[0], samples[0], 0, 0};
     for (int64_t start = 0; start < count; start += kSumBlock) {
         const int64_t end = std::min(count, start + kSumBlock);
@@ -50,42 +52,76 @@ int32_t indexOf(Sample v, int32_t offset) {
     return scaled<Halved>(v) + offset;
 }
 
+// An increment waits for the one before it when both hit the same count, so the counting
+// keeps several increments in flight on different counts, in one of two ways:
+//  - a narrow range (a flat scene, where neighbours often share a count) is counted into
+//    four small tables side by side, pixel i into table i % 4, merged afterwards;
+//  - a wide range into one table (four tables would no longer fit the first-level cache),
+//    from four streams a quarter of the frame apart, which rarely share a count.
+constexpr int32_t kNarrowStride = Histogram::kNarrowStride;
+
 template <class Sample, bool Halved, bool Limited>
-void countSamples(const Sample* samples, int64_t count, int32_t offset, uint32_t* even,
-                  uint32_t* odd) {
+void countNarrow(const Sample* samples, int64_t count, int32_t offset, uint32_t* tables) {
+    uint32_t* t[4] = {tables, tables + kNarrowStride, tables + 2 * kNarrowStride,
+                      tables + 3 * kNarrowStride};
     int64_t i = 0;
-    for (; i + 1 < count; i += 2) {
-        ++even[indexOf<Sample, Halved, Limited>(samples[i], offset)];
-        ++odd[indexOf<Sample, Halved, Limited>(samples[i + 1], offset)];
+    for (; i + 4 <= count; i += 4) {
+        for (int j = 0; j < 4; ++j) ++t[j][indexOf<Sample, Halved, Limited>(samples[i + j], offset)];
     }
-    if (i < count) ++even[indexOf<Sample, Halved, Limited>(samples[i], offset)];
+    for (; i < count; ++i) ++t[0][indexOf<Sample, Halved, Limited>(samples[i], offset)];
+}
+
+template <class Sample, bool Halved, bool Limited>
+void countWide(const Sample* samples, int64_t count, int32_t offset, uint32_t* table) {
+    const int64_t quarter = count / 4;
+    const Sample* s[4] = {samples, samples + quarter, samples + 2 * quarter,
+                          samples + 3 * quarter};
+    for (int64_t i = 0; i < quarter; ++i) {
+        for (int j = 0; j < 4; ++j) ++table[indexOf<Sample, Halved, Limited>(s[j][i], offset)];
+    }
+    for (int64_t i = 4 * quarter; i < count; ++i) {
+        ++table[indexOf<Sample, Halved, Limited>(samples[i], offset)];
+    }
+}
+
+template <class Sample, bool Halved, bool Limited>
+void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t first,
+                  int32_t last, Histogram& h) {
+    uint32_t* counts = h.counts;
+    std::fill(counts + first, counts + last + 1, 0u);
+    if (last - first >= Histogram::kNarrowRange) {
+        countWide<Sample, Halved, Limited>(samples, count, offset, counts);
+        return;
+    }
+    // The small tables start at index first: table j holds index k at j x stride + k - first.
+    uint32_t* tables = h.narrow;
+    std::fill(tables, tables + 4 * kNarrowStride, 0u);
+    countNarrow<Sample, Halved, Limited>(samples, count, offset - first, tables);
+    for (int32_t k = first; k <= last; ++k) {
+        const int32_t j = k - first;
+        counts[k] = tables[j] + tables[kNarrowStride + j] + tables[2 * kNarrowStride + j] +
+                    tables[3 * kNarrowStride + j];
+    }
 }
 
 template <class Sample, bool Halved>
 HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histogram& h) {
     assert(count >= 1);
-    const ValueScan v = scanValues<Sample, Halved>(samples, count);
+    const ValueScan v = dispatchSimd<scanValues<Sample, Halved>>(samples, count);
     const IndexMapping mapping{offset, Halved};
     // The index never decreases with the sample, so the extreme samples give the range.
     HistogramScan s{histogramIndex(v.vMin, mapping), histogramIndex(v.vMax, mapping), 0,
                     v.valueSum, v.vMin, v.vMax};
     const bool limited = scaled<Halved>(v.vMin) + offset != s.first ||
                          scaled<Halved>(v.vMax) + offset != s.last;
-    uint32_t* even = h.counts;
-    uint32_t* odd = h.oddCounts;
-    std::fill(even + s.first, even + s.last + 1, 0u);
-    std::fill(odd + s.first, odd + s.last + 1, 0u);
     if (limited) {
-        countSamples<Sample, Halved, true>(samples, count, offset, even, odd);
-    } else {
-        countSamples<Sample, Halved, false>(samples, count, offset, even, odd);
-    }
-    for (int32_t k = s.first; k <= s.last; ++k) {
-        even[k] += odd[k];
+        countSamples<Sample, Halved, true>(samples, count, offset, s.first, s.last, h);
         // Where the ends are limited, the index sum comes from the counts.
-        if (limited) s.indexSum += int64_t(k) * even[k];
+        for (int32_t k = s.first; k <= s.last; ++k) s.indexSum += int64_t(k) * h.counts[k];
+    } else {
+        countSamples<Sample, Halved, false>(samples, count, offset, s.first, s.last, h);
+        s.indexSum = v.scaledSum + count * offset;
     }
-    if (!limited) s.indexSum = v.scaledSum + count * offset;
     return s;
 }
 

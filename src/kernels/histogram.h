@@ -26,16 +26,15 @@ constexpr int32_t histogramIndex(int32_t v, IndexMapping m) {
 // A count limit that never acts.
 inline constexpr uint32_t kExactCounts = 0xFFFFFFFFu;
 
-// The counts of one frame, kept in two tables while counting (neighbouring pixels of a flat
-// scene share an index, and each increment would otherwise wait for the one before it).
-// After buildHistogram, counts[k] is the exact count of index k for k in first..last; the
-// rest of both tables is neither written nor read, so it may hold anything.
+// The counts of one frame. After buildHistogram, counts[k] is the exact count of index k for
+// k in first..last; the rest of counts is neither written nor read, so it may hold anything.
+// A narrow occupied range is first counted into four small tables (neighbouring pixels of a
+// flat scene share an index, and each increment would otherwise wait for the one before it).
 struct Histogram {
+    static constexpr int32_t kNarrowRange = 2048;                 // indices last - first + 1
+    static constexpr int32_t kNarrowStride = kNarrowRange + 16;   // 8 KiB apart they would alias
     uint32_t counts[kIndexCount];
-    // Tables exactly 256 KiB apart put a count and its twin at the same address modulo 4 KiB,
-    // which the processor takes for a dependency between them: counting ran four times slower.
-    uint32_t offsetOddCounts[16];
-    uint32_t oddCounts[kIndexCount];
+    uint32_t narrow[4 * kNarrowStride];
 };
 
 struct HistogramScan {

@@ -1,32 +1,70 @@
-// Linear grey kernels. The per-pixel loops run in 32 bits where the gain and offset allow it,
-// which the compiler vectorises; the 64-bit loop gives the same bits for everything else.
+// Linear grey kernels. The per-pixel loops run in the narrowest lanes the gain allows (16-bit
+// products widened to 32 bits, the window in 16 bits), compiled for each instruction-set
+// level; a 64-bit loop gives the same bits for everything else.
 #include "kernels/linear.h"
 
 #include <algorithm>
 
+#include "kernels/simd_dispatch.h"
+
 namespace kmm {
 namespace {
 
-// A 16-bit sample times a gain of at most 2^31 / 65536 in magnitude fits 32 bits, and the
-// quotient by 1024 then lies within +-2^21: an offset beyond +-2^24 decides the clamp alone,
-// so limiting it to that keeps the sum in 32 bits too.
+// The quotient of a 16-bit sample times a gain below 2^16 by 1024 lies within +-2^22: an
+// offset beyond +-2^24 decides the clamp alone, so limiting it to that keeps the sum in 32
+// bits.
 constexpr int64_t kNarrowOffset = int64_t(1) << 24;
 
-template <class Sample>
-void stretch(uint8_t* dst, const Sample* src, int64_t count, int64_t gain, int64_t offset) {
-    constexpr int64_t kNarrowGain = (int64_t(1) << 31) / (int64_t(1) << (8 * sizeof(Sample)));
-    if (gain >= -kNarrowGain && gain <= kNarrowGain) {
-        const auto g = int32_t(gain);
-        const auto o = int32_t(std::clamp(offset, -kNarrowOffset, kNarrowOffset));
-        for (int64_t i = 0; i < count; ++i) dst[i] = clampToByte(src[i] * g / 1024 + o);
-        return;
+// Signed samples, 0 <= gain < 2^15: a 16 x 16-bit product, divided toward zero.
+KMM_SIMD_BODY void stretchSigned(uint8_t* __restrict dst, const int16_t* __restrict src,
+                                 int64_t count, int16_t gain, int32_t offset) {
+    for (int64_t i = 0; i < count; ++i) {
+        dst[i] = clampToByte(int32_t(src[i]) * int32_t(gain) / 1024 + offset);
     }
+}
+
+// Unsigned samples, 0 <= gain < 2^16: the product is unsigned, so the division is a shift.
+KMM_SIMD_BODY void stretchUnsigned(uint8_t* __restrict dst, const uint16_t* __restrict src,
+                                   int64_t count, uint16_t gain, int32_t offset) {
+    for (int64_t i = 0; i < count; ++i) {
+        dst[i] = clampToByte(int32_t((uint32_t(src[i]) * uint32_t(gain)) >> 10) + offset);
+    }
+}
+
+template <class Sample>
+void stretchWide(uint8_t* dst, const Sample* src, int64_t count, int64_t gain, int64_t offset) {
     for (int64_t i = 0; i < count; ++i) dst[i] = linearGrey(src[i], gain, offset);
+}
+
+// Windows of 256 values or more: scale < 512, so ((v - low) x scale) >> 9 is the high half
+// of (v - low) x (scale << 7), one unsigned 16-bit multiply. Values are clamped into the
+// window first and those above it set to 255 afterwards.
+KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict src,
+                              int64_t count, int16_t high, int16_t low, uint16_t scale7) {
+    for (int64_t i = 0; i < count; ++i) {
+        const int16_t v = src[i];
+        const int16_t inside = std::min(std::max(v, low), high);
+        const auto d = uint16_t(inside - low);
+        const auto g = uint16_t((uint32_t(d) * scale7) >> 16);
+        dst[i] = uint8_t(g | (v > high ? 255 : 0));
+    }
+}
+
+// Narrower windows: the product needs 17 bits.
+KMM_SIMD_BODY void windowNarrow(uint8_t* __restrict dst, const int16_t* __restrict src,
+                                int64_t count, int16_t high, int16_t low, uint32_t scale) {
+    for (int64_t i = 0; i < count; ++i) {
+        const int16_t v = src[i];
+        const int16_t inside = std::min(std::max(v, low), high);
+        const auto d = uint32_t(uint16_t(inside - low));
+        dst[i] = uint8_t(((d * scale) >> 9) | (v > high ? 255u : 0u));
+    }
 }
 
 // 32-bit partial sums over blocks that cannot overflow them, so the loop vectorises.
 template <class Sample>
-WindowSum sumStrictlyInside(const Sample* src, int64_t count, int32_t low, int32_t high) {
+KMM_SIMD_BODY WindowSum sumStrictlyInside(const Sample* src, int64_t count, int32_t low,
+                                          int32_t high) {
     constexpr int64_t kBlock = 16384;
     WindowSum total;
     for (int64_t start = 0; start < count; start += kBlock) {
@@ -54,29 +92,40 @@ int64_t gainWithKnee(int64_t numerator, int64_t range, Knee knee, int64_t limit)
 
 void stretchLinear(uint8_t* dst, const int16_t* src, int64_t count, int64_t gain,
                    int64_t offset) {
-    stretch(dst, src, count, gain, offset);
+    if (gain >= 0 && gain < 32768) {
+        const auto o = int32_t(std::clamp(offset, -kNarrowOffset, kNarrowOffset));
+        dispatchSimd<stretchSigned>(dst, src, count, int16_t(gain), o);
+    } else {
+        stretchWide(dst, src, count, gain, offset);
+    }
 }
 
 void stretchLinear(uint8_t* dst, const uint16_t* src, int64_t count, int64_t gain,
                    int64_t offset) {
-    stretch(dst, src, count, gain, offset);
+    if (gain >= 0 && gain < 65536) {
+        const auto o = int32_t(std::clamp(offset, -kNarrowOffset, kNarrowOffset));
+        dispatchSimd<stretchUnsigned>(dst, src, count, uint16_t(gain), o);
+    } else {
+        stretchWide(dst, src, count, gain, offset);
+    }
 }
 
 void mapWindowQ9(uint8_t* dst, const int16_t* src, int64_t count, int16_t high, int16_t low) {
     // Inside the window (v - low) x scale <= 130560, so the shifted value never exceeds 255.
     const int32_t scale = 130560 / (int32_t(high) - low);
-    for (int64_t i = 0; i < count; ++i) {
-        const int32_t v = src[i];
-        dst[i] = uint8_t(v < low ? 0 : (v > high ? 255 : ((v - low) * scale) >> 9));
+    if (scale < 512) {
+        dispatchSimd<windowWide>(dst, src, count, high, low, uint16_t(scale << 7));
+    } else {
+        dispatchSimd<windowNarrow>(dst, src, count, high, low, uint32_t(scale));
     }
 }
 
 WindowSum sumInside(const int16_t* src, int64_t count, int32_t low, int32_t high) {
-    return sumStrictlyInside(src, count, low, high);
+    return dispatchSimd<sumStrictlyInside<int16_t>>(src, count, low, high);
 }
 
 WindowSum sumInside(const uint16_t* src, int64_t count, int32_t low, int32_t high) {
-    return sumStrictlyInside(src, count, low, high);
+    return dispatchSimd<sumStrictlyInside<uint16_t>>(src, count, low, high);
 }
 
 }  // namespace kmm

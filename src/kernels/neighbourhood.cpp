@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "kernels/conversions.h"
+#include "kernels/simd_dispatch.h"
 
 namespace kmm {
 
@@ -30,17 +31,39 @@ void fillBorder(int16_t* bordered, const int16_t* frame, int32_t width, int32_t 
     }
 }
 
-void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
-                 int32_t n, int32_t limit) {
+namespace {
+
+// The high-pass in 16-bit lanes: with v = 8q + r (q = v >> 3, 0 <= r < 8) the sum of eight
+// values shifted by 3 is the sum of the q plus the sum of the r shifted by 3, and neither
+// partial sum leaves 16 bits. Only the difference to the centre is formed in 32 bits.
+KMM_SIMD_BODY void highPassBody(int16_t* __restrict out, const int16_t* up, const int16_t* mid,
+                                const int16_t* down, int32_t n, int32_t limit) {
+    const auto q = [](int16_t v) { return int16_t(v >> 3); };
+    const auto r = [](int16_t v) { return int16_t(v & 7); };
     for (int32_t x = 0; x < n; ++x) {
-        const int32_t sum = up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x] + mid[x + 1] +
-                            down[x - 1] + down[x];
-        out[x] = int16_t(std::clamp(mid[x] - (sum >> 3), -limit, limit));
+        const auto quotients =
+            int16_t(q(up[x - 1]) + q(up[x]) + q(up[x + 1]) + q(mid[x - 1]) + q(mid[x]) +
+                    q(mid[x + 1]) + q(down[x - 1]) + q(down[x]));
+        const auto remainders =
+            int16_t(r(up[x - 1]) + r(up[x]) + r(up[x + 1]) + r(mid[x - 1]) + r(mid[x]) +
+                    r(mid[x + 1]) + r(down[x - 1]) + r(down[x]));
+        const auto mean = int16_t(quotients + (remainders >> 3));
+        out[x] = int16_t(std::clamp(int32_t(mid[x]) - mean, -limit, limit));
     }
 }
 
-void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8_t* down,
-                int32_t n, int32_t strength) {
+// At strength 1.0 the mask is exactly 2c - m, which fits 16-bit lanes.
+KMM_SIMD_BODY void unsharpUnitBody(uint8_t* __restrict out, const uint8_t* up,
+                                   const uint8_t* mid, const uint8_t* down, int32_t n) {
+    for (int32_t x = 0; x < n; ++x) {
+        const auto sum = uint16_t(up[x - 1] + up[x] + up[x + 1] + mid[x - 1] + mid[x + 1] +
+                                  down[x - 1] + down[x] + down[x + 1]);
+        out[x] = clampToByte(int16_t(2 * mid[x] - (sum >> 3)));
+    }
+}
+
+KMM_SIMD_BODY void unsharpBody(uint8_t* __restrict out, const uint8_t* up, const uint8_t* mid,
+                               const uint8_t* down, int32_t n, int32_t strength) {
     const int32_t centreWeight = 1024 + strength;
     for (int32_t x = 0; x < n; ++x) {
         const int32_t m = neighbourMean(up, mid, down, x);
@@ -48,11 +71,23 @@ void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8
     }
 }
 
-void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
-                 int32_t n, const uint32_t* kernel) {
-    // Built kernels never exceed 4096 an entry, so the nine products fit 32 bits; summing in
-    // 64 and keeping the low 32 bits gives the same result for those and stays defined for
-    // any other table.
+// A kernel whose weights are each at most 4096 keeps every product and the sum in 32 bits.
+// The built Gaussians are also symmetric: one weight for the four corners, one for the four
+// edges, so three products a pixel instead of nine.
+KMM_SIMD_BODY void gaussianSymmetricBody(int16_t* __restrict out, const int16_t* up,
+                                         const int16_t* mid, const int16_t* down, int32_t n,
+                                         int32_t corner, int32_t edge, int32_t centre) {
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t corners = up[x - 1] + up[x + 1] + down[x - 1] + down[x + 1];
+        const int32_t edges = up[x] + mid[x - 1] + mid[x + 1] + down[x];
+        out[x] = wrapToInt16((corners * corner + edges * edge + mid[x] * centre) >> 12);
+    }
+}
+
+KMM_SIMD_BODY void gaussianBody(int16_t* __restrict out, const int16_t* up, const int16_t* mid,
+                                const int16_t* down, int32_t n, const uint32_t* kernel) {
+    // Any other table: the sum in 64 bits, its low 32 bits kept, which equals the 32-bit sum
+    // wherever that does not overflow and stays defined where it would.
     int64_t k[9];
     std::copy_n(kernel, 9, k);
     for (int32_t x = 0; x < n; ++x) {
@@ -60,6 +95,35 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
                             k[3] * mid[x - 1] + k[4] * mid[x] + k[5] * mid[x + 1] +
                             k[6] * down[x - 1] + k[7] * down[x] + k[8] * down[x + 1];
         out[x] = wrapToInt16(static_cast<int32_t>(sum) >> 12);
+    }
+}
+
+}  // namespace
+
+void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
+                 int32_t n, int32_t limit) {
+    dispatchSimd<highPassBody>(out, up, mid, down, n, limit);
+}
+
+void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8_t* down,
+                int32_t n, int32_t strength) {
+    if (strength == 1024) {
+        dispatchSimd<unsharpUnitBody>(out, up, mid, down, n);
+    } else {
+        dispatchSimd<unsharpBody>(out, up, mid, down, n, strength);
+    }
+}
+
+void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
+                 int32_t n, const uint32_t* kernel) {
+    const uint32_t corner = kernel[0], edge = kernel[1], centre = kernel[4];
+    const bool symmetric = kernel[2] == corner && kernel[6] == corner && kernel[8] == corner &&
+                           kernel[3] == edge && kernel[5] == edge && kernel[7] == edge;
+    if (symmetric && corner <= 4096 && edge <= 4096 && centre <= 4096) {
+        dispatchSimd<gaussianSymmetricBody>(out, up, mid, down, n, int32_t(corner),
+                                            int32_t(edge), int32_t(centre));
+    } else {
+        dispatchSimd<gaussianBody>(out, up, mid, down, n, kernel);
     }
 }
 

@@ -18,7 +18,6 @@ void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, f
                    float& minTemp, bool autoRange) {
     const float* temperatures = frame.pixels;
     const int32_t count = frame.count();
-    // Strict comparisons pass NaN elements over.
     float largest = temperatures[0];
     float smallest = temperatures[0];
     for (int32_t i = 1; i < count; ++i) {
