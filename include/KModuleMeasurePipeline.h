@@ -182,6 +182,14 @@ KMM_API kmm_status kmm_pipeline_set_colour(kmm_pipeline* pipeline, int on, uint3
 KMM_API kmm_status kmm_pipeline_set_marks(kmm_pipeline* pipeline, uint32_t mode, int16_t high,
                                           int16_t low, uint32_t colour, uint32_t low_colour);
 
+/* Colours any 8-bit grey image (of imageMapping_dll, Y16Mapping_dll, ...) as the colour stage
+ * does with palette kind 0: width x height bytes of grey into out, which holds capacity bytes;
+ * *written (may be null) receives the bytes written. Palette 0..11, format as above.
+ * KMM_ERROR_BUFFER_TOO_SMALL when the image would not fit. */
+KMM_API kmm_status kmm_colour_image(const uint8_t* grey, int32_t width, int32_t height,
+                                    uint32_t palette, kmm_colour_format format, uint8_t* out,
+                                    size_t capacity, size_t* written);
+
 /* ---- Running --------------------------------------------------------------------------- */
 
 /* The image the next run writes with the current settings. */

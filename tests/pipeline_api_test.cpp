@@ -156,5 +156,29 @@ TEST(PipelineApi, RunIsTheObjectsRun) {
     }
 }
 
+// Colouring the grey image afterwards is the colour stage; short buffers and bad values refused.
+TEST(PipelineApi, ColouringAGreyImageIsTheColourStage) {
+    const int32_t w = 33, h = 9;
+    const auto frame = streetCrop(w, h);
+    auto grey = create(w, h), coloured = create(w, h);
+    ASSERT_EQ(kmm_pipeline_set_colour(grey.get(), 0, 0, KMM_COLOUR_BGR24, 0), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_colour(coloured.get(), 1, 4, KMM_COLOUR_I420, 0), KMM_OK);
+    const auto image = runOnce(grey.get(), frame);
+    std::vector<uint8_t> out(runOnce(coloured.get(), frame).size() + 1, 0xA5);
+    size_t written = 0;
+    EXPECT_EQ(kmm_colour_image(image.data(), w, h, 4, KMM_COLOUR_I420, out.data(),
+                               out.size() - 2, &written), KMM_ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(kmm_colour_image(image.data(), w, h, 12, KMM_COLOUR_I420, out.data(), out.size(),
+                               &written), KMM_ERROR_BAD_VALUE);
+    EXPECT_EQ(kmm_colour_image(image.data(), 0, h, 4, KMM_COLOUR_I420, out.data(), out.size(),
+                               &written), KMM_ERROR_BAD_SIZE);
+    EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
+    ASSERT_EQ(kmm_colour_image(image.data(), w, h, 4, KMM_COLOUR_I420, out.data(), out.size(),
+                               &written), KMM_OK);
+    EXPECT_EQ(written, out.size() - 1);
+    out.pop_back();
+    EXPECT_EQ(out, runOnce(coloured.get(), frame));
+}
+
 }  // namespace
 }  // namespace kmm

@@ -6,6 +6,8 @@
 
 #include "KModuleMeasurePipeline.h"
 #include "common/export_guard.h"
+#include "common/frame_view.h"
+#include "imagemap/pipeline/colour_layout.h"
 #include "imagemap/pipeline/image_pipeline.h"
 
 struct kmm_pipeline {
@@ -277,6 +279,21 @@ KMM_API kmm_status kmm_pipeline_run(kmm_pipeline* pipeline, const int16_t* frame
         if (shape.bytes > capacity) return KMM_ERROR_BUFFER_TOO_SMALL;
         if (!p.run(frame, out, capacity)) return KMM_ERROR_INTERNAL;
         if (image) *image = {shape.width, shape.height, shape.bytesPerPixel, shape.bytes};
+        return KMM_OK;
+    });
+}
+
+KMM_API kmm_status kmm_colour_image(const uint8_t* grey, int32_t width, int32_t height,
+                                    uint32_t palette, kmm_colour_format format, uint8_t* out,
+                                    size_t capacity, size_t* written) {
+    return kmm::guardStatus([&] {
+        if (!grey || !out) return KMM_ERROR_NULL_ARGUMENT;
+        if (!kmm::checkedFrame(grey, width, height)) return KMM_ERROR_BAD_SIZE;
+        if (palette > 11 || uint32_t(format) >= kmm::kColourFormatCount) return KMM_ERROR_BAD_VALUE;
+        const size_t bytes = kmm::colourOutputBytes(uint32_t(format), width, height);
+        if (bytes > capacity) return KMM_ERROR_BUFFER_TOO_SMALL;
+        kmm::colourByPalette(out, grey, width, height, palette, uint32_t(format));
+        if (written) *written = bytes;
         return KMM_OK;
     });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasurePipeline.h"
 #include "io.h"
 #include "options.h"
 #include "temperature_scene.h"
@@ -21,6 +22,7 @@ struct ImageOptions {
     std::string model = "DV07";
     std::string range;
     float tuning = 150.0f;
+    std::string palette;  // empty: grey
 };
 
 struct Range {
@@ -54,6 +56,8 @@ void setupImage(CLI::App& app) {
                     "DV07/DV08: 150 standard tuning, any other value fine tuning")
         ->capture_default_str()
         ->check(finite());
+    cmd->add_option("--palette", o.palette, "colour the picture with this palette")
+        ->check(CLI::IsMember(paletteNames()));
     cmd->callback([] {
         const FrameSize size = o.in.size();
         const std::vector<float> temps = o.in.readF32();
@@ -66,7 +70,15 @@ void setupImage(CLI::App& app) {
         std::vector<uint8_t> grey;
         range = mapTemperatures(o.model, o.tuning, temps, grey, size.width, size.height, range,
                                 autoRange);
-        writeGreyPng(o.output, grey.data(), size.width, size.height);
+        if (o.palette.empty()) {
+            writeGreyPng(o.output, grey.data(), size.width, size.height);
+        } else {
+            std::vector<uint8_t> rgb(grey.size() * 3);
+            if (kmm_colour_image(grey.data(), size.width, size.height, paletteNumber(o.palette),
+                                 KMM_COLOUR_RGB24, rgb.data(), rgb.size(), nullptr) != KMM_OK)
+                throw ToolError("kmm_colour_image refused the picture");
+            writeRgbPng(o.output, rgb.data(), size.width, size.height);
+        }
         std::fprintf(messages(), "%s: %s range %.2f .. %.2f degC -> %s\n", o.model.c_str(),
                     autoRange ? "automatic" : "manual", double(range.minTemp),
                     double(range.maxTemp), o.output.c_str());

@@ -1,9 +1,10 @@
 // `kmm pipeline`: raw 16-bit frames through the image pipeline (the public kmm_pipeline API,
 // as a host drives it) into a grey or colour picture; `kmm palettes`: a strip of every
-// palette; and the demo's palette gallery on a real frame.
+// palette; and the demo's gallery of stages and palettes on the real street frames.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -17,17 +18,6 @@
 
 namespace kmm::tool {
 namespace {
-
-// In palette number order, which the strip of `kmm palettes` follows.
-const std::vector<std::pair<std::string, uint32_t>> kPalettes = {
-    {"red-top", 0}, {"cubehelix", 1}, {"rainbow", 2}, {"iron", 3},
-    {"cool-warm", 4}, {"black-hot", 5}, {"white-hot", 6}};
-
-uint32_t paletteNumber(const std::string& name) {
-    for (const auto& [n, number] : kPalettes)
-        if (n == name) return number;
-    throw ToolError("no palette " + name);
-}
 
 const std::map<std::string, int> kFormats = {
     {"grey", -1},       {"bgr24", 0},       {"rgba32", 1},       {"rgb24", 2},
@@ -125,7 +115,7 @@ void setupPipeline(CLI::App& app) {
         ->capture_default_str()
         ->check(outputPath({FileFormat::Png, FileFormat::Raw}));
     cmd->add_option("--palette", o.palette, "palette")
-        ->check(CLI::IsMember(keys(kPalettes)))->capture_default_str();
+        ->check(CLI::IsMember(paletteNames()))->capture_default_str();
     cmd->add_option("--format", o.format, "pixel format (grey: no colour)")
         ->check(CLI::IsMember(keys(kFormats)))->capture_default_str();
     cmd->add_option("--mapping", o.mapping, "grey mapping")
@@ -172,8 +162,8 @@ void setupPipeline(CLI::App& app) {
 void writePaletteStrip(const std::string& path) {
     constexpr int kBand = 24;
     std::vector<uint8_t> strip;
-    for (const auto& [name, number] : kPalettes) {
-        (void)name;
+    for (const auto& name : paletteNames()) {
+        const uint32_t number = paletteNumber(name);
         Pipeline p(kmm_pipeline_create(256, kBand, 1.0f), kmm_pipeline_destroy);
         check(kmm_pipeline_set_column_stripes(p.get(), 0, 9, 3500, 20), "stripes");
         check(kmm_pipeline_set_mapping(p.get(), 3), "mapping");
@@ -188,7 +178,7 @@ void writePaletteStrip(const std::string& path) {
         check(kmm_pipeline_run(p.get(), ramp.data(), rgb.data(), rgb.size(), &image), "run");
         strip.insert(strip.end(), rgb.begin(), rgb.end());
     }
-    writeRgbPng(path, strip.data(), 256, kBand * int(kPalettes.size()));
+    writeRgbPng(path, strip.data(), 256, kBand * int(paletteNames().size()));
 }
 
 void setupPalettes(CLI::App& app) {
@@ -198,13 +188,74 @@ void setupPalettes(CLI::App& app) {
     cmd->callback([] {
         writePaletteStrip(output);
         std::string names;
-        for (const auto& [name, number] : kPalettes)
-            names += (names.empty() ? "" : ", ") + name + " " + std::to_string(number);
+        for (const auto& name : paletteNames())
+            names += (names.empty() ? "" : ", ") + name + " " + std::to_string(paletteNumber(name));
         std::fprintf(messages(), "%s -> %s\n", names.c_str(), output.c_str());
     });
 }
 
+// The street sequence through the pipeline as a host would set it up: each palette, and the
+// stages one at a time (the temporal filter over all four frames, the others on the last).
+void demoPipeline(DemoContext& ctx) {
+    const std::filesystem::path file =
+        std::filesystem::path(KMM_FRAMES_DIR) / "street_640x512x4.u16le.raw";
+    if (!std::filesystem::exists(file)) {
+        ctx.summary << file.string() << " not found: skipped\n";
+        return;
+    }
+    const FrameSize size{640, 512};
+    std::vector<std::vector<int16_t>> frames;
+    for (int f = 0; f < 4; ++f) {
+        const auto samples = readU16Frame(file, size, f);
+        frames.emplace_back(samples.begin(), samples.end());
+    }
+    struct Picture {
+        std::string name, what;
+        PipelineOptions options;
+    };
+    std::vector<Picture> pictures;
+    for (const auto& name : paletteNames()) {
+        const uint32_t number = paletteNumber(name);
+        PipelineOptions o;
+        o.palette = name;
+        pictures.push_back({"palette-" + name, "palette " + std::to_string(number), o});
+    }
+    const auto stage = [&](const char* name, const char* what, auto change) {
+        PipelineOptions o;
+        o.format = "grey";
+        change(o);
+        pictures.push_back({name, what, o});
+    };
+    stage("stripes-off", "column-stripe removal off", [](auto& o) { o.stripes = "none"; });
+    stage("stripes-both", "column- and row-stripe removal", [](auto& o) { o.stripes = "both"; });
+    stage("temporal", "temporal filter over the four frames", [](auto& o) { o.temporal = true; });
+    stage("detail", "detail-enhanced mapping", [](auto& o) { o.detail = true; });
+    stage("detail-adaptive", "detail-enhanced mapping, adaptive equalisation", [](auto& o) {
+        o.detail = o.adaptive = true;
+    });
+    stage("sharpen", "sharpened, amount 1", [](auto& o) { o.sharpen = 1.0f; });
+    stage("zoom2", "zoom x2, bilinear", [](auto& o) { o.zoom = 2.0f; });
+    stage("rotate", "a quarter turn clockwise", [](auto& o) { o.rotate = 0; });
+
+    ctx.summary << "The street frames (640x512, four in sequence) through kmm_pipeline_run:\n";
+    for (const Picture& pic : pictures) {
+        Pipeline p = configure(pic.options, size.width, size.height);
+        kmm_pipeline_image image{};
+        check(kmm_pipeline_output(p.get(), &image), "output");
+        std::vector<uint8_t> out(size_t(image.bytes));
+        const size_t first = pic.options.temporal ? 0 : frames.size() - 1;
+        for (size_t f = first; f < frames.size(); ++f)
+            check(kmm_pipeline_run(p.get(), frames[f].data(), out.data(), out.size(), &image),
+                  "run");
+        const std::string png = "pipeline-" + pic.name + ".png";
+        writeImage((ctx.outDir / png).string(), out, image, pic.options.format);
+        ctx.summary << "  " << png << ": " << pic.what << ", " << image.width << "x"
+                    << image.height << "\n";
+    }
+}
+
 const bool registeredPipeline = registerCommand(setupPipeline);
+const bool registeredDemo = registerDemoSection({42, "Image pipeline stages and palettes", demoPipeline});
 const bool registeredPalettes = registerCommand(setupPalettes);
 
 }  // namespace

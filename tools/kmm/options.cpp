@@ -79,6 +79,19 @@ CLI::Validator outputPath(std::vector<FileFormat> accepted) {
     return byParser([accepted](const std::string& path) { formatOf(path, accepted); }, "FILE");
 }
 
+const std::vector<std::string>& paletteNames() {
+    static const std::vector<std::string> names = {"red-top",   "cubehelix", "rainbow",  "iron",
+                                                   "cool-warm", "black-hot", "white-hot"};
+    return names;
+}
+
+uint32_t paletteNumber(const std::string& name) {
+    const auto& names = paletteNames();
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name) return uint32_t(i);
+    throw ToolError("no palette " + name);
+}
+
 void addPngOutput(CLI::App* cmd, std::string& output) {
     cmd->add_option("-o,--out", output, "PNG to write (- for standard output)")
         ->capture_default_str()

@@ -3,6 +3,7 @@
 // in their documented range, sizes, ranges, output extensions, and the input frame options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,11 @@ CLI::Validator celsius();
 CLI::Validator sizeText();
 CLI::Validator rangeText();
 CLI::Validator outputPath(std::vector<FileFormat> accepted);
+
+// The palettes by name, in palette number order (red-top 0 ... white-hot 6), and the number
+// of a name (ToolError for none).
+const std::vector<std::string>& paletteNames();
+uint32_t paletteNumber(const std::string& name);
 
 // -o,--out PNG (default: the value `output` holds), `-` for standard output.
 void addPngOutput(CLI::App* cmd, std::string& output);
