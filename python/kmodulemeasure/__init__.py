@@ -15,7 +15,7 @@ import numpy as np
 from ._checks import _INT32_MAX, _finite, _image2d, _model, _ptr, _window, _y16
 from ._lib import lib
 from ._records import DeviceCorrectionParam, MeasureState, ParaConfig, TempCalcInfo
-from .pipeline import FORMATS, MAPPINGS, PALETTES, Pipeline
+from .pipeline import FORMATS, MAPPINGS, PALETTES, Pipeline, colour_image
 from .png import save_png
 from .radiometry import (PlanckConstants, RadiometricScene, raw_to_temperature, raw_to_temperatures,
                          temperature_to_raw, temperatures_to_raw)

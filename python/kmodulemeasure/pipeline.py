@@ -193,3 +193,27 @@ class Pipeline:
             shape = (height, width) if bpp == 1 else (height, width, bpp)
             return out.reshape(shape)
         return out
+
+
+lib.kmm_colour_image.restype = C.c_int
+lib.kmm_colour_image.argtypes = [C.c_void_p, C.c_int32, C.c_int32, C.c_uint32, C.c_int, C.c_void_p,
+                                 C.c_size_t, C.POINTER(C.c_size_t)]
+
+
+def colour_image(grey, palette='iron', format='rgb24') -> np.ndarray:
+    """Colours a 2-D uint8 grey image (of temperatures_to_grey, y16_to_grey, ...): (h, w, 3 or
+    4) for the RGB formats, the bytes as they are for the others."""
+    g = np.ascontiguousarray(grey)
+    if g.dtype != np.uint8 or g.ndim != 2:
+        raise TypeError('grey images are 2-D uint8 arrays, not %s %s' % (g.ndim, g.dtype))
+    height, width = g.shape
+    number = _number(format, FORMATS, 'format')
+    out = np.empty(width * height * 4, dtype=np.uint8)
+    written = C.c_size_t()
+    status = lib.kmm_colour_image(g.ctypes.data, width, height, _number(palette, PALETTES, 'palette'),
+                                  number, out.ctypes.data, out.size, C.byref(written))
+    if status != 0:
+        raise ValueError('colour_image: %s' % lib.kmm_status_text(status).decode())
+    out = out[:written.value]
+    bpp = {0: 3, 1: 4, 2: 3}.get(number)
+    return out.reshape(height, width, bpp) if bpp else out

@@ -36,6 +36,7 @@ def test_white_hot_is_the_grey_image_and_black_hot_its_inverse(street):
         white = p.run(street[1]).astype(int)
         p.colour('black-hot', 'rgb24')
         black = p.run(street[1]).astype(int)
+        assert np.array_equal(kmm.colour_image(grey.astype(np.uint8), 'black-hot'), black)
     assert np.abs(white[..., 0] - grey).max() <= 1
     assert np.abs(black[..., 0] - (255 - grey)).max() <= 1
 
