@@ -1,5 +1,5 @@
 // Y16Mapping_dll: the manual window, the dispatch to the two AGC paths, uniform and tiny
-// frames, and the detail layer and sharpening steps on their own.
+// frames, and the detail layer and 16-bit AGC sums on their own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include "random.h"
 #include "y16map/detail_layer.h"
 #include "y16map/plateau_agc.h"
-#include "y16map/sharpen_grey.h"
 
 namespace kmm {
 namespace {
@@ -142,33 +141,6 @@ TEST(Y16Agc, SixteenBitTermsAndSumsWrap) {
         std::vector<uint8_t> out(5);
         mapPlateauAgc(*agcParams(variant), out.data(), uniform.data(), 5, detail.data(), *tables);
         EXPECT_EQ(out, greys);
-    }
-}
-
-TEST(Y16Sharpen, UnsharpMaskOnAPointAndStripsCopied) {
-    // A bright point 200 on grey 100 sharpened at strength 1.0: 2 x 200 - 100 = 300 limited
-    // at the point, 2 x 100 - (900 >> 3) = 88 at each of its eight neighbours, the border
-    // as it was. At strength 0.3 (Q10 307): (200 x 1331 - 100 x 307) >> 10 = 229 and
-    // (100 x 1331 - 112 x 307) >> 10 = 96.
-    std::vector<uint8_t> grey(49, 100);
-    grey[24] = 200;
-    for (auto [strength, point, neighbour] : {std::tuple{1.0f, 255, 88}, {0.3f, 229, 96}}) {
-        GuardedBuffer<uint8_t> out(49, kSentinel);
-        sharpenGrey(out.data(), grey.data(), 7, 7, strength);
-        std::vector<uint8_t> want(49, 100);
-        for (int i : {16, 17, 18, 23, 25, 30, 31, 32}) want[size_t(i)] = uint8_t(neighbour);
-        want[24] = uint8_t(point);
-        EXPECT_EQ(out.contents(), want) << strength;
-        EXPECT_TRUE(out.canariesIntact());
-    }
-
-    // Rows are copied when the image is two rows high or two columns wide.
-    const std::vector<uint8_t> strip = {0, 255, 0, 255, 0, 255, 7, 9, 11, 13, 17, 19};
-    for (const auto& [w, h] : {std::pair{6, 2}, {2, 6}, {12, 1}}) {
-        GuardedBuffer<uint8_t> copy(strip.size(), kSentinel);
-        sharpenGrey(copy.data(), strip.data(), w, h, 1.0f);
-        EXPECT_EQ(copy.contents(), strip) << w << "x" << h;
-        EXPECT_TRUE(copy.canariesIntact());
     }
 }
 
