@@ -27,7 +27,6 @@ Mapped mapFrame(const std::vector<float>& t, int32_t width, float maxTemp, float
     GuardedBuffer<uint8_t> image(t.size());
     mapKelvinFrame(150.0f, {t.data(), width, int32_t(t.size()) / width}, image.data(), 255, 80,
                    maxTemp, minTemp, autoRange);
-    EXPECT_TRUE(image.canariesIntact());
     return {image.contents(), maxTemp, minTemp};
 }
 
@@ -43,7 +42,6 @@ Codes mapCodes(const std::vector<uint16_t>& codes, int32_t width, uint16_t maxCo
     mapCodesByPercentile({codes.data(), width, int32_t(codes.size()) / width}, image.data(),
                          int32_t(contrast), int32_t(brightness), maxCode, minCode, autoRange,
                          histogram.get());
-    EXPECT_TRUE(image.canariesIntact());
     return {image.contents(), maxCode, minCode};
 }
 

@@ -87,7 +87,6 @@ TEST_F(PyroTest, OffsetReachesTheFrameAfterIspForTheListedModelsOnly) {
         EXPECT_EQ(isp[0]->samples, in.frame);
         EXPECT_EQ(measured[0]->samples, expected);
         EXPECT_NE(out.matrix[0], PyroOutputs::kUnset);
-        EXPECT_TRUE(out.matrix.canariesIntact());
     }
 }
 
