@@ -115,9 +115,7 @@ TEST(ImagePipelineMapping, MixedParameterSetsOnAUniformFrame) {
 
 TEST(ImagePipelineMapping, MixedIsThePerPixelBlendOfItsTwoHalves) {
     // The reference blends the public linear and equalised images pixel by pixel.
-    struct Tuning {
-        uint32_t preset, percentile, linearBrightness, linearContrast, maxRange, eqBrightness;
-    };
+    struct Tuning { uint32_t preset, percentile, linearBrightness, linearContrast, maxRange, eqBrightness; };
     scenes::SplitMix64 rng(6);
     for (int32_t spread : {3, 150, 5000, 65535}) {
         const int32_t w = 19, h = 11, n = w * h;

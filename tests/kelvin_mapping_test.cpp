@@ -17,10 +17,7 @@ namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-struct Mapped {
-    std::vector<uint8_t> image;
-    float maxTemp, minTemp;
-};
+struct Mapped { std::vector<uint8_t> image; float maxTemp, minTemp; };
 
 Mapped mapFrame(const std::vector<float>& t, int32_t width, float maxTemp, float minTemp,
                 bool autoRange) {
@@ -30,10 +27,7 @@ Mapped mapFrame(const std::vector<float>& t, int32_t width, float maxTemp, float
     return {image.contents(), maxTemp, minTemp};
 }
 
-struct Codes {
-    std::vector<uint8_t> image;
-    uint16_t maxCode, minCode;
-};
+struct Codes { std::vector<uint8_t> image; uint16_t maxCode, minCode; };
 
 Codes mapCodes(const std::vector<uint16_t>& codes, int32_t width, uint16_t maxCode,
                uint16_t minCode, bool autoRange, uint32_t contrast = 255, uint32_t brightness = 80) {

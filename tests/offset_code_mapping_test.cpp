@@ -11,10 +11,7 @@
 namespace kmm {
 namespace {
 
-struct AutoResult {
-    std::vector<uint8_t> image;
-    int16_t maxCode, minCode;
-};
+struct AutoResult { std::vector<uint8_t> image; int16_t maxCode, minCode; };
 
 // The tuning the temperature-matrix entry uses, with a choice of detail gain and sigma.
 AutoResult mapAuto(const std::vector<int16_t>& codes, int32_t width, int32_t detailGain = 0,

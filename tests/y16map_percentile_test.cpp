@@ -13,10 +13,7 @@ namespace {
 
 constexpr uint8_t kSentinel = 0xA5;
 
-struct Stretch {
-    std::vector<uint8_t> grey;
-    int16_t high, low;
-};
+struct Stretch { std::vector<uint8_t> grey; int16_t high, low; };
 
 Stretch stretch(const std::vector<int16_t>& frame, bool autoRange, int16_t high = 0,
                 int16_t low = 0, int32_t contrast = 255, int32_t brightness = 100) {
