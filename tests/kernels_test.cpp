@@ -233,8 +233,8 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
     });
 }
 
-// The interiors of the detail layer and of the unsharp mask; their borders are the worked
-// examples of the Y16 mapping tests.
+// The interiors of the detail layer and of the unsharp mask, and the mask's copied border; the
+// detail layer's border is the worked example of the Y16 mapping tests.
 TEST(Kernels, ThreeByThreeRowOperationsMatchTheirFormulas) {
     forEachFrame(5, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);
