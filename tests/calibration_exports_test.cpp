@@ -45,10 +45,7 @@ TEST(CalibrationExports, RefusedCallsComputeNothingAndLeaveTheRecord) {
     const std::vector<uint16_t> block(40, 1000);
     const MeasureState s{};
     const ParaConfig c{};
-    struct Case {
-        const uint16_t* curves;
-        int32_t length, type;
-    };
+    struct Case { const uint16_t* curves; int32_t length, type; };
     for (const Case& k : {Case{block.data(), 10, -1}, Case{block.data(), 10, 4},
                           Case{block.data(), 10, 1 << 30}, Case{nullptr, 10, 0},
                           Case{block.data(), 0, 0}, Case{block.data(), -1, 0}}) {
@@ -60,12 +57,7 @@ TEST(CalibrationExports, RefusedCallsComputeNothingAndLeaveTheRecord) {
         EXPECT_EQ(ReverseCalculationLsb_dll(25.0f, k.curves, k.length, true, 0, s, c, k.type),
                   KMM_NO_Y16);
     }
-    struct SetCase {
-        const char* name;
-        bool nullRecord, nullValues;
-        uint8_t count;
-        uint32_t curveType;
-    };
+    struct SetCase { const char* name; bool nullRecord, nullValues; uint8_t count; uint32_t curveType; };
     const float values[11] = {};
     for (const SetCase& k : {SetCase{"curve type 4", false, false, 2, 4},
                              SetCase{"curve type 0xFFFFFFFF", false, false, 2, 0xFFFFFFFFu},

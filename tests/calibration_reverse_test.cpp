@@ -107,11 +107,7 @@ TEST(CalibrationReverse, RoundTripThroughTheHighRangeTemperature) {
     const float breakpoints[2] = {10.0f, 20.0f};
     SetParaConfig_dll(&config, breakpoints, 2, 4.0f, 0.0f, curves.startTemp, 0.0f, 1.0f, 20.0f,
                       1.0f, 0);
-    struct Optics {
-        int32_t type;
-        float emissivity, transmission;
-        int32_t stepsAllowed;
-    };
+    struct Optics { int32_t type; float emissivity, transmission; int32_t stepsAllowed; };
     const Optics optics[] = {{0, 1.0f, 1.0f, 1}, {1, 1.0f, 1.0f, 1}, {2, 1.0f, 1.0f, 1},
                              {3, 1.0f, 1.0f, 1}, {0, 0.95f, 0.8f, 2}, {0, 0.85f, 0.7f, 2}};
     for (const Optics& o : optics) {

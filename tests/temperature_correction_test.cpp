@@ -14,10 +14,7 @@ namespace {
 
 constexpr float kSentinel = -12345.0f;
 
-struct Call {
-    const char* model;
-    float temp, oldE, newE, oldD, newD, oldR, newR;
-};
+struct Call { const char* model; float temp, oldE, newE, oldD, newD, oldR, newR; };
 
 float correct(const Call& c, const DeviceCorrectionParam* record) {
     float result = kSentinel;
@@ -61,10 +58,7 @@ TEST(TemperatureCorrection, NoChangeShortcutsReturnTheInputBitForBit) {
     const DeviceCorrectionParam busy = busyRecord();
     DeviceCorrectionParam noDistance = busy;
     noDistance.distLin = noDistance.distLinPerDist = noDistance.distQuad = 0;
-    const struct {
-        Call call;
-        const DeviceCorrectionParam* record;
-    } rows[] = {
+    const struct { Call call; const DeviceCorrectionParam* record; } rows[] = {
         // short range: equal emissivities and distances, reflected temperatures differ
         {{"DV03-W", 36.57f, 0.9f, 0.9f, 4.0f, 4.0f, 10.0f, 80.0f}, &busy},
         {{"DV09", -12.34f, 0.5f, 0.5f, 1.5f, 1.5f, 0.0f, 0.0f}, &busy},
@@ -118,10 +112,7 @@ TEST(TemperatureCorrection, BadPointersWriteNothing) {
 // Emissivity steps at their ends and the tables' bounds, through both paths.
 TEST(TemperatureCorrection, EmissivityEndsAndTableBounds) {
     const DeviceCorrectionParam r = neutralRecord();
-    const struct {
-        Call call;
-        float expected;
-    } rows[] = {
+    const struct { Call call; float expected; } rows[] = {
         // 0.99 and 1.0 count as black bodies: the apparent temperature stays (to 0.1 degC).
         {{"DV01", 36.5f, 1.0f, 0.99f, 1.5f, 1.5f, 20.0f, 20.0f}, 36.5f},
         {{"DV19", 36.5f, 1.0f, 0.99f, 1.5f, 1.5f, 20.0f, 20.0f}, 36.5f},
@@ -164,11 +155,7 @@ TEST(TemperatureCorrection, EmissivityFireListAndCompensationMode) {
     const Call standard{"DV24", 300.0f, 0.9f, 0.7f, 1.5f, 1.5f, 20.0f, 20.0f};
     const Call full{"DV12", 80.0f, 0.95f, 0.8f, 2.0f, 8.0f, 20.0f, 30.0f};
     const Call shortRange{"DV10", 80.0f, 0.95f, 0.95f, 1.5f, 6.0f, 20.0f, 20.0f};
-    const struct {
-        const Call* call;
-        DeviceCorrectionParam a, b;
-        bool equal;
-    } rows[] = {
+    const struct { const Call* call; DeviceCorrectionParam a, b; bool equal; } rows[] = {
         {&fire, with(1, 0.6f), with(1, 1.0f), true},
         {&standard, with(1, 0.6f), with(1, 1.0f), false},
         {&full, with(2, 0.9f), with(2, 0.9f, false), true},
@@ -229,10 +216,7 @@ TEST(TemperatureCorrection, ComputedResultsAreFiniteWhateverTheInput) {
     zeroDenominator.compMode = 0, zeroDenominator.compTemp = 13.0f;  // 1 - 0.1 x 10
     zeroDenominator.compGain = 1000;
     const DeviceCorrectionParam busy = busyRecord();
-    const struct {
-        Call call;
-        const DeviceCorrectionParam* record;
-    } rows[] = {
+    const struct { Call call; const DeviceCorrectionParam* record; } rows[] = {
         {{"DV05", nan, 0.9f, 0.8f, 1.5f, 3.0f, 20.0f, 20.0f}, &busy},
         {{"DV05", 36.0f, nan, 0.8f, 1.5f, 1e30f, 20.0f, 20.0f}, &busy},
         {{"DV22S", inf, 0.9f, 0.8f, 1.5f, 3.0f, 20.0f, 20.0f}, &busy},
