@@ -1,8 +1,8 @@
 // The stand-in's fire DRC: states behind the DRC handles and their parameter sets.
 // The interface has no function that releases a DRC handle, so the states live in a small
-// ring that is reused: the 16 most recent handles stay valid.
+// ring that is reused: the 16 most recent handles of each thread stay valid. One ring per
+// thread, so that calls on several threads never reuse a slot another thread still uses.
 #include <array>
-#include <mutex>
 
 #include "standin.h"
 
@@ -11,9 +11,8 @@ using namespace pyro_standin;
 
 namespace {
 
-std::array<PyroDrc, 16> ring;
-size_t nextSlot = 0;
-std::mutex ringMutex;
+thread_local std::array<PyroDrc, 16> ring;
+thread_local size_t nextSlot = 0;
 
 }  // namespace
 
@@ -23,7 +22,6 @@ PyroDrcHandle PYRO_FireDRCInit(int32_t width, int32_t height, int32_t option) {
     const LibraryCall scope = enter("PYRO_FireDRCInit");
     PyroDrcHandle drc = nullptr;
     if (width > 0 && height > 0) {
-        std::lock_guard lock(ringMutex);
         drc = &ring[nextSlot];
         nextSlot = (nextSlot + 1) % ring.size();
         *drc = PyroDrc{width, height, {}};
