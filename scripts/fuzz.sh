@@ -24,7 +24,7 @@ for target in "$build"/fuzz/fuzz_*; do
     name=$(basename "$target")
     corpus=$build/corpus/$name findings=$build/findings/$name log=$build/$name.log
     mkdir -p "$corpus" "$findings"
-    if ! cpu=$( { time "$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+    if ! cpu=$( { time "$target" -max_total_time="$seconds" -timeout=60 -print_final_stats=1 \
             -artifact_prefix="$findings/" "$corpus" "$build/seeds/$name" >"$log" 2>&1; } 2>&1 ); then
         status=1
         tail -n 30 "$log"
