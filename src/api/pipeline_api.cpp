@@ -1,8 +1,6 @@
 // The kmm_pipeline C API: a thin checked layer over ImagePipeline. Every entry validates all
 // its arguments before it changes anything, so a refusal leaves the pipeline as it was, and
 // runs behind the exception barrier, so an allocation that fails ends in a status.
-#include <cmath>
-#include <new>
 
 #include "KModuleMeasurePipeline.h"
 #include "common/export_guard.h"
