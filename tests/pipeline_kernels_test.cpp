@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <vector>
 
 #include "guarded_buffer.h"
+#include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_level.h"
 #include "kernels/stripe_line.h"
@@ -97,6 +100,90 @@ TEST(PipelineKernels, StripeLineMatchesTheDirectWindowSums) {
                 }
                 ASSERT_EQ(fastSums.contents(), sums) << n << " " << window;
                 ASSERT_EQ(fastCounts.contents(), counts);
+            }
+        }
+    });
+}
+
+
+// The adaptive equalisation as first written: per pixel, the four tile maps weighted by the
+// distances to their centres in 64-bit integers, one quotient per pixel.
+std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t w, int32_t h,
+                                       int32_t tilesX, int32_t tilesY) {
+    tilesX = std::clamp(tilesX, 1, std::min(w, 64));
+    tilesY = std::clamp(tilesY, 1, std::min(h, 64));
+    const auto starts = [](int32_t side, int32_t tiles) {
+        std::vector<int32_t> tile, region{0};
+        for (int32_t t = 0; t < tiles; ++t) tile.push_back(t * (side / tiles));
+        tile.push_back(side);
+        for (int32_t t = 0; t < tiles; ++t) region.push_back(tile[size_t(t)] + (tile[size_t(t) + 1] - tile[size_t(t)]) / 2);
+        region.push_back(side);
+        return std::pair(tile, region);
+    };
+    const auto [tileX, regionX] = starts(w, tilesX);
+    const auto [tileY, regionY] = starts(h, tilesY);
+    const auto tileOf = [](const std::vector<int32_t>& at, int32_t v) {
+        return int32_t(std::upper_bound(at.begin(), at.end(), v) - at.begin()) - 1;
+    };
+    std::vector<std::array<uint64_t, 256>> hist(size_t(tilesX * tilesY));
+    uint64_t sourceSum = 0;
+    int32_t smallest = 255, largest = 0;
+    for (int32_t i = 0; i < w * h; ++i) {
+        const int32_t g = src[size_t(i)];
+        ++hist[size_t(tileOf(tileY, i / w) * tilesX + tileOf(tileX, i % w))][size_t(g)];
+        sourceSum += uint64_t(g);
+        smallest = std::min(smallest, g);
+        largest = std::max(largest, g);
+    }
+    const uint64_t clip = uint64_t(w / tilesX) * uint64_t(h / tilesY) * 5 / 1024 + 1;
+    const int64_t r = std::min<int64_t>(largest - smallest + 1, 128) * 255 / 128;
+    std::vector<std::array<uint8_t, 256>> maps(hist.size());
+    for (size_t t = 0; t < hist.size(); ++t) {
+        uint64_t excess = 0, total = 0;
+        for (auto& c : hist[t]) {
+            excess += c > clip ? c - clip : 0;
+            c = std::min(c, clip);
+        }
+        std::array<uint64_t, 256> cumulative{};
+        for (size_t g = 0; g < 256; ++g) cumulative[g] = total += hist[t][g] + excess / 256 + (g < excess % 256);
+        for (size_t g = 0; g < 256; ++g) maps[t][g] = clampToByte(int64_t(cumulative[g] * uint64_t(r) / total) + (255 - r) / 2);
+    }
+    std::vector<uint8_t> dst(src.size());
+    uint64_t destinationSum = 0;
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const int32_t rx = tileOf(regionX, x), ry = tileOf(regionY, y);
+            const int64_t rw = regionX[size_t(rx) + 1] - regionX[size_t(rx)], dx = x - regionX[size_t(rx)];
+            const int64_t rh = regionY[size_t(ry) + 1] - regionY[size_t(ry)], dy = y - regionY[size_t(ry)];
+            const auto map = [&](int32_t ty, int32_t tx) {
+                return int64_t(maps[size_t(std::clamp(ty, 0, tilesY - 1) * tilesX + std::clamp(tx, 0, tilesX - 1))][src[size_t(y * w + x)]]);
+            };
+            const int64_t upper = map(ry - 1, rx - 1) * (rw - dx) + map(ry - 1, rx) * dx;
+            const int64_t lower = map(ry, rx - 1) * (rw - dx) + map(ry, rx) * dx;
+            const auto q = uint8_t((lower * dy + upper * (rh - dy)) / (rw * rh));
+            dst[size_t(y * w + x)] = q;
+            destinationSum += q;
+        }
+    }
+    const uint64_t n = uint64_t(w) * uint64_t(h);
+    for (auto& g : dst) g = clampToByte(int64_t(g) + int64_t(sourceSum / n) - int64_t(destinationSum / n));
+    return dst;
+}
+
+TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
+    scenes::SplitMix64 rng(13);
+    atEveryLevel([&] {
+        for (const auto& [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {641, 513}}) {
+            std::vector<uint8_t> src(size_t(w * h));
+            const auto base = int32_t(rng.next() % 200);
+            for (auto& g : src) g = uint8_t(rng.next() % 13 == 0 ? rng.next() : base + rng.next() % 40);
+            for (const auto& [tx, ty] : {std::pair(2, 2), {1, 1}, {3, 5}, {8, 7}}) {
+                ImagePipeline p(w, h, 1.0f);
+                p.claheTilesX = uint32_t(tx);
+                p.claheTilesY = uint32_t(ty);
+                GuardedBuffer<uint8_t> dst(src.size());
+                p.equaliseAdaptive(dst.data(), src.data(), w, h);
+                ASSERT_EQ(dst.contents(), equalisedDirectly(src, w, h, tx, ty)) << w << "x" << h << " " << tx << "x" << ty;
             }
         }
     });
