@@ -20,6 +20,7 @@
 #include "imagemap/pipeline/palette_tables.h"
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/neighbourhood.h"
+#include "kernels/simd_level.h"
 #include "kernels/weight_tables.h"
 #include "random.h"
 #include "real_frames.h"
@@ -227,12 +228,16 @@ TEST(PipelineStages, WindowCentredMapping) {
 }
 
 TEST(PipelineStages, DetailMappingMatchesItsReference) {
+    for (const SimdLevel level : supportedSimdLevels())
+    for (const uint32_t gain : {48u, 700u, 90000u})
     for (auto [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {64, 41}}) {
+        const ScopedSimdLevel scope(level);
         const Frame in = randomFrame(w, h, 200, 150, uint64_t(w * 7 + h));
         ImagePipeline p(w, h, 1.0f);
         p.setColumnStripeFilter(false);
         p.setPseudoColour(false);
         p.detailOn = 1;
+        p.detailGain = gain;
         p.setMappingMode(3);
         p.setRangeHigh(320);
         p.setRangeLow(220);
@@ -245,10 +250,10 @@ TEST(PipelineStages, DetailMappingMatchesItsReference) {
         std::vector<uint8_t> expected(in.size());
         mapWindowCentred(expected.data(), base.data(), int64_t(in.size()), 320, 220, 20, 200);
         for (size_t i = 0; i < in.size(); ++i) {
-            const double v = std::clamp(base[i] - smoothed[i], -25, 25) * 48 * 0.0625 + expected[i];
+            const double v = std::clamp(base[i] - smoothed[i], -25, 25) * double(gain) * 0.0625 + expected[i];
             expected[i] = uint8_t(std::clamp(v, 0.0, 255.0));
         }
-        EXPECT_EQ(runImage(p, in), expected) << w << "x" << h;
+        EXPECT_EQ(runImage(p, in), expected) << w << "x" << h << " gain " << gain;
     }
 }
 

@@ -8,9 +8,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "guarded_buffer.h"
+#include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_level.h"
@@ -168,6 +170,29 @@ std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t 
     const uint64_t n = uint64_t(w) * uint64_t(h);
     for (auto& g : dst) g = clampToByte(int64_t(g) + int64_t(sourceSum / n) - int64_t(destinationSum / n));
     return dst;
+}
+
+TEST(PipelineKernels, WindowCentredMappingMatchesItsPerValueRule) {
+    scenes::SplitMix64 rng(17);
+    // {high, low, centre, width}: a usual window, a steep one, one wider than the greys, empty.
+    const std::tuple<int16_t, int16_t, uint32_t, uint32_t> windows[] = {
+        {320, 220, 20, 200}, {-30000, -30010, 128, 255}, {32767, -32768, 4000, 90000}, {5, 5, 100, 50}};
+    atEveryLevel([&] {
+        for (const auto& [high, low, centre, width] : windows) {
+            std::vector<int16_t> in(641);
+            for (auto& v : in) v = int16_t(rng.next() % 3 ? low + int32_t(rng.next() % 400) - 100 : int32_t(rng.next()));
+            GuardedBuffer<uint8_t> out(in.size());
+            mapWindowCentred(out.data(), in.data(), int64_t(in.size()), high, low, centre, width);
+            const int64_t half = width >> 1, span = high - low;
+            for (size_t i = 0; i < in.size(); ++i) {
+                const int64_t v = in[i];
+                const uint8_t expected = v < low ? clampToByte(centre - half)
+                    : (span <= 0 || v > high) ? clampToByte(centre + half)
+                    : clampToByte(((v - low) * (half * 1024 / span) >> 9) + int64_t(centre) - half);
+                ASSERT_EQ(out[i], expected) << high << " " << low << " " << v;
+            }
+        }
+    });
 }
 
 TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {

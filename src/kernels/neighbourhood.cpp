@@ -136,6 +136,59 @@ void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t h
                   kernel);
 }
 
+namespace {
+
+// Windows of up to this many values keep the weight x value sums within 32 bits (weights of at
+// most 4096 on 16-bit values).
+constexpr int64_t kNarrowWindow = 16;
+// Positions of a row summed at a time, in buffers that stay in the first-level cache.
+constexpr int32_t kChunk = 256;
+
+KMM_SIMD_BODY void addWindowColumn(int32_t* __restrict weightSums, int32_t* __restrict valueSums,
+                                   const int16_t* __restrict centre, const int16_t* values,
+                                   int32_t n, const uint32_t* __restrict table) {
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t v = values[x];
+        const int32_t weight = int32_t(table[std::min(std::abs(int32_t(centre[x]) - v), 511)]);
+        weightSums[x] += weight;
+        valueSums[x] += weight * v;
+    }
+}
+
+// The quotient in double truncates a 32-bit sum over a sum below 2^24 exactly like the integer
+// division; the choice of the centre is made with masks so that the loop stays vectorised.
+KMM_SIMD_BODY void weightedMeans(int16_t* __restrict out, const int32_t* __restrict weightSums,
+                                 const int32_t* __restrict valueSums,
+                                 const int16_t* __restrict centre, int32_t n) {
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t w = weightSums[x];
+        const auto q = int32_t(double(valueSums[x]) / double(std::max(w, 1)));
+        const int32_t weighted = -int32_t(w > 0);  // all ones or zero
+        out[x] = int16_t((q & weighted) | (int32_t(centre[x]) & ~weighted));
+    }
+}
+
+KMM_SIMD_BODY void narrowWindowRow(int16_t* out, const int16_t* in, const int16_t* bordered,
+                                   int64_t stride, int32_t width, const uint32_t* table,
+                                   int32_t windowWidth, int32_t windowHeight) {
+    alignas(64) int32_t weightSums[kChunk];
+    alignas(64) int32_t valueSums[kChunk];
+    for (int32_t x0 = 0; x0 < width; x0 += kChunk) {
+        const int32_t n = std::min(kChunk, width - x0);
+        std::fill_n(weightSums, n, 0);
+        std::fill_n(valueSums, n, 0);
+        for (int32_t wy = 0; wy < windowHeight; ++wy) {
+            for (int32_t wx = 0; wx < windowWidth; ++wx) {
+                addWindowColumn(weightSums, valueSums, in + x0, bordered + wy * stride + x0 + wx,
+                                n, table);
+            }
+        }
+        weightedMeans(out + x0, weightSums, valueSums, in + x0, n);
+    }
+}
+
+}  // namespace
+
 void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, int32_t width,
                          int32_t height, const uint32_t* table, int32_t windowWidth,
                          int32_t windowHeight, int16_t* bordered) {
@@ -144,6 +197,15 @@ void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, 
     fillBorder(bordered, in, width, height, windowWidth, windowHeight);
     const int64_t stride = int64_t(width) + 2 * (windowWidth / 2);
     const int64_t windowPixels = int64_t(windowWidth) * windowHeight;
+    const bool narrowWeights =
+        std::all_of(table, table + 512, [](uint32_t weight) { return weight <= 4096; });
+    if (meanWeight == nullptr && windowPixels <= kNarrowWindow && narrowWeights) {
+        for (int64_t y = 0; y < height; ++y) {
+            dispatchSimd<narrowWindowRow>(out + y * width, in + y * width, bordered + y * stride,
+                                          stride, width, table, windowWidth, windowHeight);
+        }
+        return;
+    }
     for (int64_t y = 0; y < height; ++y) {
         for (int64_t x = 0; x < width; ++x) {
             const int32_t centre = in[y * width + x];
