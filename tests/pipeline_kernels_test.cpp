@@ -14,6 +14,7 @@
 #include "guarded_buffer.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_level.h"
 #include "kernels/stripe_line.h"
@@ -190,6 +191,39 @@ TEST(PipelineKernels, WindowCentredMappingMatchesItsPerValueRule) {
                     : (span <= 0 || v > high) ? clampToByte(centre + half)
                     : clampToByte(((v - low) * (half * 1024 / span) >> 9) + int64_t(centre) - half);
                 ASSERT_EQ(out[i], expected) << high << " " << low << " " << v;
+            }
+        }
+    });
+}
+
+TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
+    scenes::SplitMix64 rng(19);
+    atEveryLevel([&] {
+        for (const auto& [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {641, 13}}) {
+            std::vector<uint8_t> src(size_t(w * h));
+            for (auto& g : src) g = uint8_t(rng.next());
+            for (const float zoom : {1.0f, 1.5f, 2.0f, 2.7f, 4.0f}) {
+                const int32_t zw = zoomedSide(w, zoom), zh = zoomedSide(h, zoom);
+                for (const uint32_t mode : {0u, 1u}) {
+                    GuardedBuffer<uint8_t> out(size_t(zw) * size_t(zh));
+                    zoomImage(out.data(), src.data(), w, h, zoom, mode);
+                    const auto tap = [&](int32_t i, int32_t side) {
+                        const float at = float(i) * (1.0f / zoom);
+                        const int32_t whole = std::min(int32_t(at), side - 1);
+                        return std::tuple(whole, std::min(whole + 1, side - 1), at - float(whole));
+                    };
+                    for (int32_t y = 0; y < zh; ++y) {
+                        for (int32_t x = 0; x < zw; ++x) {
+                            const auto [x0, x1, fx] = tap(x, w);
+                            const auto [y0, y1, fy] = tap(y, h);
+                            const auto at = [&](int32_t r, int32_t c) { return float(src[size_t(r * w + c)]); };
+                            const float v = at(y0, x0) * (1.0f - fy) * (1.0f - fx) + at(y0, x1) * (1.0f - fy) * fx +
+                                            at(y1, x0) * fy * (1.0f - fx) + at(y1, x1) * fy * fx;
+                            const uint8_t expected = mode == 0 ? src[size_t(y0 * w + x0)] : uint8_t(std::clamp(v, 0.0f, 255.0f));
+                            ASSERT_EQ(out[size_t(y) * size_t(zw) + size_t(x)], expected) << zoom << " " << x << "," << y;
+                        }
+                    }
+                }
             }
         }
     });
