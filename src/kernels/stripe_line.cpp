@@ -1,7 +1,8 @@
 // Each pair of values a window apart shares one weight, so the weights are looked up once per
-// pair and distance (about window / 2 look-ups a value) into rows of pair weights; the sums
-// then run over whole rows in 32-bit lanes, and the quotient in double, which truncates a
-// 32-bit sum over a sum below 2^16 exactly like the integer division.
+// pair and distance (about window / 2 look-ups a value) into rows of pair weights. The window
+// sums then run in 32-bit lanes with the window's shape known at compile time, so they stay in
+// registers, and the quotient in double, which truncates a 32-bit sum over a sum below 2^16
+// exactly like the integer division.
 #include "kernels/stripe_line.h"
 
 #include <algorithm>
@@ -20,28 +21,30 @@ KMM_SIMD_BODY void pairWeights(uint32_t* __restrict pair, const int16_t* __restr
     }
 }
 
-// Adds the weights of one side of the window: pair[x] joins position x to value v[x].
-KMM_SIMD_BODY void addSide(int32_t* __restrict weightSums, int32_t* __restrict valueSums,
-                           const uint32_t* __restrict pair, const int16_t* __restrict v,
-                           int64_t count) {
-    for (int64_t x = 0; x < count; ++x) {
-        weightSums[x] += int32_t(pair[x]);
-        valueSums[x] += int32_t(pair[x]) * int32_t(v[x]);
-    }
-}
-
-KMM_SIMD_BODY void accumulate(int32_t* __restrict differenceSums, int32_t* __restrict flatCounts,
-                              const int32_t* __restrict weightSums,
-                              const int32_t* __restrict valueSums,
-                              const int16_t* __restrict centre, int64_t count, int32_t flatWeight,
-                              int32_t clamp) {
-    for (int64_t x = 0; x < count; ++x) {
-        const int32_t w = weightSums[x];
+// pairs holds a row of pair weights for each distance 1..max(Before, After), n apart; centre
+// is the line's first value (Before values follow the ones ahead of it).
+template <int Before, int After>
+KMM_SIMD_BODY void windowPass(int32_t* __restrict differenceSums, int32_t* __restrict flatCounts,
+                              const uint32_t* __restrict pairs, int64_t n,
+                              const int16_t* __restrict centre, int32_t length, int32_t self,
+                              int32_t flatWeight, int32_t clamp) {
+    for (int32_t x = 0; x < length; ++x) {
         const int32_t c = centre[x];
+        int32_t w = self, v = self * c;
+        for (int d = 1; d <= After; ++d) {  // the pair of x and x + d
+            const auto weight = int32_t(pairs[(d - 1) * n + Before + x]);
+            w += weight;
+            v += weight * int32_t(centre[x + d]);
+        }
+        for (int d = 1; d <= Before; ++d) {  // the pair of x - d and x
+            const auto weight = int32_t(pairs[(d - 1) * n + Before - d + x]);
+            w += weight;
+            v += weight * int32_t(centre[x - d]);
+        }
         // w is 0 only when every weight is, and then so is the value sum: the quotient is 0.
         // The choice is made with masks: a select of the converted quotient would keep the
         // conversion behind a branch and the loop scalar.
-        const auto q = int32_t(double(valueSums[x]) / double(std::max(w, 1)));
+        const auto q = int32_t(double(v) / double(std::max(w, 1)));
         const int32_t weighted = -int32_t(w > 0);  // all ones or zero
         const int32_t smoothed = (q & weighted) | (c & ~weighted);
         const int32_t difference = std::min(std::max(c - smoothed, -clamp), clamp);
@@ -51,58 +54,50 @@ KMM_SIMD_BODY void accumulate(int32_t* __restrict differenceSums, int32_t* __res
     }
 }
 
-struct Work {
-    uint32_t* pairs;  // reach rows of length + window - 1
-    int32_t* weightSums;
-    int32_t* valueSums;
-};
-
-int64_t extended(int32_t length, const StripeLine& p) { return int64_t(length) + p.before + p.after; }
-
-Work split(void* scratch, int32_t length, const StripeLine& p) {
-    const int64_t reach = std::max(p.before, p.after);
-    auto* pairs = static_cast<uint32_t*>(scratch);
-    auto* sums = reinterpret_cast<int32_t*>(pairs + reach * extended(length, p));
-    return {pairs, sums, sums + length};
+int64_t extended(int32_t length, const StripeLine& p) {
+    return int64_t(length) + p.before + p.after;
 }
 
+template <int Before, int After>
 KMM_SIMD_BODY void line(int32_t* differenceSums, int32_t* flatCounts, const int16_t* values,
-                        int32_t length, const StripeLine& p, void* scratch) {
-    const Work work = split(scratch, length, p);
+                        int32_t length, const StripeLine& p, uint32_t* pairs) {
     const int64_t n = extended(length, p);
-    const int32_t reach = std::max(p.before, p.after);
-    for (int32_t d = 1; d <= reach; ++d) {
-        pairWeights(work.pairs + (d - 1) * n, values, n - d, d, p.table);
+    for (int32_t d = 1; d <= std::max(Before, After); ++d) {
+        pairWeights(pairs + (d - 1) * n, values, n - d, d, p.table);
     }
-    const int16_t* centre = values + p.before;
-    const auto self = int32_t(p.table[0]);
-    for (int32_t x = 0; x < length; ++x) {
-        work.weightSums[x] = self;
-        work.valueSums[x] = self * int32_t(centre[x]);
-    }
-    for (int32_t d = 1; d <= p.after; ++d) {
-        addSide(work.weightSums, work.valueSums, work.pairs + (d - 1) * n + p.before, centre + d,
-                length);
-    }
-    for (int32_t d = 1; d <= p.before; ++d) {
-        addSide(work.weightSums, work.valueSums, work.pairs + (d - 1) * n + p.before - d,
-                centre - d, length);
-    }
-    accumulate(differenceSums, flatCounts, work.weightSums, work.valueSums, centre, length,
-               p.flatWeight, p.clamp);
+    windowPass<Before, After>(differenceSums, flatCounts, pairs, n, values + Before, length,
+                              int32_t(p.table[0]), p.flatWeight, p.clamp);
+}
+
+template <int Window>
+void lineOf(int32_t* differenceSums, int32_t* flatCounts, const int16_t* values, int32_t length,
+            const StripeLine& p, uint32_t* pairs) {
+    constexpr int kBefore = Window / 2, kAfter = Window - 1 - kBefore;
+    dispatchSimd<line<kBefore, kAfter>>(differenceSums, flatCounts, values, length, p, pairs);
 }
 
 }  // namespace
 
 size_t stripeLineScratch(int32_t length, const StripeLine& p) {
-    const auto reach = size_t(std::max(p.before, p.after));
-    return reach * size_t(extended(length, p)) * sizeof(uint32_t) +
-           2 * size_t(length) * sizeof(int32_t);
+    return size_t(std::max(p.before, p.after)) * size_t(extended(length, p)) * sizeof(uint32_t);
 }
 
 void accumulateFlatDifferences(int32_t* differenceSums, int32_t* flatCounts, const int16_t* values,
                                int32_t length, const StripeLine& p, void* scratch) {
-    dispatchSimd<line>(differenceSums, flatCounts, values, length, p, scratch);
+    auto* pairs = static_cast<uint32_t*>(scratch);
+    switch (p.before + 1 + p.after) {
+        case 1: lineOf<1>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 2: lineOf<2>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 3: lineOf<3>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 4: lineOf<4>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 5: lineOf<5>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 6: lineOf<6>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 7: lineOf<7>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 8: lineOf<8>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 9: lineOf<9>(differenceSums, flatCounts, values, length, p, pairs); break;
+        case 10: lineOf<10>(differenceSums, flatCounts, values, length, p, pairs); break;
+        default: lineOf<11>(differenceSums, flatCounts, values, length, p, pairs); break;
+    }
 }
 
 }  // namespace kmm

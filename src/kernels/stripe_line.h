@@ -10,7 +10,7 @@ namespace kmm {
 
 struct StripeLine {
     const uint32_t* table;  // 512 range weights, each at most 4096
-    int32_t before, after;  // the window: before + 1 + after values, at most 11
+    int32_t before, after;  // window / 2 and window - 1 - before, the window at most 11
     int32_t flatWeight;     // a position counts when its weight sum reaches this
     int32_t clamp;          // differences limited to +-clamp (0..65535)
 };
