@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <numeric>
 #include <tuple>
 #include <vector>
 
@@ -225,6 +226,25 @@ TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
                     }
                 }
             }
+        }
+    });
+}
+
+TEST(PipelineKernels, ImageStatisticsAreThoseOfTheImageWritten) {
+    scenes::SplitMix64 rng(23);
+    atEveryLevel([&] {
+        for (const auto& [w, h] : {std::pair(1, 1), {17, 5}, {641, 3}}) {
+            std::vector<int16_t> frame(size_t(w * h));
+            for (auto& v : frame) v = int16_t(rng.next() % 700);
+            ImagePipeline p(w, h, 1.0f);
+            p.setPseudoColour(false);
+            p.setMappingMode(3);
+            p.setRangeHigh(int16_t(300 + rng.next() % 300));
+            std::vector<uint8_t> image(frame.size());
+            ASSERT_TRUE(p.run(frame.data(), image.data(), image.size()));
+            const auto [lo, hi] = std::minmax_element(image.begin(), image.end());
+            const uint64_t sum = std::accumulate(image.begin(), image.end(), uint64_t{0});
+            EXPECT_EQ(p.imageStats, (std::array<uint8_t, 4>{*hi, *lo, uint8_t(sum / image.size()), uint8_t(*hi - *lo)}));
         }
     });
 }
