@@ -10,6 +10,7 @@
 // ones (the previous run's, or this run's on the first) when they have the same grid.
 #include <algorithm>
 #include <array>
+#include <type_traits>
 #include <vector>
 
 #include "imagemap/pipeline/image_pipeline.h"
@@ -71,19 +72,23 @@ struct BlendTables {
 constexpr int64_t kNarrowArea = (int64_t(1) << 23) - 1;
 
 // dst[x] = trunc(numerator / area) for one row, the sum of what it wrote returned. The
-// quotient is at most 255, so the double product errs by far less than the 1/area that
-// separates a fraction from the next whole number; only a whole quotient can come out just
-// below itself, which the check mends. Int is the width of the numerators.
+// quotient is at most 255: with 32-bit numerators (area below 2^23) the single-precision
+// product errs by less than 0.0001 and a check either way mends the truncation; with 64-bit
+// ones the double product errs by far less than the 1/area that separates a fraction from the
+// next whole number, so only a whole quotient can come out just below itself.
 template <class Int>
 KMM_SIMD_BODY uint64_t blendPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
                                    const Int* __restrict a, const Int* __restrict b,
-                                   int32_t width, Int area, double inverse) {
+                                   int32_t width, Int area) {
+    using Real = std::conditional_t<sizeof(Int) == 4, float, double>;
+    const Real inverse = Real(1) / static_cast<Real>(area);
     Int sum = 0;  // at most 255 x width
     for (int32_t x = 0; x < width; ++x) {
         const uint8_t g = src[x];
         const Int numerator = a[g] + Int(x) * b[g];
-        Int q = static_cast<Int>(static_cast<double>(numerator) * inverse);
+        Int q = static_cast<Int>(static_cast<Real>(numerator) * inverse);
         q += Int((q + 1) * area <= numerator);
+        if constexpr (sizeof(Int) == 4) q -= Int(q * area > numerator);
         dst[x] = uint8_t(q);
         sum += q;
     }
@@ -131,11 +136,10 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
         t.stepB[g] = (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g]);
     }
     const Int area = width * height;
-    const double inverse = 1.0 / static_cast<double>(area);
     for (int32_t y = 0; y < r.height; ++y) {
         if (y > 0 && !sameRows) dispatchSimd<stepTables<Int>>(&t);
         sum += dispatchSimd<blendPixels<Int>>(dst + y * w, src + y * w, static_cast<const Int*>(t.a),
-                                              static_cast<const Int*>(t.b), r.width, area, inverse);
+                                              static_cast<const Int*>(t.b), r.width, area);
     }
     return sum;
 }
