@@ -42,25 +42,28 @@ TEST(PipelineKernels, CodesMatchTheSaturatingConversionAndFindTheExtremes) {
     // Around the 16-bit wrap, the 32-bit ends, signed zeros, non-finite values.
     const std::vector<float> edges = {1638.35f, 1638.4f, -1638.4f, -1638.45f, 107374180.0f,
                                       -107374190.0f, 1e30f, -1e30f, -0.0f, 0.0f, 0.04999f,
-                                      -0.05001f, kInf, -kInf, std::nanf("")};
+                                      -0.05001f, kInf, -kInf, std::nanf(""), -std::nanf("")};
     scenes::SplitMix64 rng(7);
     atEveryLevel([&] {
         for (const int32_t n : kLengths) {
             std::vector<float> t(static_cast<size_t>(n));
             for (auto& v : t) v = float(rng.uniform() * 4000.0 - 2000.0);
-            for (size_t i = 0; i < t.size(); i += 3) t[i] = edges[rng.next() % edges.size()];
+            // The last four edges are not finite; the longest line holds finite ones only.
+            const size_t kinds = n == 641 ? edges.size() - 4 : edges.size();
+            for (size_t i = 0; i < t.size(); i += 3) t[i] = edges[rng.next() % kinds];
             for (const float scale : {20.0f, 100.0f}) {
-                GuardedBuffer<int16_t> plain(t.size()), ranged(t.size());
-                scaledCodes(plain.data(), t.data(), n, scale);
-                std::vector<float> finite(t);
-                for (auto& v : finite) v = std::isfinite(v) ? v : 1.0f;
-                const FloatExtremes ends = scaledCodesWithExtremes(ranged.data(), finite.data(), n, scale);
+                GuardedBuffer<int16_t> codes(t.size());
+                const FloatExtremes ends = scaledCodesWithExtremes(codes.data(), t.data(), n, scale);
                 for (size_t i = 0; i < t.size(); ++i) {
-                    ASSERT_EQ(plain[i], wrapToInt16(saturatingTrunc<int32_t>(t[i] * scale))) << t[i];
-                    ASSERT_EQ(ranged[i], wrapToInt16(saturatingTrunc<int32_t>(finite[i] * scale)));
+                    ASSERT_EQ(codes[i], wrapToInt16(saturatingTrunc<int32_t>(t[i] * scale))) << t[i];
                 }
-                EXPECT_EQ(ends.smallest, *std::min_element(finite.begin(), finite.end()));
-                EXPECT_EQ(ends.largest, *std::max_element(finite.begin(), finite.end()));
+                // Finite ends exactly when every value is; then they are the extremes.
+                const bool allFinite = std::all_of(t.begin(), t.end(), [](float v) { return std::isfinite(v); });
+                ASSERT_EQ(std::isfinite(ends.smallest) && std::isfinite(ends.largest), allFinite);
+                if (allFinite) {
+                    EXPECT_EQ(ends.smallest, *std::min_element(t.begin(), t.end()));
+                    EXPECT_EQ(ends.largest, *std::max_element(t.begin(), t.end()));
+                }
             }
         }
     });

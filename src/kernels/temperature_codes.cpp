@@ -1,6 +1,7 @@
 // The conversion is written without branches so that it vectorises: the product is clamped
-// into the range a 32-bit conversion takes and NaN replaced by 0 before the conversion, and
-// products at or past 2^31 take the low half of INT32_MAX afterwards. The extremes are kept
+// into the range a 32-bit conversion takes (NaN, failing both comparisons, to the bottom,
+// whose low half is 0 like NaN's), and products at or past 2^31 take the low half of
+// INT32_MAX afterwards. The extremes are kept
 // as ordered integer keys of the float bits, whose minimum and maximum vectorise where a
 // float comparison (NaN-aware) would not.
 #include "kernels/temperature_codes.h"
@@ -18,9 +19,8 @@ constexpr float kLastBelowInt32 = 2147483520.0f;  // the largest float below 2^3
 
 KMM_SIMD_BODY int16_t codeOf(float t, float scale) {
     const float y = t * scale;
-    float c = y < -kPastInt32 ? -kPastInt32 : y;
-    c = c > kLastBelowInt32 ? kLastBelowInt32 : c;
-    c = y == y ? c : 0.0f;
+    float c = y > -kPastInt32 ? y : -kPastInt32;
+    c = c < kLastBelowInt32 ? c : kLastBelowInt32;
     const auto low = static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(c)));
     return static_cast<int16_t>(y >= kPastInt32 ? uint16_t{0xFFFF} : low);
 }
@@ -40,11 +40,6 @@ float fromKey(int32_t key) {
     return t;
 }
 
-KMM_SIMD_BODY void convert(int16_t* __restrict out, const float* __restrict in, int64_t count,
-                           float scale) {
-    for (int64_t i = 0; i < count; ++i) out[i] = codeOf(in[i], scale);
-}
-
 struct KeyRange {
     int32_t low, high;
 };
@@ -62,10 +57,6 @@ KMM_SIMD_BODY KeyRange convertWithKeys(int16_t* __restrict out, const float* __r
 }
 
 }  // namespace
-
-void scaledCodes(int16_t* out, const float* in, int64_t count, float scale) {
-    dispatchSimd<convert>(out, in, count, scale);
-}
 
 FloatExtremes scaledCodesWithExtremes(int16_t* out, const float* in, int64_t count,
                                       float scale) {

@@ -3,6 +3,7 @@
 #include "imagemap/pipeline/pipeline_family.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/work_block.h"
 #include "imagemap/image_mapping.h"
@@ -17,34 +18,40 @@ namespace {
 constexpr float kStandardTuning = 150.0f;
 constexpr float kCodesPerDegree = 20.0f;  // the factor of temperatureCode
 
+bool finite(const FloatExtremes& ends) {
+    return std::isfinite(ends.smallest) && std::isfinite(ends.largest);
+}
+
 // The standard fixed window, strip by strip through a small buffer of codes that stays in the
 // first-level cache: what the pipeline with only its mapping stage on writes, bit for bit.
-void mapWindowByStrips(const float* temperatures, int32_t count, uint8_t* image,
+// False, at the first strip holding a value that is not finite.
+bool mapWindowByStrips(const float* temperatures, int32_t count, uint8_t* image,
                        int16_t highCode, int16_t lowCode) {
     constexpr int32_t kStrip = 4096;
     int16_t codes[kStrip];
     for (int32_t start = 0; start < count; start += kStrip) {
         const int32_t n = std::min(kStrip, count - start);
-        scaledCodes(codes, temperatures + start, n, kCodesPerDegree);
+        if (!finite(scaledCodesWithExtremes(codes, temperatures + start, n, kCodesPerDegree))) {
+            return false;
+        }
         mapFixedWindow(image + start, codes, n, 1, highCode, lowCode, false);
     }
+    return true;
 }
 
 // The pipeline configured as the family runs it, over codes converted in one pass that also
-// finds the automatic range.
-void mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoRange, bool fine,
+// finds the automatic range. False, before anything is written, when a value is not finite.
+bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoRange, bool fine,
                         int16_t& highCode, int16_t& lowCode) {
     const int32_t count = frame.count();
     // The codes are the call's only frame; the pipeline maps them straight into the image.
     WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)));
     int16_t* codes = work.take<int16_t>(size_t(count));
+    const FloatExtremes ends = scaledCodesWithExtremes(codes, frame.pixels, count, kCodesPerDegree);
+    if (!finite(ends)) return false;
     if (autoRange) {
-        const FloatExtremes ends =
-            scaledCodesWithExtremes(codes, frame.pixels, count, kCodesPerDegree);
         highCode = temperatureCode(ends.largest);
         lowCode = temperatureCode(ends.smallest);
-    } else {
-        scaledCodes(codes, frame.pixels, count, kCodesPerDegree);
     }
 
     ImagePipeline pipeline(frame.width, frame.height, 1.0f);
@@ -74,23 +81,24 @@ void mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoR
     pipeline.setCustomTuning(fine);
     pipeline.setPresetTuning(true);
     pipeline.run(codes, image, size_t(count));
+    return true;
 }
 
 }  // namespace
 
-void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, float& maxTemp,
+bool mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, float& maxTemp,
                    float& minTemp, bool autoRange) {
     const bool fine = tuning != kStandardTuning;  // NaN included
     int16_t highCode = temperatureCode(maxTemp), lowCode = temperatureCode(minTemp);
-    if (!autoRange && !fine) {
-        // The fixed window alone maps each code by itself: no frame of codes, no object.
-        mapWindowByStrips(frame.pixels, frame.count(), image, highCode, lowCode);
-    } else {
-        mapThroughPipeline(frame, image, autoRange, fine, highCode, lowCode);
-    }
+    // The fixed window alone maps each code by itself: no frame of codes, no object.
+    const bool mapped = !autoRange && !fine
+        ? mapWindowByStrips(frame.pixels, frame.count(), image, highCode, lowCode)
+        : mapThroughPipeline(frame, image, autoRange, fine, highCode, lowCode);
+    if (!mapped) return false;
     // Whatever range was used comes back quantised to the 0.05 degC codes, toward zero.
     maxTemp = static_cast<float>(highCode) / 20.0f;
     minTemp = static_cast<float>(lowCode) / 20.0f;
+    return true;
 }
 
 }  // namespace kmm
