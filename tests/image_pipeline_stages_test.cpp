@@ -157,7 +157,9 @@ Frame stripeReference(const Frame& in, int32_t w, int32_t h, bool rows, int32_t 
 }
 
 TEST(PipelineStages, StripeRemovalMatchesItsReference) {
+    for (const SimdLevel level : supportedSimdLevels())
     for (auto [w, h] : {std::pair(1, 1), {3, 1}, {1, 4}, {17, 5}, {64, 33}}) {
+        const ScopedSimdLevel scope(level);
         for (auto [window, threshold, clamp, spread] : {std::tuple<uint32_t, uint32_t, uint32_t, int32_t>{
                  9, 3500, 20, 40}, {4, 3500, 20, 40}, {11, 0, 5, 300}, {1, 4096, 20, 2}, {9, 3500, 20, 1}}) {
             const Frame in = randomFrame(w, h, -32768 + spread * 3, spread, uint64_t(w + window));
@@ -217,13 +219,19 @@ TEST(PipelineStages, TemporalFilterMatchesItsReferenceOverASequence) {
 }
 
 TEST(PipelineStages, WindowCentredMapping) {
-    // {high, low, value, grey}, window 200 centred on 128
-    for (auto [high, low, value, grey] : {std::tuple<int16_t, int16_t, int16_t, uint8_t>{
-             100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28},
-             {100, 0, 101, 228}, {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}}) {
-        uint8_t out = 0;
-        mapWindowCentred(&out, &value, 1, high, low, 128, 200);
-        EXPECT_EQ(out, grey) << high << " " << low << " " << value;
+    // {high, low, value, grey}, window 200 centred on 128; a window one code wide takes the
+    // 64-bit path. All values in one call (repeated past any vector width), at every level.
+    const std::tuple<int16_t, int16_t, int16_t, uint8_t> rows[] = {
+        {100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28}, {100, 0, 101, 228},
+        {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}, {1, 0, 1, 228}, {1, 0, 0, 28}};
+    for (const SimdLevel level : supportedSimdLevels()) {
+        const ScopedSimdLevel scope(level);
+        for (const auto& [high, low, value, grey] : rows) {
+            const std::vector<int16_t> values(37, value);
+            std::vector<uint8_t> out(values.size());
+            mapWindowCentred(out.data(), values.data(), int64_t(values.size()), high, low, 128, 200);
+            EXPECT_EQ(out, std::vector<uint8_t>(values.size(), grey)) << high << " " << low << " " << value;
+        }
     }
 }
 

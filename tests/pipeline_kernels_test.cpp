@@ -6,21 +6,17 @@
 #include <array>
 #include <utility>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <numeric>
 #include <tuple>
 #include <vector>
 
 #include "guarded_buffer.h"
-#include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_level.h"
-#include "kernels/stripe_line.h"
 #include "kernels/temperature_codes.h"
-#include "kernels/weight_tables.h"
 #include "random.h"
 
 namespace kmm {
@@ -69,97 +65,43 @@ TEST(PipelineKernels, CodesMatchTheSaturatingConversionAndFindTheExtremes) {
     });
 }
 
-TEST(PipelineKernels, StripeLineMatchesTheDirectWindowSums) {
-    std::vector<uint32_t> table(512);
-    buildRangeTable(table, 25);
-    scenes::SplitMix64 rng(11);
-    atEveryLevel([&] {
-        for (const int32_t n : kLengths) {
-            for (int32_t window = 1; window <= 11; ++window) {
-                const int32_t before = window / 2, after = window - 1 - before;
-                // A noisy flat band, with a few steps that fall out of it.
-                std::vector<int16_t> line(size_t(n + window - 1));
-                const auto base = int32_t(rng.next() % 60000) - 30000;
-                for (auto& v : line) v = int16_t(base + int32_t(rng.next() % 12) + (rng.next() % 9 == 0 ? 300 : 0));
-                const StripeLine p{table.data(), before, after,
-                                   int32_t(rng.next() % 40000), int32_t(rng.next() % 30)};
-                std::vector<int32_t> sums(static_cast<size_t>(n)), counts(static_cast<size_t>(n));
-                for (auto& v : sums) v = int32_t(rng.next() % 1000);
-                GuardedBuffer<int32_t> fastSums(sums.size()), fastCounts(counts.size());
-                std::copy(sums.begin(), sums.end(), fastSums.data());
-                std::copy(counts.begin(), counts.end(), fastCounts.data());
-                GuardedBuffer<std::byte> scratch(stripeLineScratch(n, p) + 4);
-                auto* aligned = scratch.data() + (4 - reinterpret_cast<uintptr_t>(scratch.data()) % 4) % 4;
-                accumulateFlatDifferences(fastSums.data(), fastCounts.data(), line.data(), n, p, aligned);
-                for (int32_t x = 0; x < n; ++x) {
-                    const int32_t c = line[size_t(x + before)];
-                    int64_t w = 0, v = 0;
-                    for (int32_t k = 0; k < window; ++k) {
-                        const int32_t value = line[size_t(x + k)];
-                        const uint32_t weight = table[size_t(std::min(std::abs(c - value), 511))];
-                        w += weight;
-                        v += int64_t(weight) * value;
-                    }
-                    if (w >= p.flatWeight) {
-                        sums[size_t(x)] += int32_t(std::clamp<int64_t>(c - (w > 0 ? v / w : c), -p.clamp, p.clamp));
-                        ++counts[size_t(x)];
-                    }
-                }
-                ASSERT_EQ(fastSums.contents(), sums) << n << " " << window;
-                ASSERT_EQ(fastCounts.contents(), counts);
-            }
-        }
-    });
-}
-
-
 // The adaptive equalisation as first written: per pixel, the four tile maps weighted by the
 // distances to their centres in 64-bit integers, one quotient per pixel.
 std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t w, int32_t h,
                                        int32_t tilesX, int32_t tilesY) {
     tilesX = std::clamp(tilesX, 1, std::min(w, 64));
     tilesY = std::clamp(tilesY, 1, std::min(h, 64));
-    const auto starts = [](int32_t side, int32_t tiles) {
+    const auto starts = [](int32_t side, int32_t tiles) {  // tile starts, region starts
         std::vector<int32_t> tile, region{0};
-        for (int32_t t = 0; t < tiles; ++t) tile.push_back(t * (side / tiles));
-        tile.push_back(side);
-        for (int32_t t = 0; t < tiles; ++t) region.push_back(tile[size_t(t)] + (tile[size_t(t) + 1] - tile[size_t(t)]) / 2);
+        for (int32_t t = 0; t <= tiles; ++t) tile.push_back(t < tiles ? t * (side / tiles) : side);
+        for (int32_t t = 0; t < tiles; ++t) region.push_back((tile[size_t(t)] + tile[size_t(t) + 1]) / 2);
         region.push_back(side);
         return std::pair(tile, region);
     };
     const auto [tileX, regionX] = starts(w, tilesX);
     const auto [tileY, regionY] = starts(h, tilesY);
-    const auto tileOf = [](const std::vector<int32_t>& at, int32_t v) {
+    const auto indexIn = [](const std::vector<int32_t>& at, int32_t v) {
         return int32_t(std::upper_bound(at.begin(), at.end(), v) - at.begin()) - 1;
     };
     std::vector<std::array<uint64_t, 256>> hist(size_t(tilesX * tilesY));
-    uint64_t sourceSum = 0;
-    int32_t smallest = 255, largest = 0;
-    for (int32_t i = 0; i < w * h; ++i) {
-        const int32_t g = src[size_t(i)];
-        ++hist[size_t(tileOf(tileY, i / w) * tilesX + tileOf(tileX, i % w))][size_t(g)];
-        sourceSum += uint64_t(g);
-        smallest = std::min(smallest, g);
-        largest = std::max(largest, g);
-    }
+    for (int32_t i = 0; i < w * h; ++i) ++hist[size_t(indexIn(tileY, i / w) * tilesX + indexIn(tileX, i % w))][src[size_t(i)]];
+    const auto [smallest, largest] = std::minmax_element(src.begin(), src.end());
     const uint64_t clip = uint64_t(w / tilesX) * uint64_t(h / tilesY) * 5 / 1024 + 1;
-    const int64_t r = std::min<int64_t>(largest - smallest + 1, 128) * 255 / 128;
+    const int64_t r = std::min<int64_t>(*largest - *smallest + 1, 128) * 255 / 128;
     std::vector<std::array<uint8_t, 256>> maps(hist.size());
     for (size_t t = 0; t < hist.size(); ++t) {
         uint64_t excess = 0, total = 0;
-        for (auto& c : hist[t]) {
-            excess += c > clip ? c - clip : 0;
-            c = std::min(c, clip);
+        const uint64_t pixels = std::accumulate(hist[t].begin(), hist[t].end(), uint64_t{0});
+        for (const uint64_t c : hist[t]) excess += c > clip ? c - clip : 0;
+        for (size_t g = 0; g < 256; ++g) {
+            total += std::min(hist[t][g], clip) + excess / 256 + (g < excess % 256);
+            maps[t][g] = clampToByte(int64_t(total * uint64_t(r) / pixels) + (255 - r) / 2);
         }
-        std::array<uint64_t, 256> cumulative{};
-        for (size_t g = 0; g < 256; ++g) cumulative[g] = total += hist[t][g] + excess / 256 + (g < excess % 256);
-        for (size_t g = 0; g < 256; ++g) maps[t][g] = clampToByte(int64_t(cumulative[g] * uint64_t(r) / total) + (255 - r) / 2);
     }
     std::vector<uint8_t> dst(src.size());
-    uint64_t destinationSum = 0;
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) {
-            const int32_t rx = tileOf(regionX, x), ry = tileOf(regionY, y);
+            const int32_t rx = indexIn(regionX, x), ry = indexIn(regionY, y);
             const int64_t rw = regionX[size_t(rx) + 1] - regionX[size_t(rx)], dx = x - regionX[size_t(rx)];
             const int64_t rh = regionY[size_t(ry) + 1] - regionY[size_t(ry)], dy = y - regionY[size_t(ry)];
             const auto map = [&](int32_t ty, int32_t tx) {
@@ -167,37 +109,13 @@ std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t 
             };
             const int64_t upper = map(ry - 1, rx - 1) * (rw - dx) + map(ry - 1, rx) * dx;
             const int64_t lower = map(ry, rx - 1) * (rw - dx) + map(ry, rx) * dx;
-            const auto q = uint8_t((lower * dy + upper * (rh - dy)) / (rw * rh));
-            dst[size_t(y * w + x)] = q;
-            destinationSum += q;
+            dst[size_t(y * w + x)] = uint8_t((lower * dy + upper * (rh - dy)) / (rw * rh));
         }
     }
-    const uint64_t n = uint64_t(w) * uint64_t(h);
-    for (auto& g : dst) g = clampToByte(int64_t(g) + int64_t(sourceSum / n) - int64_t(destinationSum / n));
+    const auto n = int64_t(src.size());
+    const int64_t shift = std::accumulate(src.begin(), src.end(), int64_t{0}) / n - std::accumulate(dst.begin(), dst.end(), int64_t{0}) / n;
+    for (auto& g : dst) g = clampToByte(g + shift);
     return dst;
-}
-
-TEST(PipelineKernels, WindowCentredMappingMatchesItsPerValueRule) {
-    scenes::SplitMix64 rng(17);
-    // {high, low, centre, width}: a usual window, a steep one, one wider than the greys, empty.
-    const std::tuple<int16_t, int16_t, uint32_t, uint32_t> windows[] = {
-        {320, 220, 20, 200}, {-30000, -30010, 128, 255}, {32767, -32768, 4000, 90000}, {5, 5, 100, 50}};
-    atEveryLevel([&] {
-        for (const auto& [high, low, centre, width] : windows) {
-            std::vector<int16_t> in(641);
-            for (auto& v : in) v = int16_t(rng.next() % 3 ? low + int32_t(rng.next() % 400) - 100 : int32_t(rng.next()));
-            GuardedBuffer<uint8_t> out(in.size());
-            mapWindowCentred(out.data(), in.data(), int64_t(in.size()), high, low, centre, width);
-            const int64_t half = width >> 1, span = high - low;
-            for (size_t i = 0; i < in.size(); ++i) {
-                const int64_t v = in[i];
-                const uint8_t expected = v < low ? clampToByte(centre - half)
-                    : (span <= 0 || v > high) ? clampToByte(centre + half)
-                    : clampToByte(((v - low) * (half * 1024 / span) >> 9) + int64_t(centre) - half);
-                ASSERT_EQ(out[i], expected) << high << " " << low << " " << v;
-            }
-        }
-    });
 }
 
 TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
@@ -211,7 +129,7 @@ TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
                 for (const uint32_t mode : {0u, 1u}) {
                     GuardedBuffer<uint8_t> out(size_t(zw) * size_t(zh));
                     zoomImage(out.data(), src.data(), w, h, zoom, mode);
-                    const auto tap = [&](int32_t i, int32_t side) {
+                    const auto tap = [&](int32_t i, int32_t side) {  // first, second, fraction
                         const float at = float(i) * (1.0f / zoom);
                         const int32_t whole = std::min(int32_t(at), side - 1);
                         return std::tuple(whole, std::min(whole + 1, side - 1), at - float(whole));
@@ -223,7 +141,7 @@ TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
                             const auto at = [&](int32_t r, int32_t c) { return float(src[size_t(r * w + c)]); };
                             const float v = at(y0, x0) * (1.0f - fy) * (1.0f - fx) + at(y0, x1) * (1.0f - fy) * fx +
                                             at(y1, x0) * fy * (1.0f - fx) + at(y1, x1) * fy * fx;
-                            const uint8_t expected = mode == 0 ? src[size_t(y0 * w + x0)] : uint8_t(std::clamp(v, 0.0f, 255.0f));
+                            const uint8_t expected = mode == 0 ? src[size_t(y0 * w + x0)] : uint8_t(v);
                             ASSERT_EQ(out[size_t(y) * size_t(zw) + size_t(x)], expected) << zoom << " " << x << "," << y;
                         }
                     }
@@ -234,21 +152,18 @@ TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
 }
 
 TEST(PipelineKernels, ImageStatisticsAreThoseOfTheImageWritten) {
-    scenes::SplitMix64 rng(23);
+    std::vector<int16_t> frame(641 * 3);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(i * 7919 % 700);
     atEveryLevel([&] {
-        for (const auto& [w, h] : {std::pair(1, 1), {17, 5}, {641, 3}}) {
-            std::vector<int16_t> frame(size_t(w * h));
-            for (auto& v : frame) v = int16_t(rng.next() % 700);
-            ImagePipeline p(w, h, 1.0f);
-            p.setPseudoColour(false);
-            p.setMappingMode(3);
-            p.setRangeHigh(int16_t(300 + rng.next() % 300));
-            std::vector<uint8_t> image(frame.size());
-            ASSERT_TRUE(p.run(frame.data(), image.data(), image.size()));
-            const auto [lo, hi] = std::minmax_element(image.begin(), image.end());
-            const uint64_t sum = std::accumulate(image.begin(), image.end(), uint64_t{0});
-            EXPECT_EQ(p.imageStats, (std::array<uint8_t, 4>{*hi, *lo, uint8_t(sum / image.size()), uint8_t(*hi - *lo)}));
-        }
+        ImagePipeline p(641, 3, 1.0f);
+        p.setPseudoColour(false);
+        p.setMappingMode(3);
+        p.setRangeHigh(500);
+        std::vector<uint8_t> image(frame.size());
+        ASSERT_TRUE(p.run(frame.data(), image.data(), image.size()));
+        const auto [lo, hi] = std::minmax_element(image.begin(), image.end());
+        const uint64_t sum = std::accumulate(image.begin(), image.end(), uint64_t{0});
+        EXPECT_EQ(p.imageStats, (std::array<uint8_t, 4>{*hi, *lo, uint8_t(sum / image.size()), uint8_t(*hi - *lo)}));
     });
 }
 
