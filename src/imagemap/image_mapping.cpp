@@ -14,19 +14,19 @@
 #include "imagemap/offset_code_mapping.h"
 #include "imagemap/pipeline/pipeline_family.h"
 #include "kernels/conversions.h"
+#include "kernels/float_codes.h"
 #include "registry/model_registry.h"
 
 namespace kmm {
 namespace {
 
+constexpr float kOffsetCodeZero = 50.0f;  // degC at offset code 0
+
 void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTemp,
                       float& minTemp, bool autoRange) {
     const float* temperatures = frame.pixels;
     const int32_t count = frame.count();
-    float largest = temperatures[0];
-    for (int32_t i = 1; i < count; ++i) {
-        if (temperatures[i] > largest) largest = temperatures[i];
-    }
+    float largest = largestValue(temperatures, count);  // the frame holds no NaN by now
     // A manual upper limit takes part in the scale, so a hot window keeps its codes in range.
     if (!autoRange && maxTemp > largest) largest = maxTemp;
     const int32_t scale = largest >= 200.0f ? 10 : 100;  // NaN: 100
@@ -35,15 +35,15 @@ void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTe
     WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)) +
                    (autoRange ? offsetCodeWorkBytes(frame.width, frame.height) : 0));
     int16_t* codes = work.take<int16_t>(size_t(count));
-    for (int32_t i = 0; i < count; ++i) codes[i] = offsetCode(temperatures[i], scale);
+    toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, float(scale));
     const FrameView<const int16_t> codeFrame{codes, frame.width, frame.height};
     int16_t highCode = offsetCode(maxTemp, scale);
     int16_t lowCode = offsetCode(minTemp, scale);
     if (autoRange) {
         mapOffsetCodesAuto(image, codeFrame, highCode, lowCode, kOffsetCodeEntryTuning, work);
         const float k = static_cast<float>(scale);
-        maxTemp = static_cast<float>(highCode) / k + 50.0f;
-        minTemp = static_cast<float>(lowCode) / k + 50.0f;
+        maxTemp = static_cast<float>(highCode) / k + kOffsetCodeZero;
+        minTemp = static_cast<float>(lowCode) / k + kOffsetCodeZero;
     } else {
         mapOffsetCodesWindow(image, codeFrame, highCode, lowCode);
     }
@@ -94,7 +94,7 @@ int16_t temperatureCode(float celsius) {
 }
 
 int16_t offsetCode(float celsius, int32_t scale) {
-    return wrapToInt16(saturatingTrunc<int32_t>((celsius - 50.0f) * static_cast<float>(scale)));
+    return wrappedCode(celsius, -kOffsetCodeZero, static_cast<float>(scale));
 }
 
 void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,

@@ -10,6 +10,7 @@
 
 #include "common/work_block.h"
 #include "kernels/conversions.h"
+#include "kernels/float_codes.h"
 #include "kernels/linear.h"
 
 namespace kmm {
@@ -25,7 +26,7 @@ constexpr KelvinScale kCoarseScale{273.1f, 10.0f};
 
 // Saturating, so that temperatures beyond the scale show as its ends, never as wrapped codes.
 uint16_t toKelvinCode(float celsius, KelvinScale s) {
-    return saturatingTrunc<uint16_t>((celsius + s.kelvinOffset) * s.unitsPerKelvin);
+    return saturatedCode(celsius, s.kelvinOffset, s.unitsPerKelvin);
 }
 
 float toCelsius(uint16_t code, KelvinScale s) {
@@ -56,7 +57,7 @@ void mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8
     WorkBlock work(WorkBlock::bytesFor<uint16_t>(size_t(n)) +
                    (autoRange ? WorkBlock::bytesFor<Histogram>(1) : 0));
     uint16_t* codes = work.take<uint16_t>(size_t(n));
-    for (int32_t i = 0; i < n; ++i) codes[i] = toKelvinCode(temperatures.pixels[i], scale);
+    toSaturatedCodes(codes, temperatures.pixels, n, scale.kelvinOffset, scale.unitsPerKelvin);
     uint16_t maxCode = toKelvinCode(maxTemp, scale);
     uint16_t minCode = toKelvinCode(minTemp, scale);
 
