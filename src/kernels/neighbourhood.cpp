@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "kernels/conversions.h"
+#include "kernels/gaussian_pairs.h"
 #include "kernels/simd_dispatch.h"
 
 namespace kmm {
@@ -120,8 +121,11 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
     const bool symmetric = kernel[2] == corner && kernel[6] == corner && kernel[8] == corner &&
                            kernel[3] == edge && kernel[5] == edge && kernel[7] == edge;
     if (symmetric && corner <= 4096 && edge <= 4096 && centre <= 4096) {
-        dispatchSimd<gaussianSymmetricBody>(out, up, mid, down, n, int32_t(corner),
-                                            int32_t(edge), int32_t(centre));
+        const int32_t done = gaussianSymmetricPairs(out, up, mid, down, n, int16_t(corner),
+                                                    int16_t(edge), int16_t(centre));
+        dispatchSimd<gaussianSymmetricBody>(out + done, up + done, mid + done, down + done,
+                                            n - done, int32_t(corner), int32_t(edge),
+                                            int32_t(centre));
     } else {
         dispatchSimd<gaussianBody>(out, up, mid, down, n, kernel);
     }
