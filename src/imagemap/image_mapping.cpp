@@ -26,16 +26,17 @@ void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTe
                       float& minTemp, bool autoRange) {
     const float* temperatures = frame.pixels;
     const int32_t count = frame.count();
-    float largest = largestValue(temperatures, count);  // the frame holds no NaN by now
-    // A manual upper limit takes part in the scale, so a hot window keeps its codes in range.
-    if (!autoRange && maxTemp > largest) largest = maxTemp;
-    const int32_t scale = largest >= 200.0f ? 10 : 100;  // NaN: 100
-
     // The codes and the automatic mapping's work memory: one block.
     WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)) +
                    (autoRange ? offsetCodeWorkBytes(frame.width, frame.height) : 0));
     int16_t* codes = work.take<int16_t>(size_t(count));
-    toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, float(scale));
+    // Converted at the fine scale while the maximum is found, and again at the coarse one in
+    // the rare frame that needs it. A manual upper limit takes part in the scale, so a hot
+    // window keeps its codes in range.
+    float largest = toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, 100.0f);
+    if (!autoRange && maxTemp > largest) largest = maxTemp;
+    const int32_t scale = largest >= 200.0f ? 10 : 100;  // NaN: 100
+    if (scale == 10) toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, 10.0f);
     const FrameView<const int16_t> codeFrame{codes, frame.width, frame.height};
     int16_t highCode = offsetCode(maxTemp, scale);
     int16_t lowCode = offsetCode(minTemp, scale);

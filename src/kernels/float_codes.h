@@ -18,11 +18,10 @@ constexpr uint16_t saturatedCode(float t, float add, float scale) {
     return saturatingTrunc<uint16_t>((t + add) * scale);
 }
 
-void toWrappedCodes(int16_t* codes, const float* t, int64_t count, float add, float scale);
-void toSaturatedCodes(uint16_t* codes, const float* t, int64_t count, float add, float scale);
-
-// The largest of count >= 1 values none of which is NaN, by a strict greater-than from the
-// first; which zero of +0 and -0 comes back is left open.
-float largestValue(const float* t, int64_t count);
+// The frame forms also return the largest value by a strict greater-than from t[0], so a
+// NaN t[0] comes back as NaN and other NaNs are passed over; which zero of +0 and -0 comes
+// back is left open.
+float toWrappedCodes(int16_t* codes, const float* t, int64_t count, float add, float scale);
+float toSaturatedCodes(uint16_t* codes, const float* t, int64_t count, float add, float scale);
 
 }  // namespace kmm
