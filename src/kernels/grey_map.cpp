@@ -4,9 +4,20 @@
 #include <algorithm>
 
 #include "kernels/conversions.h"
+#include "kernels/simd_dispatch.h"
 
 namespace kmm {
 namespace {
+
+// The detail add over one block, in vector lanes at the thread's level.
+template <bool Wrap16>
+KMM_SIMD_BODY void addDetailBlock(uint8_t* __restrict dst, const int16_t* __restrict detail,
+                                  int64_t count, int32_t weight) {
+    for (int64_t i = 0; i < count; ++i) {
+        const int32_t g = dst[i] + weight * detail[i];
+        dst[i] = clampToByte(Wrap16 ? int32_t(wrapToInt16(g)) : g);
+    }
+}
 
 // The look-up alone, a gather the compiler cannot vectorise, then the detail add over the
 // same block, which it can: two light passes beat one heavy one. Blocks stay in L1.
@@ -17,10 +28,7 @@ void addDetail(uint8_t* dst, const int16_t* src, const int16_t* detail, int64_t 
     for (int64_t start = 0; start < count; start += kBlock) {
         const int64_t end = std::min(count, start + kBlock);
         for (int64_t i = start; i < end; ++i) dst[i] = byValue[src[i]];
-        for (int64_t i = start; i < end; ++i) {
-            const int32_t g = dst[i] + weight * detail[i];
-            dst[i] = clampToByte(Wrap16 ? int32_t(wrapToInt16(g)) : g);
-        }
+        dispatchSimd<addDetailBlock<Wrap16>>(dst + start, detail + start, end - start, weight);
     }
 }
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "kernels/conversions.h"
-#include "kernels/gaussian_pairs.h"
+#include "kernels/pair_sums.h"
 #include "kernels/simd_dispatch.h"
 
 namespace kmm {
@@ -103,6 +103,8 @@ KMM_SIMD_BODY void gaussianBody(int16_t* __restrict out, const int16_t* up, cons
 
 void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
                  int32_t n, int32_t limit) {
+    if (limit >= 0 && limit <= 32767 && highPassPairs(out, up, mid, down, n, int16_t(limit)) == n)
+        return;
     dispatchSimd<highPassBody>(out, up, mid, down, n, limit);
 }
 
@@ -121,11 +123,11 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
     const bool symmetric = kernel[2] == corner && kernel[6] == corner && kernel[8] == corner &&
                            kernel[3] == edge && kernel[5] == edge && kernel[7] == edge;
     if (symmetric && corner <= 4096 && edge <= 4096 && centre <= 4096) {
-        const int32_t done = gaussianSymmetricPairs(out, up, mid, down, n, int16_t(corner),
-                                                    int16_t(edge), int16_t(centre));
-        dispatchSimd<gaussianSymmetricBody>(out + done, up + done, mid + done, down + done,
-                                            n - done, int32_t(corner), int32_t(edge),
-                                            int32_t(centre));
+        if (gaussianSymmetricPairs(out, up, mid, down, n, int16_t(corner), int16_t(edge),
+                                   int16_t(centre)) == n)
+            return;
+        dispatchSimd<gaussianSymmetricBody>(out, up, mid, down, n, int32_t(corner),
+                                            int32_t(edge), int32_t(centre));
     } else {
         dispatchSimd<gaussianBody>(out, up, mid, down, n, kernel);
     }
