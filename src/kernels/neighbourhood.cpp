@@ -111,6 +111,7 @@ void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
 void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8_t* down,
                 int32_t n, int32_t strength) {
     if (strength == 1024) {
+        if (unsharpUnitPairs(out, up, mid, down, n) == n) return;
         dispatchSimd<unsharpUnitBody>(out, up, mid, down, n);
     } else {
         dispatchSimd<unsharpBody>(out, up, mid, down, n, strength);

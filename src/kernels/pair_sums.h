@@ -21,4 +21,8 @@ int32_t gaussianSymmetricPairs(int16_t* out, const int16_t* up, const int16_t* m
 int32_t highPassPairs(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
                       int32_t n, int16_t limit);
 
+// The same contract for unsharpRow at strength 1.0 (2c - m, clamped to 0..255).
+int32_t unsharpUnitPairs(uint8_t* out, const uint8_t* up, const uint8_t* mid,
+                         const uint8_t* down, int32_t n);
+
 }  // namespace kmm
