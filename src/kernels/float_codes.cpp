@@ -27,7 +27,7 @@ KMM_SIMD_BODY void takeLargest(float* __restrict lanes, const float* __restrict 
     }
 }
 
-KMM_SIMD_BODY int16_t wrappedLanes(float t, float add, float scale) {
+KMM_SIMD_BODY int16_t wrappedBySelects(float t, float add, float scale) {
     const float p = (t + add) * scale;
     const float low = p > kInt32Min ? p : kInt32Min;  // NaN too: INT32_MIN wraps to 0
     const float inRange = low < kBelowInt32End ? low : kBelowInt32End;
@@ -35,7 +35,7 @@ KMM_SIMD_BODY int16_t wrappedLanes(float t, float add, float scale) {
     return int16_t(uint16_t(uint32_t(v)));
 }
 
-KMM_SIMD_BODY uint16_t saturatedLanes(float t, float add, float scale) {
+KMM_SIMD_BODY uint16_t saturatedBySelects(float t, float add, float scale) {
     const float p = (t + add) * scale;
     const float low = p > 0.0f ? p : 0.0f;  // NaN too
     // 65535.x truncates to 65535 as well, so the clamp may stop there.
@@ -62,11 +62,11 @@ KMM_SIMD_BODY float convertBody(Code* __restrict codes, const float* __restrict 
 }  // namespace
 
 float toWrappedCodes(int16_t* codes, const float* t, int64_t count, float add, float scale) {
-    return dispatchSimd<convertBody<int16_t, wrappedLanes>>(codes, t, count, add, scale);
+    return dispatchSimd<convertBody<int16_t, wrappedBySelects>>(codes, t, count, add, scale);
 }
 
 float toSaturatedCodes(uint16_t* codes, const float* t, int64_t count, float add, float scale) {
-    return dispatchSimd<convertBody<uint16_t, saturatedLanes>>(codes, t, count, add, scale);
+    return dispatchSimd<convertBody<uint16_t, saturatedBySelects>>(codes, t, count, add, scale);
 }
 
 }  // namespace kmm

@@ -18,9 +18,9 @@ constexpr uint16_t saturatedCode(float t, float add, float scale) {
     return saturatingTrunc<uint16_t>((t + add) * scale);
 }
 
-// The frame forms also return the largest value by a strict greater-than from t[0], so a
-// NaN t[0] comes back as NaN and other NaNs are passed over; which zero of +0 and -0 comes
-// back is left open.
+// The frame forms (count >= 1) also return the largest value by a strict greater-than from
+// t[0], so a NaN t[0] comes back as NaN and other NaNs are passed over; which zero of +0 and
+// -0 comes back is left open.
 float toWrappedCodes(int16_t* codes, const float* t, int64_t count, float add, float scale);
 float toSaturatedCodes(uint16_t* codes, const float* t, int64_t count, float add, float scale);
 
