@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kernels/conversions.h"
+#include "kernels/pair_sums.h"
 #include "kernels/simd_dispatch.h"
 
 namespace kmm {
@@ -103,12 +104,15 @@ KMM_SIMD_BODY void gaussianBody(int16_t* __restrict out, const int16_t* up, cons
 
 void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
                  int32_t n, int32_t limit) {
+    if (limit >= 0 && limit <= 32767 && highPassPairs(out, up, mid, down, n, int16_t(limit)) == n)
+        return;
     dispatchSimd<highPassBody>(out, up, mid, down, n, limit);
 }
 
 void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8_t* down,
                 int32_t n, int32_t strength) {
     if (strength == 1024) {
+        if (unsharpUnitPairs(out, up, mid, down, n) == n) return;
         dispatchSimd<unsharpUnitBody>(out, up, mid, down, n);
     } else {
         dispatchSimd<unsharpBody>(out, up, mid, down, n, strength);
@@ -121,6 +125,9 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
     const bool symmetric = kernel[2] == corner && kernel[6] == corner && kernel[8] == corner &&
                            kernel[3] == edge && kernel[5] == edge && kernel[7] == edge;
     if (symmetric && corner <= 4096 && edge <= 4096 && centre <= 4096) {
+        if (gaussianSymmetricPairs(out, up, mid, down, n, int16_t(corner), int16_t(edge),
+                                   int16_t(centre)) == n)
+            return;
         dispatchSimd<gaussianSymmetricBody>(out, up, mid, down, n, int32_t(corner),
                                             int32_t(edge), int32_t(centre));
     } else {
@@ -129,12 +136,31 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
 }
 
 void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t height,
-                       const uint32_t* kernel, int16_t* bordered) {
-    // Every bordered value is written by the fill, so the buffer needs no clearing first.
-    fillBorder(bordered, in, width, height, 3, 3);
-    const int64_t stride = int64_t(width) + 2;
-    forEach3x3Row(out, width, bordered + stride + 1, stride, 0, width, 0, height, gaussianRow,
-                  kernel);
+                       const uint32_t* kernel) {
+    // Rows are read in place, the row above the first and below the last being those rows
+    // themselves; only the first and last column need their edge value repeated, which a
+    // per-pixel sum with clamped columns does, so no bordered copy of the frame is made.
+    const auto edgePixel = [&](const int16_t* up, const int16_t* mid, const int16_t* down,
+                               int32_t x) {
+        const int32_t left = std::max(x - 1, 0), right = std::min(x + 1, width - 1);
+        const int16_t* rows[3] = {up, mid, down};
+        int64_t sum = 0;
+        for (int r = 0; r < 3; ++r) {
+            sum += int64_t(kernel[3 * r]) * rows[r][left] + int64_t(kernel[3 * r + 1]) * rows[r][x] +
+                   int64_t(kernel[3 * r + 2]) * rows[r][right];
+        }
+        return wrapToInt16(static_cast<int32_t>(sum) >> 12);  // as gaussianBody
+    };
+    for (int64_t y = 0; y < height; ++y) {
+        const int16_t* mid = in + y * width;
+        const int16_t* up = y > 0 ? mid - width : mid;
+        const int16_t* down = y + 1 < height ? mid + width : mid;
+        int16_t* row = out + y * width;
+        row[0] = edgePixel(up, mid, down, 0);
+        if (width == 1) continue;
+        gaussianRow(row + 1, up + 1, mid + 1, down + 1, width - 2, kernel);
+        row[width - 1] = edgePixel(up, mid, down, width - 1);
+    }
 }
 
 namespace {
