@@ -2,18 +2,12 @@
 #include <benchmark/benchmark.h>
 
 #include "KModuleMeasure.h"
+#include "correction_record.h"
 
 namespace {
 
 void correctionCall(benchmark::State& state, const char* model) {
-    DeviceCorrectionParam record{};
-    record.scaleSetting = 60;
-    record.emissivity = 0.95f;
-    record.reflectedTemp = 23.0f;
-    record.compMode = 1;
-    record.compTemp = 25.0f;
-    record.distLin = 10000000;
-    record.distLinPerDist = 20000;
+    const DeviceCorrectionParam record = benchCorrectionRecord();
     float result = 0.0f;
     for (auto _ : state) {
         getNewTemperature_dll(model, &result, 36.5f, 0.95f, 0.8f, 1.5f, 5.0f, 23.0f, 30.0f, &record);

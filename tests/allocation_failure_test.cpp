@@ -79,7 +79,10 @@ const std::pair<const char*, Call> kExports[] = {
      }},
 };
 
-void expectNothingWrittenOnFailure(const std::string& name, const Call& call) {
+// allocates: whether the call takes memory at all (the manual windows of the pipeline family
+// and of the offset codes work a strip at a time through a buffer on the stack).
+void expectNothingWrittenOnFailure(const std::string& name, const Call& call,
+                                   bool allocates = true) {
     const Inputs in;
     int failures = 0;
     for (bool reached = true; reached; ++failures) {
@@ -94,7 +97,7 @@ void expectNothingWrittenOnFailure(const std::string& name, const Call& call) {
             EXPECT_TRUE(out == Outputs{});
         }
     }
-    EXPECT_GE(failures, 2) << name << " allocates nothing";
+    EXPECT_EQ(failures >= 2, allocates) << name << (allocates ? " allocates nothing" : " allocates");
 }
 
 TEST(AllocationFailure, NothingWrittenAndNoThrow) {
@@ -106,7 +109,8 @@ TEST(AllocationFailure, NothingWrittenAndNoThrow) {
                 [=](const Inputs& in, Outputs& o) {
                     imageMapping_dll(model, 150.0f, in.celsius.data(), o.grey.data(), kWidth,
                                      kHeight, &o.highC, &o.lowC, autoRange);
-                });
+                },
+                autoRange || std::string(model) == "DV11");
 }
 
 }  // namespace

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <bit>
 #include <array>
+#include <limits>
 #include <memory>
 #include <numeric>
 #include <tuple>
 #include <vector>
 
 #include "guarded_buffer.h"
+#include "kernels/float_codes.h"
 #include "kernels/grey_map.h"
 #include "kernels/histogram.h"
 #include "kernels/linear.h"
@@ -200,6 +204,9 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
             GuardedBuffer<int16_t> out(s.count());
             GuardedBuffer<uint16_t> weights(s.count());
             rangeWeightedFilter(out.data(), weights.data(), f.data(), s.width, s.height, range.data(), a, b, bordered.data());
+            GuardedBuffer<int16_t> withoutWeights(s.count());  // the 32-bit path of small windows
+            rangeWeightedFilter(withoutWeights.data(), nullptr, f.data(), s.width, s.height, range.data(), a, b, bordered.data());
+            ASSERT_EQ(withoutWeights.contents(), out.contents());
             for (size_t i = 0; i < s.count(); ++i) {
                 const int64_t x = int64_t(i) % s.width, y = int64_t(i) / s.width;
                 int64_t weightSum = 0, valueSum = 0;
@@ -266,6 +273,41 @@ TEST(Kernels, ThreeByThreeRowOperationsMatchTheirFormulas) {
             ASSERT_EQ(detail[i], std::clamp(f[i] - (sum >> 3), -20, 20)) << x << "," << y;
             const int32_t m = neighbours >> 3;
             ASSERT_EQ(sharp[i], std::clamp((grey[i] * (1024 + kS) - m * kS) >> 10, 0, 255)) << x << "," << y;
+        }
+    });
+}
+
+// Temperatures of every size of value, with the values where the saturations start, the two
+// zeros and non-finite ones.
+TEST(Kernels, FloatCodesMatchTheirPerValueForms) {
+    const float edges[] = {-2147483648.0f / 10 + 50, 2147483648.0f / 100 + 50, 2147483520.0f / 10 + 50,
+                           -273.15f, -273.1f, 382.2f, 6280.4f, 6280.5f, 0.0f, -0.0f, 1e30f, -1e30f};
+    const float nonFinite[] = {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                               std::numeric_limits<float>::quiet_NaN()};
+    forEachFrame(6, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        std::vector<float> t(s.count());
+        for (auto& v : t) {
+            const float magnitude = std::array{1e3f, 1e9f, 1e38f}[size_t(kind)];
+            v = float(int64_t(rng.next() % 2000001) - 1000000) * 1e-6f * magnitude;
+            if (rng.next() % 13 == 0) v = edges[rng.next() % std::size(edges)];
+        }
+        const auto n = int64_t(t.size());
+        // Non-finite values on odd frames, a NaN first on every third.
+        for (size_t i = kind == 1 ? 3 : 0; i < t.size(); i += 7) t[i] = nonFinite[rng.next() % 3];
+        float largest = t[0];
+        for (float v : t) largest = v > largest ? v : largest;
+        for (const float scale : {10.0f, 100.0f}) {
+            GuardedBuffer<int16_t> wrapped(t.size());
+            GuardedBuffer<uint16_t> saturated(t.size());
+            const float largestWrapped = toWrappedCodes(wrapped.data(), t.data(), n, -50.0f, scale);
+            const float largestSaturated =
+                toSaturatedCodes(saturated.data(), t.data(), n, scale == 10.0f ? 273.1f : 273.15f, scale);
+            ASSERT_TRUE(largestWrapped == largest || (std::isnan(largest) && std::isnan(largestWrapped)));
+            ASSERT_EQ(std::bit_cast<uint32_t>(largestSaturated), std::bit_cast<uint32_t>(largestWrapped));
+            for (size_t i = 0; i < t.size(); ++i) {
+                ASSERT_EQ(wrapped[i], wrappedCode(t[i], -50.0f, scale)) << t[i];
+                ASSERT_EQ(saturated[i], saturatedCode(t[i], scale == 10.0f ? 273.1f : 273.15f, scale)) << t[i];
+            }
         }
     });
 }

@@ -45,7 +45,8 @@ TEST(ModelRegistry, EveryRowDecidesAsItsListsSay) {
     for (const char* name : {"DV01-W", "DV04-W", "DV13-W", "DV18-W", "DV19S", "DV33-W", "DV39-W"})
         EXPECT_EQ(names.count(name), 1u) << name;
     for (const char* name : {"DV05-W", "DV07-W", "DV11-W", "DV21S", "DV50-W", "DV13S", "dv01",
-                             "DV0", "DV011", "DV03-", "DV19 ", " DV19", "DV19s", "DV1", ""})
+                             "DV0", "DV011", "DV03-", "DV19 ", " DV19", "DV19s", "DV1", "",
+                             "DV19-W-W", "DV19-W-WX"})
         EXPECT_EQ(&lookupModel(name), &unknownModel()) << '"' << name << '"';
     EXPECT_EQ(&lookupModel(nullptr), &unknownModel());
     const char withTrailingNul[] = "DV19\0S";  // matching stops at the first NUL

@@ -1,6 +1,7 @@
 // The signal tables' stated facts and the primitives that walk them.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -57,6 +58,22 @@ TEST(SignalTables, PrimitivesAtBoundsAnchorsAndBetweenSteps) {
     EXPECT_EQ(signalPosition(wide, 518), 2048.0f);
     EXPECT_EQ(tempToSignalIndex(wide, 0), 1896u);
     EXPECT_EQ(signalPosition(wide, -449), 1811.2f);  // a fifth of the way to -44.5 degC
+}
+
+// The tabulated lookups answer every 16-bit tenths (and 32-bit ones past both bounds) as the
+// searches do.
+TEST(SignalTables, TabulatedLookupsEqualTheSearches) {
+    for (const SignalTable* t : {&wide, &narrow}) {
+        for (int32_t tenths = -32768; tenths <= 32767; ++tenths) {
+            ASSERT_EQ(tempToSignalIndex(*t, tenths), searchSignalIndex(*t, tenths)) << tenths;
+            const auto position = signalPosition(*t, int16_t(tenths));
+            ASSERT_EQ(std::bit_cast<uint32_t>(position),
+                      std::bit_cast<uint32_t>(searchSignalPosition(*t, int16_t(tenths))))
+                << tenths;
+        }
+        for (int32_t tenths : {std::numeric_limits<int32_t>::min(), 40000, 1 << 30})
+            EXPECT_EQ(tempToSignalIndex(*t, tenths), searchSignalIndex(*t, tenths));
+    }
 }
 
 // The inverse blend undoes the blend across the table range for emissivities from 0.9 within

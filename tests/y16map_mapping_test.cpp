@@ -11,6 +11,7 @@
 #include "random.h"
 #include "y16map/detail_layer.h"
 #include "y16map/plateau_agc.h"
+#include "y16map/sharpen_grey.h"
 
 namespace kmm {
 namespace {
@@ -89,6 +90,27 @@ TEST(Y16Mapping, UnknownNamesAndBadArgumentsLeaveTheImageUntouched) {
     Y16Mapping_dll(kHalf, frame.data(), dst.data(), 12, 1, &high, nullptr, false);
     Y16Mapping_dll(kHalf, frame.data(), dst.data(), -3, -4, &high, &low, false);
     EXPECT_EQ(dst.contents(), std::vector<uint8_t>(12, kSentinel));
+}
+
+// The export makes and adds the detail layer a band of rows at a time: the same bytes as the
+// whole-frame layer, equalisation and sharpening, on sizes whose bands end anywhere.
+TEST(Y16Mapping, AgcEqualsTheWholeFrameComposition) {
+    scenes::SplitMix64 rng(13);
+    for (const AgcVariant variant : {AgcVariant::HalfResolution, AgcVariant::FullResolutionSharpened}) {
+        for (const auto& [w, h] : {std::pair{641, 19}, {17, 5}, {33, 8}, {5, 17}}) {
+            std::vector<int16_t> frame(size_t(w * h));
+            for (auto& v : frame) v = int16_t(7000 + int(rng.next() % 3000));
+            const AgcParams& params = *agcParams(variant);
+            std::vector<int16_t> detail(frame.size());
+            std::vector<uint8_t> grey(frame.size()), want(frame.size());
+            auto tables = std::make_unique_for_overwrite<AgcTables>();
+            computeDetailLayer(detail.data(), frame.data(), w, h);
+            mapPlateauAgc(params, grey.data(), frame.data(), int64_t(frame.size()), detail.data(), *tables);
+            if (params.sharpenStrength) sharpenGrey(want.data(), grey.data(), w, h, *params.sharpenStrength);
+            EXPECT_EQ(mapAuto(variant == AgcVariant::HalfResolution ? kHalf : kFull, frame, w, h),
+                      params.sharpenStrength ? want : grey) << w << "x" << h;
+        }
+    }
 }
 
 // A worked 4 x 4 example: every border and corner kernel once, the interior clamped to

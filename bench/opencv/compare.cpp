@@ -19,6 +19,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "KModuleMeasure.h"
+#include "correction_record.h"
 #include "kernels/simd_level.h"
 #include "temperature_scene.h"
 #include "y16_scene.h"
@@ -232,14 +233,7 @@ std::vector<Case> cases() {
 // Calls a second of the temperature correction on a full-range (DV11) and a short-range
 // (DV01) model, changing emissivity, distance and reflected temperature.
 void correctionRate(int rounds) {
-    DeviceCorrectionParam record{};
-    record.scaleSetting = 60;
-    record.emissivity = 0.95f;
-    record.reflectedTemp = 23.0f;
-    record.compMode = 1;
-    record.compTemp = 25.0f;
-    record.distLin = 10000000;
-    record.distLinPerDist = 20000;
+    const DeviceCorrectionParam record = benchCorrectionRecord();
     for (const char* model : {"DV11", "DV01"}) {
         std::vector<double> rates;
         float result = 0.0f;

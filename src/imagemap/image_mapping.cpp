@@ -14,39 +14,66 @@
 #include "imagemap/offset_code_mapping.h"
 #include "imagemap/pipeline/pipeline_family.h"
 #include "kernels/conversions.h"
+#include "kernels/float_codes.h"
 #include "registry/model_registry.h"
 
 namespace kmm {
 namespace {
 
+constexpr float kOffsetCodeZero = 50.0f;  // degC at offset code 0
+
+// The scale of the offset codes: 0.01 degC, or 0.1 degC once the frame or a manual upper
+// limit reaches 200 degC (the frame holds no NaN by now, so "reaches" is its maximum's test).
+constexpr float kFineCodes = 100.0f, kCoarseCodes = 10.0f, kCoarseFrom = 200.0f;
+
+// Manual window: the codes are converted and windowed a block at a time, so they never leave
+// the first-level cache; a frame found to reach 200 degC is done again at the coarse scale.
+void mapOffsetCodeWindow(FrameView<const float> frame, uint8_t* image, float maxTemp,
+                         float minTemp) {
+    constexpr int32_t kBlock = 2048;
+    int16_t codes[kBlock];
+    const int32_t count = frame.count();
+    for (const float scale : {kFineCodes, kCoarseCodes}) {
+        // A manual upper limit takes part in the scale, so a hot window keeps its codes in range.
+        if (scale == kFineCodes && maxTemp >= kCoarseFrom) continue;
+        const int16_t highCode = offsetCode(maxTemp, int32_t(scale));
+        const int16_t lowCode = offsetCode(minTemp, int32_t(scale));
+        bool reaches = false;
+        for (int32_t start = 0; start < count; start += kBlock) {
+            const int32_t n = std::min(kBlock, count - start);
+            reaches |= toWrappedCodes(codes, frame.pixels + start, n, -kOffsetCodeZero, scale) >=
+                       kCoarseFrom;
+            mapOffsetCodesWindow(image + start, {codes, n, 1}, highCode, lowCode);
+        }
+        if (!reaches) return;
+    }
+}
+
 void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTemp,
                       float& minTemp, bool autoRange) {
+    if (!autoRange) {
+        mapOffsetCodeWindow(frame, image, maxTemp, minTemp);
+        return;
+    }
     const float* temperatures = frame.pixels;
     const int32_t count = frame.count();
-    float largest = temperatures[0];
-    for (int32_t i = 1; i < count; ++i) {
-        if (temperatures[i] > largest) largest = temperatures[i];
-    }
-    // A manual upper limit takes part in the scale, so a hot window keeps its codes in range.
-    if (!autoRange && maxTemp > largest) largest = maxTemp;
-    const int32_t scale = largest >= 200.0f ? 10 : 100;  // NaN: 100
-
     // The codes and the automatic mapping's work memory: one block.
     WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)) +
-                   (autoRange ? offsetCodeWorkBytes(frame.width, frame.height) : 0));
+                   offsetCodeWorkBytes(frame.width, frame.height));
     int16_t* codes = work.take<int16_t>(size_t(count));
-    for (int32_t i = 0; i < count; ++i) codes[i] = offsetCode(temperatures[i], scale);
-    const FrameView<const int16_t> codeFrame{codes, frame.width, frame.height};
+    // Converted at the fine scale while the maximum is found, and again at the coarse one in
+    // the rare frame that needs it.
+    const bool coarse =
+        toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kFineCodes) >= kCoarseFrom;
+    const int32_t scale = int32_t(coarse ? kCoarseCodes : kFineCodes);
+    if (coarse) toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kCoarseCodes);
     int16_t highCode = offsetCode(maxTemp, scale);
     int16_t lowCode = offsetCode(minTemp, scale);
-    if (autoRange) {
-        mapOffsetCodesAuto(image, codeFrame, highCode, lowCode, kOffsetCodeEntryTuning, work);
-        const float k = static_cast<float>(scale);
-        maxTemp = static_cast<float>(highCode) / k + 50.0f;
-        minTemp = static_cast<float>(lowCode) / k + 50.0f;
-    } else {
-        mapOffsetCodesWindow(image, codeFrame, highCode, lowCode);
-    }
+    mapOffsetCodesAuto(image, {codes, frame.width, frame.height}, highCode, lowCode,
+                       kOffsetCodeEntryTuning, work);
+    const float k = static_cast<float>(scale);
+    maxTemp = static_cast<float>(highCode) / k + kOffsetCodeZero;
+    minTemp = static_cast<float>(lowCode) / k + kOffsetCodeZero;
 }
 
 bool everyValueFinite(const float* temperatures, int32_t count) {
@@ -94,14 +121,21 @@ int16_t temperatureCode(float celsius) {
 }
 
 int16_t offsetCode(float celsius, int32_t scale) {
-    return wrapToInt16(saturatingTrunc<int32_t>((celsius - 50.0f) * static_cast<float>(scale)));
+    return wrappedCode(celsius, -kOffsetCodeZero, static_cast<float>(scale));
 }
 
 void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,
                           uint8_t* image, float& maxTemp, float& minTemp, bool autoRange) {
+    const ImageFamily family = lookupModel(model).imageFamily;
+    // The pipeline family meets any value that is not finite as it converts, and only then
+    // needs the frame of finite values.
+    if (family == ImageFamily::Pipeline &&
+        mapByPipeline(tuning, temperatures, image, maxTemp, minTemp, autoRange)) {
+        return;
+    }
     std::optional<WorkBlock> work;
     temperatures = withFiniteValues(temperatures, work);
-    switch (lookupModel(model).imageFamily) {
+    switch (family) {
         case ImageFamily::OffsetCode:
             mapByOffsetCodes(temperatures, image, maxTemp, minTemp, autoRange);
             break;

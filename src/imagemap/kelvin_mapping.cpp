@@ -10,6 +10,7 @@
 
 #include "common/work_block.h"
 #include "kernels/conversions.h"
+#include "kernels/float_codes.h"
 #include "kernels/linear.h"
 
 namespace kmm {
@@ -25,23 +26,11 @@ constexpr KelvinScale kCoarseScale{273.1f, 10.0f};
 
 // Saturating, so that temperatures beyond the scale show as its ends, never as wrapped codes.
 uint16_t toKelvinCode(float celsius, KelvinScale s) {
-    return saturatingTrunc<uint16_t>((celsius + s.kelvinOffset) * s.unitsPerKelvin);
+    return saturatedCode(celsius, s.kelvinOffset, s.unitsPerKelvin);
 }
 
 float toCelsius(uint16_t code, KelvinScale s) {
     return static_cast<float>(code) / s.unitsPerKelvin - s.kelvinOffset;
-}
-
-// Whether the running maximum of the frame (strict greater-than from element 0, then the
-// caller's maxTemp when it is greater, without autoRange) ends above 200 degC. Strict
-// comparisons pass NaN elements over but never replace a NaN first element, so this is: a
-// number first, and some element, or the caller's limit, above 200. Written as a flag over
-// all elements rather than a running maximum, the scan vectorises.
-bool endsAbove200(const float* temperatures, int32_t n, float maxTemp, bool autoRange) {
-    if (std::isnan(temperatures[0])) return false;
-    int32_t above = !autoRange && maxTemp > 200.0f;
-    for (int32_t i = 0; i < n; ++i) above |= temperatures[i] > 200.0f;
-    return above != 0;
 }
 
 }  // namespace
@@ -50,13 +39,20 @@ void mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8
                     int32_t contrast, int32_t brightness, float& maxTemp, float& minTemp,
                     bool autoRange) {
     const int32_t n = temperatures.count();
-    const KelvinScale scale =
-        endsAbove200(temperatures.pixels, n, maxTemp, autoRange) ? kCoarseScale : kFineScale;
-
+    const float* t = temperatures.pixels;
     WorkBlock work(WorkBlock::bytesFor<uint16_t>(size_t(n)) +
                    (autoRange ? WorkBlock::bytesFor<Histogram>(1) : 0));
     uint16_t* codes = work.take<uint16_t>(size_t(n));
-    for (int32_t i = 0; i < n; ++i) codes[i] = toKelvinCode(temperatures.pixels[i], scale);
+    // Converted at the fine scale while the maximum is found, and again at the coarse one in
+    // the rare frame that needs it. The maximum runs by strict greater-than from element 0 (and
+    // takes the caller's maxTemp, without autoRange): NaN elements are passed over, but a NaN
+    // first element is never replaced, so such a frame stays fine.
+    const float largest =
+        toSaturatedCodes(codes, t, n, kFineScale.kelvinOffset, kFineScale.unitsPerKelvin);
+    const bool coarse =
+        !std::isnan(t[0]) && (largest > 200.0f || (!autoRange && maxTemp > 200.0f));
+    const KelvinScale scale = coarse ? kCoarseScale : kFineScale;
+    if (coarse) toSaturatedCodes(codes, t, n, scale.kelvinOffset, scale.unitsPerKelvin);
     uint16_t maxCode = toKelvinCode(maxTemp, scale);
     uint16_t minCode = toKelvinCode(minTemp, scale);
 

@@ -13,13 +13,6 @@
 #include "kernels/weight_tables.h"
 
 namespace kmm {
-namespace {
-
-size_t borderedCount(int32_t width, int32_t height) {
-    return (size_t(width) + 2) * (size_t(height) + 2);
-}
-
-}  // namespace
 
 // A small spot far above the range saturates the terms and shows white rather than wrapping
 // to black.
@@ -35,7 +28,6 @@ PlateauTuning offsetCodeEqualisation(const OffsetCodeTuning& t) {
 size_t offsetCodeWorkBytes(int32_t width, int32_t height) {
     const size_t pixels = size_t(width) * size_t(height);
     return WorkBlock::bytesFor<PlateauTables>(1) + WorkBlock::bytesFor<uint8_t>(kIndexCount) +
-           WorkBlock::bytesFor<int16_t>(borderedCount(width, height)) +
            WorkBlock::bytesFor<int16_t>(pixels);
 }
 
@@ -44,13 +36,12 @@ void mapOffsetCodesAuto(uint8_t* image, FrameView<const int16_t> codes, int16_t&
     const int32_t n = codes.count();
     PlateauTables& tables = *work.take<PlateauTables>(1);
     uint8_t* scratch = work.take<uint8_t>(kIndexCount);
-    int16_t* bordered = work.take<int16_t>(borderedCount(codes.width, codes.height));
     int16_t* base = work.take<int16_t>(size_t(n));
 
     // The width bias keeps the kernel defined for any sigma (sigma 1 and below: the identity).
     std::array<uint32_t, 9> kernel{};
     buildSmoothingKernel(kernel, 3, 3, tuning.smoothingSigma, 0.01f);
-    gaussianFilter3x3(base, codes.pixels, codes.width, codes.height, kernel.data(), bordered);
+    gaussianFilter3x3(base, codes.pixels, codes.width, codes.height, kernel.data());
 
     const PlateauTuning plateau = offsetCodeEqualisation(tuning);
     const PlateauResult r = equalisePlateau(plateau, base, n, tables);

@@ -31,6 +31,22 @@ KMM_SIMD_BODY void stretchUnsigned(uint8_t* __restrict dst, const uint16_t* __re
     }
 }
 
+// Unsigned samples, 0 <= gain < 1024: (v x gain) >> 10 is the high half of v x (gain << 6),
+// one 16-bit multiply, and the offset's add or subtract saturates in 16 bits. Only one of add
+// and sub is not 0; the cap keeps q + add in 16 bits without changing a result that is 255
+// either way.
+KMM_SIMD_BODY void stretchUnsignedNarrow(uint8_t* __restrict dst, const uint16_t* __restrict src,
+                                         int64_t count, uint16_t gain6, uint16_t add,
+                                         uint16_t sub) {
+    const auto cap = uint16_t(65535 - add);
+    for (int64_t i = 0; i < count; ++i) {
+        const auto q = uint16_t((uint32_t(src[i]) * gain6) >> 16);
+        const auto t = uint16_t(std::min(q, cap) + add);
+        const auto r = uint16_t(t > sub ? t - sub : 0);
+        dst[i] = uint8_t(std::min<uint16_t>(r, 255));
+    }
+}
+
 template <class Sample>
 void stretchWide(uint8_t* dst, const Sample* src, int64_t count, int64_t gain, int64_t offset) {
     for (int64_t i = 0; i < count; ++i) dst[i] = linearGrey(src[i], gain, offset);
@@ -102,7 +118,12 @@ void stretchLinear(uint8_t* dst, const int16_t* src, int64_t count, int64_t gain
 
 void stretchLinear(uint8_t* dst, const uint16_t* src, int64_t count, int64_t gain,
                    int64_t offset) {
-    if (gain >= 0 && gain < 65536) {
+    if (gain >= 0 && gain < 1024) {
+        // An offset of 255 or more gives 255 everywhere, one of -65535 or less 0.
+        const auto add = uint16_t(std::clamp<int64_t>(offset, 0, 255));
+        const auto sub = uint16_t(std::clamp<int64_t>(-offset, 0, 65535));
+        dispatchSimd<stretchUnsignedNarrow>(dst, src, count, uint16_t(gain << 6), add, sub);
+    } else if (gain >= 0 && gain < 65536) {
         const auto o = int32_t(std::clamp(offset, -kNarrowOffset, kNarrowOffset));
         dispatchSimd<stretchUnsigned>(dst, src, count, uint16_t(gain), o);
     } else {

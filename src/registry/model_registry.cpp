@@ -2,8 +2,8 @@
 // that each block's shared decisions are written once.
 #include "registry/model_registry.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 
 namespace kmm {
 namespace {
@@ -104,16 +104,39 @@ static_assert(kRegistry.size() == 85);
 
 constexpr ModelTraits kUnknown{};
 
+// Each name as its bytes packed into one integer, so a lookup compares integers (a call of
+// the temperature correction spent a third of its time comparing strings).
+constexpr size_t kKeyBytes = sizeof(uint64_t);
+
+constexpr uint64_t nameKey(std::string_view name) {
+    uint64_t key = 0;
+    for (size_t i = 0; i < name.size(); ++i) key |= uint64_t(uint8_t(name[i])) << (8 * i);
+    return key;
+}
+
+constexpr auto kKeys = [] {
+    std::array<uint64_t, kRegistry.size()> keys{};
+    for (size_t i = 0; i < kRegistry.size(); ++i) keys[i] = nameKey(kRegistry[i].name);
+    return keys;
+}();
+static_assert(std::all_of(kRegistry.begin(), kRegistry.end(),
+                          [](const ModelTraits& row) { return row.name.size() <= kKeyBytes; }));
+
 }  // namespace
 
 const ModelTraits& unknownModel() { return kUnknown; }
 
 const ModelTraits& lookupModel(const char* name) {
     if (name == nullptr || name[0] == '\0') return kUnknown;
-    // Whole-string comparison: a prefix, a longer string or another case never matches.
-    const std::string_view wanted{name, std::strlen(name)};
-    for (const ModelTraits& row : kRegistry) {
-        if (row.name == wanted) return row;
+    // Whole-string comparison: a prefix, a longer string or another case never matches. No
+    // name holds a NUL, so the zero-padded keys are equal exactly when the names are; the
+    // scan reads at most one byte past the longest key.
+    size_t length = 0;
+    while (length <= kKeyBytes && name[length] != '\0') ++length;
+    if (length > kKeyBytes) return kUnknown;
+    const uint64_t wanted = nameKey({name, length});
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+        if (kKeys[i] == wanted) return kRegistry[i];
     }
     return kUnknown;
 }

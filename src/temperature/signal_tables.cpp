@@ -1,9 +1,11 @@
 // Signal tables and their primitives. The wide table is generated data (data/); the narrow
-// table is derived from it at compile time.
+// table is derived from it at compile time. The binary searches are answered from tables of
+// their results, built once per process from the searches themselves.
 #include "temperature/signal_tables.h"
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "kernels/conversions.h"
 
@@ -46,18 +48,47 @@ int32_t searchLastMid(const SignalTable& table, int32_t tenths) {
     return mid;
 }
 
+// A search's result depends only on the table and the tenths searched for, and only tenths
+// strictly between the floor and the upper bound are searched: 21,449 of them on the wide
+// table, 8,949 on the narrow one. Both answers for each, ~180 KB in all, built at first use.
+struct SearchResults {
+    std::vector<uint16_t> lastMid;  // fits: last <= 40959
+    std::vector<float> position;
+
+    explicit SearchResults(const SignalTable& table) {
+        lastMid.reserve(slot(table.upperBound));
+        position.reserve(slot(table.upperBound));
+        for (int32_t t = kSignalTableFloor + 1; t < table.upperBound; ++t) {
+            lastMid.push_back(uint16_t(searchSignalIndex(table, t)));
+            position.push_back(searchSignalPosition(table, int16_t(t)));
+        }
+    }
+    static size_t slot(int32_t tenths) { return size_t(tenths - (kSignalTableFloor + 1)); }
+};
+
+// The two tables are the only SignalTable objects; the function-local statics are built once,
+// thread-safely, and only read afterwards.
+const SearchResults& searchResults(const SignalTable& table) {
+    if (&table == &kWideTable) {
+        static const SearchResults wide(kWideTable);
+        return wide;
+    }
+    static const SearchResults narrow(kNarrowTable);
+    return narrow;
+}
+
 }  // namespace
 
 const SignalTable& wideSignalTable() { return kWideTable; }
 const SignalTable& narrowSignalTable() { return kNarrowTable; }
 
-uint32_t tempToSignalIndex(const SignalTable& table, int32_t tenths) {
+uint32_t searchSignalIndex(const SignalTable& table, int32_t tenths) {
     if (tenths >= table.upperBound) return uint32_t(table.last);
     if (tenths <= kSignalTableFloor) return 0;
     return uint32_t(searchLastMid(table, tenths));
 }
 
-float signalPosition(const SignalTable& table, int16_t tenths) {
+float searchSignalPosition(const SignalTable& table, int16_t tenths) {
     if (tenths >= table.upperBound) return float(table.last);
     if (tenths <= kSignalTableFloor) return 0.0f;
     const int32_t m = searchLastMid(table, tenths);
@@ -67,6 +98,18 @@ float signalPosition(const SignalTable& table, int16_t tenths) {
     if (tenths > v)
         return float(double(m) + double(tenths - v) / double(table.entries[m + 1] - v));
     return float(double(m) - double(v - tenths) / double(v - table.entries[m - 1]));
+}
+
+uint32_t tempToSignalIndex(const SignalTable& table, int32_t tenths) {
+    if (tenths >= table.upperBound) return uint32_t(table.last);
+    if (tenths <= kSignalTableFloor) return 0;
+    return searchResults(table).lastMid[SearchResults::slot(tenths)];
+}
+
+float signalPosition(const SignalTable& table, int16_t tenths) {
+    if (tenths >= table.upperBound) return float(table.last);
+    if (tenths <= kSignalTableFloor) return 0.0f;
+    return searchResults(table).position[SearchResults::slot(tenths)];
 }
 
 int32_t signalToTemp(const SignalTable& table, float x) {

@@ -24,6 +24,9 @@ const SignalTable& narrowSignalTable();  // the wide table capped at 850.0 degC
 uint32_t tempToSignalIndex(const SignalTable& table, int32_t tenths);
 // Fractional signal position of tenths t (linear between neighbouring steps), as float.
 float signalPosition(const SignalTable& table, int16_t tenths);
+// The same two lookups by walking the table; the ones above read tables of their results.
+uint32_t searchSignalIndex(const SignalTable& table, int32_t tenths);
+float searchSignalPosition(const SignalTable& table, int16_t tenths);
 // Temperature in tenths at fractional position x, truncated toward zero.
 int32_t signalToTemp(const SignalTable& table, float x);
 // Object temperature seen through emissivity pct (percent) against reference index ref.

@@ -1,5 +1,5 @@
 // The detail layer: one kernel table for the eight border regions of the frame, evaluated
-// pixel by pixel along the border, and the 3 x 3 row driver's high-pass for the interior.
+// pixel by pixel along the border, and the 3 x 3 high-pass row for the interior.
 #include "y16map/detail_layer.h"
 
 #include <algorithm>
@@ -59,22 +59,28 @@ int16_t borderDetail(const int16_t* src, int32_t width, int32_t height, int32_t 
 
 }  // namespace
 
-void computeDetailLayer(int16_t* detail, const int16_t* src, int32_t width, int32_t height) {
-    const int64_t count = int64_t(width) * height;
+void computeDetailRows(int16_t* detail, const int16_t* src, int32_t width, int32_t height,
+                       int32_t y0, int32_t y1) {
+    const int64_t count = int64_t(y1 - y0) * width;
     if (width < 3 || height < 3) {
         std::fill(detail, detail + count, int16_t(0));
         return;
     }
-    for (int32_t x = 0; x < width; ++x) {
-        detail[x] = borderDetail(src, width, height, x, 0);
-        detail[count - width + x] = borderDetail(src, width, height, x, height - 1);
+    for (int32_t y = y0; y < y1; ++y) {
+        int16_t* row = detail + int64_t(y - y0) * width;
+        if (y == 0 || y == height - 1) {
+            for (int32_t x = 0; x < width; ++x) row[x] = borderDetail(src, width, height, x, y);
+            continue;
+        }
+        row[0] = borderDetail(src, width, height, 0, y);
+        row[width - 1] = borderDetail(src, width, height, width - 1, y);
+        const int16_t* mid = src + int64_t(y) * width + 1;
+        highPassRow(row + 1, mid - width, mid, mid + width, width - 2, kDetailClamp);
     }
-    for (int32_t y = 1; y < height - 1; ++y) {
-        detail[int64_t(y) * width] = borderDetail(src, width, height, 0, y);
-        detail[int64_t(y) * width + width - 1] = borderDetail(src, width, height, width - 1, y);
-    }
-    forEach3x3Row(detail, width, src, width, 1, width - 1, 1, height - 1, highPassRow,
-                  kDetailClamp);
+}
+
+void computeDetailLayer(int16_t* detail, const int16_t* src, int32_t width, int32_t height) {
+    computeDetailRows(detail, src, width, height, 0, height);
 }
 
 }  // namespace kmm

@@ -10,5 +10,8 @@ namespace kmm {
 // corner values are not (they keep the low 16 bits). Frames narrower or shorter than 3
 // pixels, which no kernel fits, get a zero layer.
 void computeDetailLayer(int16_t* detail, const int16_t* src, int32_t width, int32_t height);
+// Rows y0..y1-1 of the same layer, into detail[0 .. (y1 - y0) * width).
+void computeDetailRows(int16_t* detail, const int16_t* src, int32_t width, int32_t height,
+                       int32_t y0, int32_t y1);
 
 }  // namespace kmm

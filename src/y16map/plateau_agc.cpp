@@ -36,14 +36,18 @@ const AgcParams* agcParams(AgcVariant variant) {
     return nullptr;
 }
 
-void mapPlateauAgc(const AgcParams& params, uint8_t* dst, const int16_t* src, int64_t count,
-                   const int16_t* detail, AgcTables& tables) {
+const uint8_t* equalisedTable(const AgcParams& params, const int16_t* src, int64_t count,
+                              AgcTables& tables) {
     const PlateauResult r = equalisePlateau(params.equalisation, src, count, tables.equalisation);
     // Every pixel then costs one look-up: the halved scale is re-indexed by value first.
-    const uint8_t* byValue = mapByValue(tables.equalisation.lut, params.equalisation.index,
-                                        r.valueMin, r.valueMax, tables.byValue);
-    applyMapWithDetail(dst, src, detail, count, byValue, params.detailWeight,
-                       params.detailSumIn16Bits);
+    return mapByValue(tables.equalisation.lut, params.equalisation.index, r.valueMin, r.valueMax,
+                      tables.byValue);
+}
+
+void mapPlateauAgc(const AgcParams& params, uint8_t* dst, const int16_t* src, int64_t count,
+                   const int16_t* detail, AgcTables& tables) {
+    applyMapWithDetail(dst, src, detail, count, equalisedTable(params, src, count, tables),
+                       params.detailWeight, params.detailSumIn16Bits);
 }
 
 }  // namespace kmm

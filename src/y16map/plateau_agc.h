@@ -26,6 +26,10 @@ struct AgcTables {
     uint8_t byValue[kIndexCount];
 };
 
+// The equalisation table of the frame, addressed by Y16 value.
+const uint8_t* equalisedTable(const AgcParams& params, const int16_t* src, int64_t count,
+                              AgcTables& tables);
+
 // Maps count Y16 values into dst: the equalisation table of the frame plus detailWeight
 // times detail[i], clamped to 0..255. Values below -16384 on the halved index scale map as
 // -16384.

@@ -2,12 +2,14 @@
 // AGC variant, then the window, the AGC chain (detail layer, equalisation, sharpening) or the
 // percentile stretch. Work memory is taken before dst is touched, so a failed allocation
 // leaves the caller's image as it was.
+#include <algorithm>
 #include <cstdint>
 
 #include "KModuleMeasure.h"
 #include "common/export_guard.h"
 #include "common/frame_view.h"
 #include "common/work_block.h"
+#include "kernels/grey_map.h"
 #include "registry/model_registry.h"
 #include "y16map/detail_layer.h"
 #include "y16map/linear_window.h"
@@ -18,23 +20,28 @@
 namespace kmm {
 namespace {
 
-// The call's Y16 mapping state as one work block: the AGC tables, the detail layer and, when
-// the result is sharpened, the grey image before sharpening.
+// The call's Y16 mapping state as one work block: the AGC tables, a band of the detail layer
+// and, when the result is sharpened, the grey image before sharpening. The detail layer is
+// made and added a band of rows at a time, so it never leaves the first-level cache.
 void mapAutomatic(const AgcParams& params, uint8_t* dst, FrameView<const int16_t> src) {
+    constexpr int32_t kBandRows = 8;
     const auto pixels = size_t(src.count());
+    const auto bandPixels = size_t(kBandRows) * size_t(src.width);
     const bool sharpen = params.sharpenStrength.has_value();
-    WorkBlock work(WorkBlock::bytesFor<AgcTables>(1) + WorkBlock::bytesFor<int16_t>(pixels) +
+    WorkBlock work(WorkBlock::bytesFor<AgcTables>(1) + WorkBlock::bytesFor<int16_t>(bandPixels) +
                    (sharpen ? WorkBlock::bytesFor<uint8_t>(pixels) : 0));
     AgcTables& tables = *work.take<AgcTables>(1);
-    int16_t* detail = work.take<int16_t>(pixels);
-    computeDetailLayer(detail, src.pixels, src.width, src.height);
-    if (!sharpen) {
-        mapPlateauAgc(params, dst, src.pixels, src.count(), detail, tables);
-        return;
+    int16_t* detail = work.take<int16_t>(bandPixels);
+    uint8_t* grey = sharpen ? work.take<uint8_t>(pixels) : dst;
+    const uint8_t* byValue = equalisedTable(params, src.pixels, src.count(), tables);
+    for (int32_t y0 = 0; y0 < src.height; y0 += kBandRows) {
+        const int32_t y1 = std::min(src.height, y0 + kBandRows);
+        const int64_t first = int64_t(y0) * src.width, count = int64_t(y1 - y0) * src.width;
+        computeDetailRows(detail, src.pixels, src.width, src.height, y0, y1);
+        applyMapWithDetail(grey + first, src.pixels + first, detail, count, byValue,
+                           params.detailWeight, params.detailSumIn16Bits);
     }
-    uint8_t* grey = work.take<uint8_t>(pixels);
-    mapPlateauAgc(params, grey, src.pixels, src.count(), detail, tables);
-    sharpenGrey(dst, grey, src.width, src.height, *params.sharpenStrength);
+    if (sharpen) sharpenGrey(dst, grey, src.width, src.height, *params.sharpenStrength);
 }
 
 }  // namespace
