@@ -37,6 +37,8 @@ public:
         return out;
     }
 
+    bool empty() const { return pos_ >= size_; }
+
 private:
     const uint8_t* data_;
     size_t size_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasurePipeline.h"
 #include "KModuleMeasureRadiometry.h"
 
 namespace kmm::fuzz {
@@ -99,6 +100,29 @@ struct RadiometryInput {
     int16_t width, height;
     double raw, celsius;
     uint8_t nulls;  // bit 0 null constants, 1 null scene, 2 null frame, 3 null output
+};
+
+// The kmm_pipeline API: a pipeline of width x height at zoom, then PipelineCall records up to
+// the input's end, each followed by what it reads.
+struct PipelineInput {
+    int16_t width, height;
+    float zoom;
+};
+
+// One call, which % kPipelineCalls, in the order of the header: the setters, the two loads
+// (load_flat_field: a width x height uint16 frame for each of dark, gain and raw whose bit in
+// `on` (1, 2, 4) is clear; load_lut: 256 bytes), run (the width x height int16 frame; a buffer
+// of exactly the bytes kmm_pipeline_output gives, one short when values[0] is odd) and
+// kmm_colour_image (a grey image of side(values[0]) x side(values[1]) bytes; palette
+// values[2], format high % 16, a buffer of 4 bytes a pixel when `on` is odd, else of
+// low % (4 x pixels + 1)).
+inline constexpr uint8_t kPipelineCalls = 24;
+struct PipelineCall {
+    uint8_t which;
+    int32_t on;  // the switch as given: 0 and 1 are valid
+    uint32_t values[3];
+    float amount;
+    int16_t high, low;
 };
 
 }  // namespace kmm::fuzz

@@ -173,6 +173,43 @@ int main(int argc, char** argv) {
         radiometry.write(p, samples, ramp);
     }
 
+    // The pipeline API: on each crop, the 16-bit corrections (flat-field frames loaded) with
+    // two runs, then the detail-enhanced mapping and every 8-bit stage, zoomed and coloured,
+    // with a run and a colour_image call.
+    Seeds pipeline(dir, "fuzz_pipeline");
+    k = 0;
+    for (const Crop& c : kCrops) {
+        const int w = std::min(c.width, 96), h = std::min(c.height, 96);
+        const auto samples = crop(frames, {c.frame, c.x, c.y, w, h});
+        std::vector<uint16_t> dark(samples.size(), 100), gain(samples.size());
+        for (size_t i = 0; i < gain.size(); ++i) gain[i] = uint16_t(8100 + i % 190 + (i % 31 == 5 ? 0x8000 : 0));
+        std::vector<uint8_t> lut(256), stream;
+        for (size_t g = 0; g < lut.size(); ++g) lut[g] = uint8_t(g * g / 255);
+        const auto add = [&stream](const auto& piece) {
+            const auto* b = reinterpret_cast<const uint8_t*>(piece.data());
+            stream.insert(stream.end(), b, b + piece.size() * sizeof(piece[0]));
+        };
+        const auto call = [&](uint8_t which, int32_t on, uint32_t a = 0, uint32_t b = 0,
+                              uint32_t c3 = 0, float amount = 0, int16_t high = 0, int16_t low = 0) {
+            add(std::vector<PipelineCall>{{which, on, {a, b, c3}, amount, high, low}});
+        };
+        call(0, 1), call(1, 1), call(2, 0), add(dark), add(gain), add(samples);
+        call(3, 1, 8), call(5, 1, 9, 3500, 20), call(6, 1, uint32_t(k % 2), 5);
+        call(7, 1, uint32_t(k % 3)), call(8, 1, uint32_t(k % 3)), call(9, 0, uint32_t(k % 4));
+        call(10, 0, 0, 0, 0, 0, 6000, 300);
+        call(22, 0), add(samples), call(22, 0), add(samples);
+        call(0, 0), call(13, 1, 3, 48), call(14, 1, 2, 2, 5), call(15, 1), call(16, 0), add(lut);
+        call(17, 1, 0, 0, 0, 1.0f), call(18, 1, 128, 200), call(19, 0, uint32_t(k % 2));
+        call(20, 1, uint32_t(k % 7), uint32_t(k % 12), uint32_t(k % 2));
+        call(21, 0, uint32_t(k % 4), 0xFF00FF, 0xFF, 0, 3000, 1000);
+        call(22, 0), add(samples);
+        call(23, 1, uint32_t(sideValue(w)), uint32_t(sideValue(h)), uint32_t(k % 7), 0,
+             int16_t(k % 12));
+        add(std::vector<uint8_t>(samples.begin(), samples.end()));
+        pipeline.write(PipelineInput{sideValue(w), sideValue(h), k % 2 ? 2.0f : 1.0f}, stream);
+        ++k;
+    }
+
     // Temperature correction: each path.
     Seeds correction(dir, "fuzz_temperature_correction");
     DeviceCorrectionParam record{60, 0.95f, 20.0f, 30.0f, 1, 150, 40, 0, 200, 30000, 10000000, 0, 0};

@@ -26,12 +26,20 @@ set(rows
   "fail|a parameter line has 822 or more|pyro ${A} -s 640x512 --param-line short.bin --point 1"
   "fail|is not one the library reads|pyro ${A} -s 640x512 --calib short.bin --temps out.f32"
   "fail|nothing to do|pyro ${A} -s 640x512"
+  "fail|expected 0..255,0..1024, whole numbers|pipeline ${A} -s 640x512 --contrast 300,5"
+  "fail|is not a finite number|pipeline ${A} -s 640x512 --zoom nan"
+  "fail|not the 256 of a look-up table|pipeline ${A} -s 640x512 --lut short.bin"
+  "fail|--flat-field: ${S} holds 4 frames, not one|pipeline ${A} -s 640x512 --flat-field ${A} ${S}"
+  "ok|4 frame(s) -> 640x512|pipeline ${S} -s 640x512 --flat-field ${A} ${A} --bad-pixels ${A} --lut table.lut --contrast 90,300 --temporal -o out.png"
+  "ok|1 frame(s) -> 256x640|pipeline ${A} -s 640x256 --temperatures --rotate 0 -o out.png"
   "ok|default calibration|pyro ${A} -s 640x512 --point 2699"
   "ok|KModuleMeasure|--version"
   "ok|PNG|y16 ${S} -s 640x512 --frame 3 -o -")
 
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/short.bin "not a block")
+string(REPEAT "k" 256 table)
+file(WRITE ${WORK}/table.lut "${table}")
 set(failures 0)
 foreach(row IN LISTS rows)
   string(REPLACE "|" ";" parts "${row}")

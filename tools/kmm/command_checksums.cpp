@@ -8,6 +8,9 @@
 // shows whether anything grows (scripts/soak.sh).
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "KModuleMeasure.h"
+#include "KModuleMeasurePipeline.h"
 #include "KModuleMeasureRadiometry.h"
 #include "KModuleMeasureStatus.h"
 #include "calibration_curves.h"
@@ -248,6 +252,78 @@ void imageMapping(const char* model, const Inputs& in, Digest& d) {
                 }
 }
 
+// ---- image pipeline ---------------------------------------------------------------------------
+
+// The pipeline as a host drives it, in three set-ups that between them switch every stage on,
+// two frames each so that the temporal filter and the adaptive equalisation's saved maps see a
+// sequence: the 16-bit corrections with bad pixels marked under the linear mapping; flat-field
+// correction under the mixed mapping; the detail-enhanced mapping with every 8-bit stage,
+// zoomed and coloured with marks.
+void pipelineRuns(const Inputs& in, Digest& d) {
+    for (const Scene* s : {&in.odd, &in.camera})
+        for (int setup = 0; setup < 3; ++setup) {
+            kmm_pipeline* p = kmm_pipeline_create(s->width, s->height, setup == 2 ? 1.5f : 1.0f);
+            std::vector<uint16_t> dark(s->pixels(), 100), gain(s->pixels());
+            const std::vector<uint16_t> raw(s->y16.begin(), s->y16.end());
+            for (size_t i = 0; i < gain.size(); ++i)
+                gain[i] = uint16_t(8162 + i % 61 + (i % 53 == 7 ? 0x8000 : 0));
+            std::vector<uint8_t> lut(256);
+            for (size_t g = 0; g < lut.size(); ++g) lut[g] = uint8_t(255 - g);
+            const kmm_status statuses[] = {
+                kmm_pipeline_set_flat_field(p, setup == 1),
+                kmm_pipeline_set_bad_pixel_repair(p, setup == 0),
+                kmm_pipeline_load_flat_field(p, setup == 1 ? dark.data() : nullptr, gain.data(),
+                                             setup == 1 ? raw.data() : nullptr),
+                kmm_pipeline_set_temporal_filter(p, setup == 0, 12),
+                kmm_pipeline_set_column_stripes(p, setup == 0, 7, 3000, 30),
+                kmm_pipeline_set_row_stripes(p, setup == 0, 9, 3500, 20),
+                kmm_pipeline_set_smoothing(p, setup < 2, uint32_t(setup == 0), 7),
+                kmm_pipeline_set_mirror(p, setup == 0, 2),
+                kmm_pipeline_set_rotation(p, setup < 2, setup == 1 ? 2u : 0u),
+                kmm_pipeline_set_mapping(p, uint32_t(std::array{0, 2, 3}[size_t(setup)])),
+                kmm_pipeline_set_window(p, 9000, 7600),
+                kmm_pipeline_set_linear(p, 20, 100, 180),
+                kmm_pipeline_set_equalised(p, 90, 150, 220),
+                kmm_pipeline_set_detail(p, setup == 2, 5, 40),
+                kmm_pipeline_set_adaptive_equalisation(p, setup == 2, 3, 2, 4),
+                kmm_pipeline_set_lut(p, setup == 2),
+                kmm_pipeline_load_lut(p, lut.data()),
+                kmm_pipeline_set_sharpen(p, setup == 2, 0.5f),
+                kmm_pipeline_set_contrast(p, setup == 2, 140, 200),
+                kmm_pipeline_set_zoom_mode(p, 0),
+                kmm_pipeline_set_colour(p, setup == 2, 3, KMM_COLOUR_NV12, 1),
+                kmm_pipeline_set_marks(p, 2, 8600, 7800, 0xFF00FF, 0)};
+            d.add(std::vector<kmm_status>(std::begin(statuses), std::end(statuses)));
+            kmm_pipeline_image image{};
+            d.add(kmm_pipeline_output(p, &image));
+            std::vector<uint8_t> out(size_t(image.bytes), 0);
+            for (int16_t shift : {0, 40}) {
+                std::vector<int16_t> frame(s->y16);
+                for (size_t i = 0; i < frame.size(); i += 3) frame[i] = int16_t(frame[i] + shift);
+                d.add(kmm_pipeline_run(p, frame.data(), out.data(), out.size(), &image));
+                for (uint64_t v : {uint64_t(image.width), uint64_t(image.height), image.bytes})
+                    d.add(v);
+                d.add(out);
+            }
+            kmm_pipeline_destroy(p);
+        }
+}
+
+// Every palette in every format, on a grey image of the frame's top bits.
+void colourImage(const Inputs& in, Digest& d) {
+    const Scene& s = in.odd;
+    std::vector<uint8_t> grey(s.pixels());
+    for (size_t i = 0; i < grey.size(); ++i) grey[i] = uint8_t(s.y16[i] >> 6);
+    std::vector<uint8_t> out(s.pixels() * 4);
+    for (uint32_t palette = 0; palette < 12; ++palette)
+        for (int format = 0; format < 12; ++format) {
+            size_t written = 0;
+            d.add(kmm_colour_image(grey.data(), s.width, s.height, palette,
+                                   kmm_colour_format(format), out.data(), out.size(), &written));
+            d.add(std::vector<uint8_t>(out.begin(), out.begin() + std::ptrdiff_t(written)));
+        }
+}
+
 // ---- closed library ---------------------------------------------------------------------------
 
 constexpr float kEmissivity = 0.95f, kDistance = 2.0f, kReflected = 23.0f;
@@ -451,6 +527,8 @@ const Row kRows[] = {
     {"imageMapping_dll DV07 (pipeline)", with(imageMapping, "DV07")},
     {"imageMapping_dll DV11 (Kelvin codes)", with(imageMapping, "DV11")},
     {"image_resize_dll", resize},
+    {"kmm_pipeline_* (every stage)", pipelineRuns},
+    {"kmm_colour_image", colourImage},
     {"getNewTempWithPyro_dll DV28", with(pyroMatrix, "DV28", &Inputs::standard)},
     {"getNewTempWithPyro_dll DV35", with(pyroMatrix, "DV35", &Inputs::fire)},
     {"getNewTemperatureWithPYROByY16 DV28", with(pyroPoint, "DV28", &Inputs::smallStandard)},
@@ -517,8 +595,18 @@ void soak(int rounds, int32_t width, int32_t height) {
     const Inputs inputs(width, height);
     const auto first = digests(inputs, 0);
     const long before = residentKiB();
-    for (int round = 1; round < rounds; ++round)
+    // A line at every tenth of the way, so a soak cut short still shows its course.
+    const int tenth = std::max(1, rounds / 10);
+    const auto start = std::chrono::steady_clock::now();
+    for (int round = 1; round < rounds; ++round) {
         if (digests(inputs, 0) != first) throw ToolError("a soak round digests otherwise");
+        if ((round + 1) % tenth == 0 && round + 1 < rounds) {
+            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+            std::printf("  %d rounds: resident %ld KiB, %.0f s\n", round + 1, residentKiB(),
+                        elapsed.count());
+            std::fflush(stdout);
+        }
+    }
     std::printf("%d rounds of every row at %dx%d: resident %ld KiB after the first, %ld KiB "
                 "after the last\n", rounds, width, height, before, residentKiB());
 }

@@ -3,6 +3,8 @@
 // palette; and the demo's gallery of stages and palettes on the real street frames.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -27,6 +29,9 @@ const std::map<std::string, int> kFormats = {
 const std::map<std::string, uint32_t> kMappings = {
     {"linear", 0}, {"equalised", 1}, {"mixed", 2}, {"window", 3}};
 
+// --contrast BRIGHTNESS,GAIN
+const std::vector<std::pair<int64_t, int64_t>> kContrastRanges = {{0, 255}, {0, 1024}};
+
 using Pipeline = std::unique_ptr<kmm_pipeline, decltype(&kmm_pipeline_destroy)>;
 
 void check(kmm_status status, const char* what) {
@@ -37,15 +42,79 @@ struct PipelineOptions {
     FrameInput input;  // no --frame: every frame of the file in turn, the picture of the last
     std::string output = "pipeline.png", mapping = "equalised", window;
     std::string palette = "iron", format = "rgb24", stripes = "columns";
+    std::vector<std::string> flatField;  // dark and gain frame files
+    std::string badPixels, lut, contrast;
     float zoom = 1.0f, sharpen = 0.0f;
     int rotate = -1, mirror = -1;
     bool temporal = false, detail = false, adaptive = false, smoothing = false;
+    bool temperatures = false;
 };
+
+// The pipeline family's codes: degC x 20 truncated toward zero and kept in 16 bits, after
+// non-finite values take the frame's finite ends (+inf the largest, -inf and NaN the
+// smallest), as imageMapping_dll makes them for DV07 and DV08.
+std::vector<int16_t> temperatureCodes(const std::vector<float>& celsius) {
+    float low = HUGE_VALF, high = -HUGE_VALF;
+    for (float t : celsius)
+        if (std::isfinite(t)) low = std::min(low, t), high = std::max(high, t);
+    if (low > high) low = high = 0.0f;
+    std::vector<int16_t> codes(celsius.size());
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const float t = std::isfinite(celsius[i]) ? celsius[i] : celsius[i] > 0 ? high : low;
+        // The float product saturates to 32 bits, of which 16 are kept.
+        codes[i] = int16_t(int32_t(std::clamp(double(t * 20.0f), -2147483648.0, 2147483647.0)));
+    }
+    return codes;
+}
+
+// Frame `index` of the input as the pipeline takes it; *frames receives the file's count.
+std::vector<int16_t> inputFrame(const PipelineOptions& o, int index, size_t* frames = nullptr) {
+    if (o.temperatures)
+        return temperatureCodes(readF32Frame(o.input.path, o.input.size(), index, frames));
+    const auto samples = readU16Frame(o.input.path, o.input.size(), index, frames);
+    return {samples.begin(), samples.end()};
+}
+
+// The one 16-bit frame of --size in the file of a correction option.
+std::vector<uint16_t> correctionFrame(const char* option, const std::string& path,
+                                      FrameSize size) {
+    try {
+        size_t frames = 0;
+        auto frame = readU16Frame(path, size, 0, &frames);
+        if (frames != 1) throw ToolError(path + " holds " + std::to_string(frames) + " frames, not one");
+        return frame;
+    } catch (const ToolError& e) {
+        throw ToolError(std::string(option) + ": " + e.what());
+    }
+}
+
+// The flat-field dark and gain frames (--flat-field) and the bad-pixel marks (--bad-pixels,
+// the top bit of each value) merged into the one gain frame the pipeline keeps. Without a
+// flat field the gain is 1.0, so that the repair, which runs only on a non-zero first gain,
+// always runs.
+void loadCorrections(const PipelineOptions& o, kmm_pipeline* p, FrameSize size) {
+    std::vector<uint16_t> dark, gain(size_t(size.pixels()), 8192);
+    if (!o.flatField.empty()) {
+        dark = correctionFrame("--flat-field", o.flatField[0], size);
+        gain = correctionFrame("--flat-field", o.flatField[1], size);
+    }
+    if (!o.badPixels.empty()) {
+        const auto marks = correctionFrame("--bad-pixels", o.badPixels, size);
+        for (size_t i = 0; i < gain.size(); ++i) gain[i] |= marks[i] & 0x8000;
+    }
+    check(kmm_pipeline_set_flat_field(p, !dark.empty()), "--flat-field");
+    check(kmm_pipeline_set_bad_pixel_repair(p, !o.badPixels.empty()), "--bad-pixels");
+    if (!dark.empty() || !o.badPixels.empty())
+        check(kmm_pipeline_load_flat_field(p, dark.empty() ? nullptr : dark.data(), gain.data(),
+                                           nullptr),
+              "--flat-field");
+}
 
 Pipeline configure(const PipelineOptions& o, int width, int height) {
     Pipeline p(kmm_pipeline_create(width, height, o.zoom), kmm_pipeline_destroy);
     if (!p) throw ToolError("the pipeline cannot take " + std::to_string(width) + "x" +
                             std::to_string(height) + " at zoom " + std::to_string(o.zoom));
+    loadCorrections(o, p.get(), {width, height});
     const bool columns = o.stripes == "columns" || o.stripes == "both";
     const bool rows = o.stripes == "rows" || o.stripes == "both";
     check(kmm_pipeline_set_column_stripes(p.get(), columns, 9, 3500, 20), "--stripes");
@@ -62,8 +131,21 @@ Pipeline configure(const PipelineOptions& o, int width, int height) {
     }
     check(kmm_pipeline_set_detail(p.get(), o.detail, 3, 48), "--detail");
     check(kmm_pipeline_set_adaptive_equalisation(p.get(), o.adaptive, 2, 2, 5), "--adaptive");
+    if (!o.lut.empty()) {
+        const std::vector<uint8_t> table = readBytes(o.lut);
+        if (table.size() != 256)
+            throw ToolError("--lut: " + o.lut + " holds " + std::to_string(table.size()) +
+                            " bytes, not the 256 of a look-up table");
+        check(kmm_pipeline_set_lut(p.get(), 1), "--lut");
+        check(kmm_pipeline_load_lut(p.get(), table.data()), "--lut");
+    }
     check(kmm_pipeline_set_sharpen(p.get(), o.sharpen > 0.0f, o.sharpen > 0.0f ? o.sharpen : 1.0f),
           "--sharpen");
+    if (!o.contrast.empty()) {
+        const auto bc = parseWholeNumbers(o.contrast, kContrastRanges);
+        check(kmm_pipeline_set_contrast(p.get(), 1, uint32_t(bc[0]), uint32_t(bc[1])),
+              "--contrast");
+    }
     if (o.rotate >= 0) check(kmm_pipeline_set_rotation(p.get(), 1, uint32_t(o.rotate)), "--rotate");
     if (o.mirror >= 0) check(kmm_pipeline_set_mirror(p.get(), 1, uint32_t(o.mirror)), "--mirror");
     const int format = kFormats.at(o.format);
@@ -106,9 +188,10 @@ std::vector<std::string> keys(const Map& map) {
 void setupPipeline(CLI::App& app) {
     static PipelineOptions o;
     auto* cmd = app.add_subcommand(
-        "pipeline", "Run raw 16-bit frames (little-endian, row-major; several frames in a "
-                    "file run in turn) through the image pipeline into a picture");
-    o.input.addTo(cmd, "raw frame file (little-endian 16-bit, row-major)");
+        "pipeline", "Run raw 16-bit frames or float32 temperature matrices (little-endian, "
+                    "row-major; several frames in a file run in turn) through the image "
+                    "pipeline into a picture");
+    o.input.addTo(cmd, "frame file (little-endian 16-bit, or float32 with --temperatures)");
     cmd->add_option("-o,--out", o.output, ".png (grey, rgb24, bgr24, rgba32) or .raw, - for "
                                           "standard output")
         ->capture_default_str()
@@ -127,8 +210,23 @@ void setupPipeline(CLI::App& app) {
     cmd->add_flag("--smoothing", o.smoothing, "edge-preserving 3x3 smoothing");
     cmd->add_flag("--detail", o.detail, "detail-enhanced mapping");
     cmd->add_flag("--adaptive", o.adaptive, "adaptive equalisation of the detail base");
-    cmd->add_option("--sharpen", o.sharpen, "unsharp mask amount")->check(CLI::Range(0.0f, 16.0f));
-    cmd->add_option("--zoom", o.zoom, "output scale")->check(CLI::Range(1.0f, 8.0f));
+    cmd->add_flag("--temperatures", o.temperatures,
+                  "the input holds float32 temperatures (degC), taken as 0.05 degC codes as "
+                  "imageMapping_dll takes them for DV07");
+    cmd->add_option("--flat-field", o.flatField,
+                    "flat-field correction by DARK and GAIN, raw 16-bit frames of --size (gain "
+                    "in Q13, 8192 = 1; top bit: a bad pixel); each input frame is the raw frame")
+        ->expected(2);
+    cmd->add_option("--bad-pixels", o.badPixels,
+                    "bad-pixel repair of the pixels whose value in this raw 16-bit frame has "
+                    "its top bit set (a flat-field gain frame serves as is)");
+    cmd->add_option("--lut", o.lut, "look-up table: a file of 256 bytes, grey g becomes byte g");
+    cmd->add_option("--contrast", o.contrast,
+                    "BRIGHTNESS,GAIN of the brightness/contrast stage (0..255, 0..1024; 128,128 "
+                    "changes nothing)")
+        ->check(wholeNumbersText(kContrastRanges));
+    cmd->add_option("--sharpen", o.sharpen, "unsharp mask amount")->check(finiteWithin(0, 16));
+    cmd->add_option("--zoom", o.zoom, "output scale")->check(finiteWithin(1, 8));
     cmd->add_option("--rotate", o.rotate, "0 clockwise, 1 half turn, 2 anticlockwise")
         ->check(CLI::Range(0, 2));
     cmd->add_option("--mirror", o.mirror, "0 left-right, 1 top-bottom, 2 both")
@@ -136,7 +234,7 @@ void setupPipeline(CLI::App& app) {
     cmd->callback([] {
         const FrameSize size = o.input.size();
         size_t frames = 0;
-        readU16Frame(o.input.path, size, 0, &frames);
+        inputFrame(o, 0, &frames);
         if (o.input.frame >= 0 && size_t(o.input.frame) >= frames)
             throw ToolError("--frame " + std::to_string(o.input.frame) + ": " + o.input.path +
                             " holds " + std::to_string(frames) + " frames");
@@ -147,8 +245,12 @@ void setupPipeline(CLI::App& app) {
         const size_t first = o.input.frame >= 0 ? size_t(o.input.frame) : 0;
         const size_t last = o.input.frame >= 0 ? first + 1 : frames;
         for (size_t f = first; f < last; ++f) {
-            const auto samples = readU16Frame(o.input.path, size, int(f));
-            const std::vector<int16_t> frame(samples.begin(), samples.end());
+            const std::vector<int16_t> frame = inputFrame(o, int(f));
+            if (!o.flatField.empty()) {  // the frame is the raw frame the stage corrects
+                const std::vector<uint16_t> raw(frame.begin(), frame.end());
+                check(kmm_pipeline_load_flat_field(p.get(), nullptr, nullptr, raw.data()),
+                      "--flat-field");
+            }
             check(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size(), &image), "run");
         }
         writeImage(o.output, out, image, o.format);

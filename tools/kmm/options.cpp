@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -74,6 +76,32 @@ CLI::Validator celsius() { return finiteWithin(-273.15, HUGE_VAL, true); }
 CLI::Validator sizeText() { return byParser(parseSize, "WxH"); }
 
 CLI::Validator rangeText() { return byParser(parseRange, "LO:HI"); }
+
+std::vector<int64_t> parseWholeNumbers(const std::string& text,
+                                       const std::vector<std::pair<int64_t, int64_t>>& ranges) {
+    std::string expected;
+    for (const auto& [low, high] : ranges)
+        expected += (expected.empty() ? "" : ",") + std::to_string(low) + ".." + std::to_string(high);
+    const ToolError refusal("'" + text + "': expected " + expected + ", whole numbers");
+    std::vector<int64_t> values;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    for (const auto& [low, high] : ranges) {
+        if (!values.empty() && (at == end || *at++ != ',')) throw refusal;
+        int64_t v = 0;
+        const auto [next, ec] = std::from_chars(at, end, v);
+        if (ec != std::errc{} || v < low || v > high) throw refusal;
+        values.push_back(v);
+        at = next;
+    }
+    if (at != end) throw refusal;
+    return values;
+}
+
+CLI::Validator wholeNumbersText(std::vector<std::pair<int64_t, int64_t>> ranges) {
+    return byParser([ranges](const std::string& text) { parseWholeNumbers(text, ranges); },
+                    "A,B");
+}
 
 CLI::Validator outputPath(std::vector<FileFormat> accepted) {
     return byParser([accepted](const std::string& path) { formatOf(path, accepted); }, "FILE");

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io.h"
@@ -33,6 +34,11 @@ CLI::Validator celsius();
 // accepted formats.
 CLI::Validator sizeText();
 CLI::Validator rangeText();
+// "A,B,...": one whole number per range, each within its range; ToolError saying what the
+// text should be otherwise.
+std::vector<int64_t> parseWholeNumbers(const std::string& text,
+                                       const std::vector<std::pair<int64_t, int64_t>>& ranges);
+CLI::Validator wholeNumbersText(std::vector<std::pair<int64_t, int64_t>> ranges);
 CLI::Validator outputPath(std::vector<FileFormat> accepted);
 
 // The palettes by name, in palette number order (red-top 0 ... white-hot 6), and the number
