@@ -81,7 +81,8 @@ KMM_API void kmm_pipeline_destroy(kmm_pipeline* pipeline);
 KMM_API kmm_status kmm_pipeline_set_flat_field(kmm_pipeline* pipeline, int on);
 
 /* Bad-pixel repair: a pixel whose gain-frame value has its top bit set becomes the median of
- * its good neighbours. */
+ * its good neighbours. A run repairs only once a gain frame is loaded whose first value is not
+ * 0 (an unfilled gain frame reads as "no marks"). */
 KMM_API kmm_status kmm_pipeline_set_bad_pixel_repair(kmm_pipeline* pipeline, int on);
 
 /* Copies width x height values from each non-null frame into the flat-field frames.
