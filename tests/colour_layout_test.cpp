@@ -18,12 +18,9 @@ using Rgb = std::array<int, 3>;
 TEST(Palettes, TellingEntries) {
     struct Row { bool ycc; uint32_t palette; uint8_t grey; Rgb entry; };
     for (const Row& r : std::vector<Row>{
-             {false, 0, 0, {0, 0, 0}}, {false, 0, 128, {156, 155, 156}}, {false, 0, 255, {226, 2, 6}},
-             {false, 3, 0, {0, 0, 0}}, {false, 3, 128, {255, 88, 0}}, {false, 3, 255, {255, 255, 251}},
-             {false, 5, 0, {255, 255, 255}}, {false, 5, 128, {127, 127, 127}}, {false, 5, 255, {1, 1, 1}},
-             {false, 6, 0, {0, 0, 0}}, {false, 6, 128, {128, 128, 128}}, {false, 6, 255, {254, 254, 254}},
-             {true, 0, 0, {16, 128, 128}}, {true, 0, 128, {127, 128, 128}}, {true, 0, 255, {236, 128, 128}},
-             {true, 8, 0, {236, 128, 128}}, {true, 8, 128, {125, 128, 128}}, {true, 8, 255, {16, 128, 128}}}) {
+             {false, 0, 128, {156, 155, 156}}, {false, 0, 255, {226, 2, 6}},
+             {false, 3, 128, {255, 88, 0}}, {false, 5, 0, {255, 255, 255}}, {false, 6, 255, {254, 254, 254}},
+             {true, 0, 0, {16, 128, 128}}, {true, 0, 255, {236, 128, 128}}, {true, 8, 128, {125, 128, 128}}}) {
         const uint8_t* e = r.ycc ? yccEntry(r.palette, r.grey) : rgbEntry(r.palette, r.grey);
         EXPECT_EQ((Rgb{e[0], e[1], e[2]}), r.entry) << (r.ycc ? "ycc " : "rgb ") << r.palette << " at " << int(r.grey);
     }
