@@ -301,7 +301,8 @@ TEST(PipelineStages, EightBitStagesStatedNumbers) {
 
 TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     const Frame real = realFramesY16().at(0);
-    const auto made = [&](uint32_t format, uint8_t kind, uint32_t mode, int16_t high, int16_t low) {
+    const auto made = [&](uint32_t format, uint8_t kind, uint32_t mode, int16_t high, int16_t low,
+                          uint32_t colour = 0) {
         ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
         p.setColourFormat(format);
         p.palette = 3;
@@ -309,6 +310,7 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         p.colourParams.markMode = mode;
         p.colourParams.markHigh = high;
         p.colourParams.markLow = low;
+        p.colourParams.markColour = colour;
         return runImage(p, real);
     };
     ImagePipeline greyOnly(kRealWidth, kRealHeight, 1.0f);
@@ -321,13 +323,17 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         // Kind 1 marking an empty grey range colours like the palette in the RGB formats.
         if (format <= 3) { EXPECT_EQ(made(format, 1, 3, -32768, 32767), expected) << format; }
     }
-    // Mark mode 0 below every value: each grey above 0 takes (g x r / 256, g, b) of the top colour.
-    const std::vector<uint8_t> marked = made(2, 1, 0, -32768, 2000);
+    // Mark mode 0 below every value: each grey above 0 takes (g x r / 256, g, b) of the mark
+    // colour, 0 standing for the palette's top colour.
     const uint8_t* top = rgbEntry(3, 255);
-    for (size_t i = 0; i < grey.size(); i += 997) {
-        if (grey[i] == 0) continue;
-        EXPECT_EQ(std::tuple(marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]),
-                  std::tuple(uint8_t(grey[i] * top[0] >> 8), top[1], top[2])) << i;
+    for (const auto& [packed, r, g, b] : {std::tuple<uint32_t, int, int, int>{0, top[0], top[1], top[2]},
+                                          {0x123456, 0x12, 0x34, 0x56}}) {
+        const std::vector<uint8_t> marked = made(2, 1, 0, -32768, 2000, packed);
+        for (size_t i = 0; i < grey.size(); i += 997) {
+            if (grey[i] == 0) continue;
+            EXPECT_EQ(std::tuple(marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]),
+                      std::tuple(uint8_t(grey[i] * r >> 8), g, b)) << i;
+        }
     }
 }
 

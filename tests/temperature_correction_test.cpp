@@ -204,6 +204,13 @@ TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
         EXPECT_NEAR(applied, r.applied, 2e-5f * std::fabs(r.applied));
         EXPECT_NEAR(removed, r.removed, 2e-5f * std::fabs(r.removed));
     }
+    // Through the export at unit emissivity: compensation mode 0 takes set 0, any other set 1.
+    for (int mode : {0, 1, 2}) {
+        DeviceCorrectionParam r = neutralRecord();
+        r.compMode = mode;
+        EXPECT_NEAR(correct({"DV10", 50.0f, 1.0f, 1.0f, 1.5f, 20.0f, 20.0f, 20.0f}, &r),
+                    mode == 0 ? 68.109f : 71.066f, 0.2f) << mode;
+    }
 }
 
 // The guarded divisions on the paths that compute (a zero scale factor, a zero compensation
