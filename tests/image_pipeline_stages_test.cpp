@@ -218,7 +218,8 @@ TEST(PipelineStages, WindowCentredMapping) {
     // {high, low, value, grey}, window 200 centred on 128
     for (auto [high, low, value, grey] : {std::tuple<int16_t, int16_t, int16_t, uint8_t>{
              100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28},
-             {100, 0, 101, 228}, {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}}) {
+             {100, 0, 101, 228}, {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228},
+             {7, 0, 7, 227}}) {  // gain 102400 / 7 = 14628: 7 x 14628 >> 9 = 199
         uint8_t out = 0;
         mapWindowCentred(&out, &value, 1, high, low, 128, 200);
         EXPECT_EQ(out, grey) << high << " " << low << " " << value;
@@ -278,11 +279,14 @@ TEST(PipelineStages, AdaptiveEqualisationKeepsTheMeanAndStaysInside) {
 }
 
 TEST(PipelineStages, EightBitStagesStatedNumbers) {
-    // Sharpening: a bright 200 on 100 saturates; each neighbour 100 x 2 - 112.
+    // Sharpening: a bright 200 on 100 saturates; each neighbour 100 x 2 - 112; at 0.5 the
+    // centre is 200 x 1.5 - 100 x 0.5 and a neighbour 100 x 1.5 - 112 x 0.5.
     std::vector<uint8_t> image(25, 100), sharp(25);
     image[12] = 200;
     sharpenImage(sharp.data(), image.data(), 5, 5, 1.0f);
     EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[18], sharp[0]), std::tuple(255, 88, 88, 100));
+    sharpenImage(sharp.data(), image.data(), 5, 5, 0.5f);
+    EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[0]), std::tuple(250, 94, 100));
     // Brightness/contrast: gain 256 around the mean 100 (150 and 50); the defaults change nothing.
     std::vector<uint8_t> pair{150, 50, 7};
     adjustContrast(pair.data(), 2, 256, 128);
@@ -334,6 +338,30 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
             EXPECT_EQ(std::tuple(marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]),
                       std::tuple(uint8_t(grey[i] * r >> 8), g, b)) << i;
         }
+    }
+    // A mark level inside the scene (the median): greys above its grey less a tenth of the way
+    // to the hottest value's grey are marked, the others keep the palette.
+    Frame sorted = real;
+    std::nth_element(sorted.begin(), sorted.begin() + ptrdiff_t(sorted.size() / 2), sorted.end());
+    ImagePipeline p(kRealWidth, kRealHeight, 1.0f), mixedGrey(kRealWidth, kRealHeight, 1.0f);
+    mixedGrey.setPseudoColour(false);
+    mixedGrey.setMappingMode(2);  // the mapping whose greys the mark levels take
+    const std::vector<uint8_t> greys = runImage(mixedGrey, real);
+    p.setMappingMode(2);
+    p.setColourFormat(2);
+    p.palette = 3;
+    p.paletteKind = 1;
+    p.colourParams = {.markMode = 0, .markHigh = sorted[sorted.size() / 2], .markColour = 0x123456};
+    const std::vector<uint8_t> marked = runImage(p, real);
+    const int32_t markGrey = p.greyOfValue(p.colourParams.markHigh);
+    const int32_t hottest = p.greyOfValue(*std::max_element(real.begin(), real.end()));
+    const auto threshold = int32_t(float(markGrey) - float(hottest - markGrey) * 0.1f);
+    ASSERT_GT(threshold, 0);
+    for (size_t i = 0; i < greys.size(); i += 101) {
+        const uint8_t* c = rgbEntry(3, greys[i]);
+        using Rgb = std::array<int, 3>;
+        const Rgb want = greys[i] > threshold ? Rgb{greys[i] * 0x12 >> 8, 0x34, 0x56} : Rgb{c[0], c[1], c[2]};
+        ASSERT_EQ((Rgb{marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]}), want) << i;
     }
 }
 
