@@ -339,29 +339,50 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
                       std::tuple(uint8_t(grey[i] * r >> 8), g, b)) << i;
         }
     }
-    // A mark level inside the scene (the median): greys above its grey less a tenth of the way
-    // to the hottest value's grey are marked, the others keep the palette.
+    // Mark levels inside the scene (the median), marking above (0), below (1) or between (3)
+    // them, through RGB and through Y, Cb, Cr worked out in single precision from the colour.
     Frame sorted = real;
     std::nth_element(sorted.begin(), sorted.begin() + ptrdiff_t(sorted.size() / 2), sorted.end());
-    ImagePipeline p(kRealWidth, kRealHeight, 1.0f), mixedGrey(kRealWidth, kRealHeight, 1.0f);
+    const int16_t median = sorted[sorted.size() / 2];
+    ImagePipeline mixedGrey(kRealWidth, kRealHeight, 1.0f);
     mixedGrey.setPseudoColour(false);
     mixedGrey.setMappingMode(2);  // the mapping whose greys the mark levels take
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
-    p.setMappingMode(2);
-    p.setColourFormat(2);
-    p.palette = 3;
-    p.paletteKind = 1;
-    p.colourParams = {.markMode = 0, .markHigh = sorted[sorted.size() / 2], .markColour = 0x123456};
-    const std::vector<uint8_t> marked = runImage(p, real);
-    const int32_t markGrey = p.greyOfValue(p.colourParams.markHigh);
-    const int32_t hottest = p.greyOfValue(*std::max_element(real.begin(), real.end()));
-    const auto threshold = int32_t(float(markGrey) - float(hottest - markGrey) * 0.1f);
-    ASSERT_GT(threshold, 0);
-    for (size_t i = 0; i < greys.size(); i += 101) {
-        const uint8_t* c = rgbEntry(3, greys[i]);
-        using Rgb = std::array<int, 3>;
-        const Rgb want = greys[i] > threshold ? Rgb{greys[i] * 0x12 >> 8, 0x34, 0x56} : Rgb{c[0], c[1], c[2]};
-        ASSERT_EQ((Rgb{marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]}), want) << i;
+    using Rgb = std::array<int, 3>;
+    for (const auto& [mode, high, low] : {std::tuple<uint32_t, int16_t, int16_t>{0, median, 0},
+                                          {1, 0, median}, {3, 32767, median}}) {
+        for (uint32_t format : {2u, 4u}) {
+            ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
+            p.setMappingMode(2);
+            p.setColourFormat(format);
+            p.palette = 3;
+            p.paletteKind = 1;
+            p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = 0x123456};
+            const std::vector<uint8_t> marked = runImage(p, real);
+            const float hi = p.greyOfValue(high), lo = p.greyOfValue(low);
+            const float hottest = p.greyOfValue(*std::max_element(real.begin(), real.end()));
+            const float coldest = p.greyOfValue(*std::min_element(real.begin(), real.end()));
+            const int threshold = int(mode == 0 ? hi - (hottest - hi) * 0.1f : lo - (lo - coldest) * 0.1f);
+            ASSERT_TRUE(threshold > 0 && lo < hottest);
+            for (size_t i = 0; i < greys.size(); i += 101) {
+                const int g = greys[i];
+                const uint8_t* e = rgbEntry(3, greys[i]);
+                Rgb c{e[0], e[1], e[2]};
+                if (mode == 0 && g > threshold) c = {g * 0x12 >> 8, 0x34, 0x56};
+                if (mode == 1 && g <= threshold) c = {0x12, std::min((g * 0x34 >> 8) + 10, 255), 0x56};
+                if (mode == 3 && g >= lo && g <= hi) c = {0x12 * g >> 8, 0x34 * g >> 8, 0x56};
+                const float r = float(c[0]), gr = float(c[1]), b = float(c[2]);
+                const Rgb ycc{int(std::clamp(0.183f * r + 0.614f * gr + 0.062f * b + 16.0f, 0.0f, 255.0f)),
+                              int(std::clamp(128.0f - 0.101f * r - 0.339f * gr + 0.439f * b, 0.0f, 255.0f)),
+                              int(std::clamp(128.0f + 0.439f * r - 0.399f * gr - 0.040f * b, 0.0f, 255.0f))};
+                if (format == 2) {
+                    ASSERT_EQ((Rgb{marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]}), c) << mode << " at " << i;
+                } else {
+                    ASSERT_EQ(marked[2 * i], ycc[0]) << mode << " at " << i;
+                    ASSERT_EQ(marked[2 * i + 1], ycc[i % 2 == 0 ? 1 : 2]) << mode << " at " << i;
+                }
+            }
+        }
     }
 }
 
