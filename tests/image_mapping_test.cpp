@@ -112,6 +112,8 @@ TEST(ImageMapping, OffsetFamilyScaleFollowsTheLargestTemperature) {
     const Result hot = mapped("DV05", std::vector<float>(16, 200.0f), 4, 4, 0, 0, true);
     EXPECT_EQ(hot.maxTemp, 1499.0f / 10.0f + 50.0f);
     EXPECT_EQ(hot.minTemp, hot.maxTemp);
+    // An automatic range ignores the caller's stale 250: 150 degC keeps scale 100 (149.95, not 149.9).
+    EXPECT_NEAR(mapped("DV05", std::vector<float>(16, 150.0f), 4, 4, 250.0f, 0, true).maxTemp, 149.95f, 0.01f);
 }
 
 TEST(ImageMapping, UnusableArgumentsWriteNothingInAnyFamily) {

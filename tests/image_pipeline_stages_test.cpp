@@ -219,7 +219,7 @@ TEST(PipelineStages, WindowCentredMapping) {
     for (auto [high, low, value, grey] : {std::tuple<int16_t, int16_t, int16_t, uint8_t>{
              100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28},
              {100, 0, 101, 228}, {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228},
-             {7, 0, 7, 227}}) {  // gain 102400 / 7 = 14628: 7 x 14628 >> 9 = 199
+             {7, 0, 7, 227}, {100, 50, 75, 128}}) {  // gain 102400 / 7 = 14628: 7 x 14628 >> 9 = 199
         uint8_t out = 0;
         mapWindowCentred(&out, &value, 1, high, low, 128, 200);
         EXPECT_EQ(out, grey) << high << " " << low << " " << value;
