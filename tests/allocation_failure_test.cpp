@@ -79,7 +79,10 @@ const std::pair<const char*, Call> kExports[] = {
      }},
 };
 
-void expectNothingWrittenOnFailure(const std::string& name, const Call& call) {
+// allocates: whether the call takes memory at all (the standard fixed window of the pipeline
+// family maps strip by strip through a buffer on the stack).
+void expectNothingWrittenOnFailure(const std::string& name, const Call& call,
+                                   bool allocates = true) {
     const Inputs in;
     int failures = 0;
     for (bool reached = true; reached; ++failures) {
@@ -94,7 +97,11 @@ void expectNothingWrittenOnFailure(const std::string& name, const Call& call) {
             EXPECT_TRUE(out == Outputs{});
         }
     }
-    EXPECT_GE(failures, 2) << name << " allocates nothing";
+    if (allocates) {
+        EXPECT_GE(failures, 2) << name << " allocates nothing";
+    } else {
+        EXPECT_EQ(failures, 1) << name << " allocates";
+    }
 }
 
 TEST(AllocationFailure, NothingWrittenAndNoThrow) {
@@ -106,7 +113,8 @@ TEST(AllocationFailure, NothingWrittenAndNoThrow) {
                 [=](const Inputs& in, Outputs& o) {
                     imageMapping_dll(model, 150.0f, in.celsius.data(), o.grey.data(), kWidth,
                                      kHeight, &o.highC, &o.lowC, autoRange);
-                });
+                },
+                autoRange || std::string(model) != "DV07");
 }
 
 }  // namespace

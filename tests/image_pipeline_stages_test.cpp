@@ -19,6 +19,7 @@
 #include "imagemap/pipeline/palette_tables.h"
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/neighbourhood.h"
+#include "kernels/simd_level.h"
 #include "kernels/weight_tables.h"
 #include "random.h"
 #include "real_frames.h"
@@ -155,7 +156,9 @@ Frame stripeReference(const Frame& in, int32_t w, int32_t h, bool rows, int32_t 
 }
 
 TEST(PipelineStages, StripeRemovalMatchesItsReference) {
+    for (const SimdLevel level : supportedSimdLevels())
     for (auto [w, h] : {std::pair(1, 1), {3, 1}, {1, 4}, {17, 5}, {64, 33}}) {
+        const ScopedSimdLevel scope(level);
         for (auto [window, threshold, clamp, spread] : {std::tuple<uint32_t, uint32_t, uint32_t, int32_t>{
                  9, 3500, 20, 40}, {4, 3500, 20, 40}, {11, 0, 5, 300}, {1, 4096, 20, 2}, {9, 3500, 20, 1}}) {
             const Frame in = randomFrame(w, h, -32768 + spread * 3, spread, uint64_t(w + window));
@@ -215,24 +218,34 @@ TEST(PipelineStages, TemporalFilterMatchesItsReferenceOverASequence) {
 }
 
 TEST(PipelineStages, WindowCentredMapping) {
-    // {high, low, value, grey}, window 200 centred on 128
-    for (auto [high, low, value, grey] : {std::tuple<int16_t, int16_t, int16_t, uint8_t>{
-             100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28},
-             {100, 0, 101, 228}, {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228},
-             {7, 0, 7, 227}, {100, 50, 75, 128}}) {  // gain 102400 / 7 = 14628: 7 x 14628 >> 9 = 199
-        uint8_t out = 0;
-        mapWindowCentred(&out, &value, 1, high, low, 128, 200);
-        EXPECT_EQ(out, grey) << high << " " << low << " " << value;
+    // {high, low, value, grey}, window 200 centred on 128; a window one code wide takes the
+    // 64-bit path. All values in one call (repeated past any vector width), at every level.
+    const std::tuple<int16_t, int16_t, int16_t, uint8_t> rows[] = {
+        {100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28}, {100, 0, 101, 228},
+        {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}, {1, 0, 1, 228}, {1, 0, 0, 28},
+        {7, 0, 7, 227}, {100, 50, 75, 128}};  // 7 x (102400 / 7 = 14628) >> 9 = 199
+    for (const SimdLevel level : supportedSimdLevels()) {
+        const ScopedSimdLevel scope(level);
+        for (const auto& [high, low, value, grey] : rows) {
+            const std::vector<int16_t> values(37, value);
+            std::vector<uint8_t> out(values.size());
+            mapWindowCentred(out.data(), values.data(), int64_t(values.size()), high, low, 128, 200);
+            EXPECT_EQ(out, std::vector<uint8_t>(values.size(), grey)) << high << " " << low << " " << value;
+        }
     }
 }
 
 TEST(PipelineStages, DetailMappingMatchesItsReference) {
+    for (const SimdLevel level : supportedSimdLevels())
+    for (const uint32_t gain : {48u, 700u, 90000u})
     for (auto [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {64, 41}}) {
+        const ScopedSimdLevel scope(level);
         const Frame in = randomFrame(w, h, 200, 150, uint64_t(w * 7 + h));
         ImagePipeline p(w, h, 1.0f);
         p.setColumnStripeFilter(false);
         p.setPseudoColour(false);
         p.detailOn = 1;
+        p.detailGain = gain;
         p.setMappingMode(3);
         p.setRangeHigh(320);
         p.setRangeLow(220);
@@ -245,10 +258,10 @@ TEST(PipelineStages, DetailMappingMatchesItsReference) {
         std::vector<uint8_t> expected(in.size());
         mapWindowCentred(expected.data(), base.data(), int64_t(in.size()), 320, 220, 20, 200);
         for (size_t i = 0; i < in.size(); ++i) {
-            const double v = std::clamp(base[i] - smoothed[i], -25, 25) * 48 * 0.0625 + expected[i];
+            const double v = std::clamp(base[i] - smoothed[i], -25, 25) * double(gain) * 0.0625 + expected[i];
             expected[i] = uint8_t(std::clamp(v, 0.0, 255.0));
         }
-        EXPECT_EQ(runImage(p, in), expected) << w << "x" << h;
+        EXPECT_EQ(runImage(p, in), expected) << w << "x" << h << " gain " << gain;
     }
 }
 

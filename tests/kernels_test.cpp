@@ -200,6 +200,9 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
             GuardedBuffer<int16_t> out(s.count());
             GuardedBuffer<uint16_t> weights(s.count());
             rangeWeightedFilter(out.data(), weights.data(), f.data(), s.width, s.height, range.data(), a, b, bordered.data());
+            GuardedBuffer<int16_t> withoutWeights(s.count());  // the 32-bit path of small windows
+            rangeWeightedFilter(withoutWeights.data(), nullptr, f.data(), s.width, s.height, range.data(), a, b, bordered.data());
+            ASSERT_EQ(withoutWeights.contents(), out.contents());
             for (size_t i = 0; i < s.count(); ++i) {
                 const int64_t x = int64_t(i) % s.width, y = int64_t(i) / s.width;
                 int64_t weightSum = 0, valueSum = 0;

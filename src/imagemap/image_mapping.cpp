@@ -99,9 +99,16 @@ int16_t offsetCode(float celsius, int32_t scale) {
 
 void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,
                           uint8_t* image, float& maxTemp, float& minTemp, bool autoRange) {
+    const ImageFamily family = lookupModel(model).imageFamily;
+    // The pipeline family meets any value that is not finite as it converts, and only then
+    // needs the frame of finite values.
+    if (family == ImageFamily::Pipeline &&
+        mapByPipeline(tuning, temperatures, image, maxTemp, minTemp, autoRange)) {
+        return;
+    }
     std::optional<WorkBlock> work;
     temperatures = withFiniteValues(temperatures, work);
-    switch (lookupModel(model).imageFamily) {
+    switch (family) {
         case ImageFamily::OffsetCode:
             mapByOffsetCodes(temperatures, image, maxTemp, minTemp, autoRange);
             break;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <vector>
 
 #include "kernels/conversions.h"
 #include "kernels/simd_dispatch.h"
@@ -136,6 +137,122 @@ void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t h
                   kernel);
 }
 
+namespace {
+
+// Windows of up to this many values keep the weight x value sums within 32 bits (weights of at
+// most 4096 on 16-bit values).
+constexpr int64_t kNarrowWindow = 16;
+// Positions of a row summed at a time, in buffers that stay in the first-level cache.
+constexpr int32_t kChunk = 256;
+
+KMM_SIMD_BODY void addWindowColumn(int32_t* __restrict weightSums, int32_t* __restrict valueSums,
+                                   const int16_t* __restrict centre, const int16_t* values,
+                                   int32_t n, const uint32_t* __restrict table) {
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t v = values[x];
+        const int32_t weight = int32_t(table[std::min(std::abs(int32_t(centre[x]) - v), 511)]);
+        weightSums[x] += weight;
+        valueSums[x] += weight * v;
+    }
+}
+
+// The quotient in double truncates a 32-bit sum over a sum below 2^24 exactly like the integer
+// division; the choice of the centre is made with masks so that the loop stays vectorised.
+KMM_SIMD_BODY void weightedMeans(int16_t* __restrict out, const int32_t* __restrict weightSums,
+                                 const int32_t* __restrict valueSums,
+                                 const int16_t* __restrict centre, int32_t n) {
+    for (int32_t x = 0; x < n; ++x) {
+        const int32_t w = weightSums[x];
+        const auto q = int32_t(double(valueSums[x]) / double(std::max(w, 1)));
+        const int32_t weighted = -int32_t(w > 0);  // all ones or zero
+        out[x] = int16_t((q & weighted) | (int32_t(centre[x]) & ~weighted));
+    }
+}
+
+KMM_SIMD_BODY void narrowWindowRow(int16_t* out, const int16_t* in, const int16_t* bordered,
+                                   int64_t stride, int32_t width, const uint32_t* table,
+                                   int32_t windowWidth, int32_t windowHeight) {
+    alignas(64) int32_t weightSums[kChunk];
+    alignas(64) int32_t valueSums[kChunk];
+    for (int32_t x0 = 0; x0 < width; x0 += kChunk) {
+        const int32_t n = std::min(kChunk, width - x0);
+        std::fill_n(weightSums, n, 0);
+        std::fill_n(valueSums, n, 0);
+        for (int32_t wy = 0; wy < windowHeight; ++wy) {
+            for (int32_t wx = 0; wx < windowWidth; ++wx) {
+                addWindowColumn(weightSums, valueSums, in + x0, bordered + wy * stride + x0 + wx,
+                                n, table);
+            }
+        }
+        weightedMeans(out + x0, weightSums, valueSums, in + x0, n);
+    }
+}
+
+// The 3 x 3 window: each weight joins two pixels and serves both, so it is looked up once:
+// along each row (h: i and i + 1) and between each row and the next (down: i and i below,
+// right: i and i + 1 below, left: i + 1 and i below). Four look-ups a pixel instead of eight.
+struct PairRows {
+    uint32_t *down, *right, *left;
+};
+
+KMM_SIMD_BODY void pairRow(uint32_t* __restrict out, const int16_t* __restrict a,
+                           const int16_t* __restrict b, int64_t n, const uint32_t* __restrict table) {
+    for (int64_t i = 0; i < n; ++i) {
+        out[i] = table[std::min(std::abs(int32_t(a[i]) - int32_t(b[i])), 511)];
+    }
+}
+
+KMM_SIMD_BODY void betweenRows(const PairRows& p, const int16_t* upper, const int16_t* lower,
+                               int64_t stride, const uint32_t* table) {
+    pairRow(p.down, upper, lower, stride, table);
+    pairRow(p.right, upper, lower + 1, stride - 1, table);
+    pairRow(p.left, upper + 1, lower, stride - 1, table);
+}
+
+// up: the pairs between the row above and this one; below: between this one and the next.
+KMM_SIMD_BODY void window3x3Row(int16_t* __restrict out, const int16_t* __restrict above,
+                                const int16_t* __restrict row, const int16_t* __restrict below,
+                                const uint32_t* __restrict h, PairRows up, PairRows down,
+                                int32_t width, int32_t self) {
+    for (int32_t x = 0; x < width; ++x) {
+        const int32_t c = row[x + 1];
+        const auto w0 = int32_t(up.right[x]), w1 = int32_t(up.down[x + 1]);
+        const auto w2 = int32_t(up.left[x + 1]), w3 = int32_t(h[x]), w4 = int32_t(h[x + 1]);
+        const auto w5 = int32_t(down.left[x]), w6 = int32_t(down.down[x + 1]);
+        const auto w7 = int32_t(down.right[x + 1]);
+        const int32_t w = self + w0 + w1 + w2 + w3 + w4 + w5 + w6 + w7;
+        const int32_t v = self * c + w0 * above[x] + w1 * above[x + 1] + w2 * above[x + 2] +
+                          w3 * row[x] + w4 * row[x + 2] + w5 * below[x] + w6 * below[x + 1] +
+                          w7 * below[x + 2];
+        const auto q = int32_t(double(v) / double(std::max(w, 1)));
+        const int32_t weighted = -int32_t(w > 0);  // all ones or zero
+        out[x] = int16_t((q & weighted) | (c & ~weighted));
+    }
+}
+
+KMM_SIMD_BODY void window3x3(int16_t* out, const int16_t* bordered, int32_t width, int32_t height,
+                             const uint32_t* table, uint32_t* pairs) {
+    const int64_t stride = int64_t(width) + 2;
+    uint32_t* h = pairs;
+    PairRows rows[2];
+    for (int i = 0; i < 2; ++i) {
+        uint32_t* base = pairs + stride * (1 + 3 * i);
+        rows[i] = {base, base + stride, base + 2 * stride};
+    }
+    betweenRows(rows[0], bordered, bordered + stride, stride, table);
+    for (int32_t y = 0; y < height; ++y) {
+        const int16_t* row = bordered + (y + 1) * stride;
+        const PairRows& up = rows[y % 2];
+        const PairRows& down = rows[(y + 1) % 2];
+        betweenRows(down, row, row + stride, stride, table);
+        pairRow(h, row, row + 1, stride - 1, table);
+        window3x3Row(out + int64_t(y) * width, row - stride, row, row + stride, h, up, down,
+                     width, int32_t(table[0]));
+    }
+}
+
+}  // namespace
+
 void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, int32_t width,
                          int32_t height, const uint32_t* table, int32_t windowWidth,
                          int32_t windowHeight, int16_t* bordered) {
@@ -144,6 +261,21 @@ void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, 
     fillBorder(bordered, in, width, height, windowWidth, windowHeight);
     const int64_t stride = int64_t(width) + 2 * (windowWidth / 2);
     const int64_t windowPixels = int64_t(windowWidth) * windowHeight;
+    const bool narrowWeights =
+        std::all_of(table, table + 512, [](uint32_t weight) { return weight <= 4096; });
+    if (meanWeight == nullptr && windowWidth == 3 && windowHeight == 3 && narrowWeights) {
+        std::vector<uint32_t> pairs(size_t(stride) * 7);
+        dispatchSimd<window3x3>(out, static_cast<const int16_t*>(bordered), width, height, table,
+                                pairs.data());
+        return;
+    }
+    if (meanWeight == nullptr && windowPixels <= kNarrowWindow && narrowWeights) {
+        for (int64_t y = 0; y < height; ++y) {
+            dispatchSimd<narrowWindowRow>(out + y * width, in + y * width, bordered + y * stride,
+                                          stride, width, table, windowWidth, windowHeight);
+        }
+        return;
+    }
     for (int64_t y = 0; y < height; ++y) {
         for (int64_t x = 0; x < width; ++x) {
             const int32_t centre = in[y * width + x];

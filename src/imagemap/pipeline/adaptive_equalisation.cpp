@@ -10,10 +10,12 @@
 // ones (the previous run's, or this run's on the first) when they have the same grid.
 #include <algorithm>
 #include <array>
+#include <type_traits>
 #include <vector>
 
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
+#include "kernels/simd_dispatch.h"
 
 namespace kmm {
 namespace {
@@ -40,6 +42,108 @@ Axis axisOf(int32_t side, int32_t tiles) {
     return a;
 }
 
+void countQuarters(uint32_t* tables, const uint8_t* pixels, int32_t count) {
+    int32_t x = 0;
+    for (; x + 4 <= count; x += 4) {
+        ++tables[pixels[x]];
+        ++tables[256 + pixels[x + 1]];
+        ++tables[512 + pixels[x + 2]];
+        ++tables[768 + pixels[x + 3]];
+    }
+    for (; x < count; ++x) ++tables[pixels[x]];
+}
+
+// An interpolation region: the maps of the four surrounding tile centres (upper left, upper
+// right, lower left, lower right) and its size.
+struct Region {
+    const uint8_t *m1, *m2, *m3, *m4;
+    int32_t width, height;
+};
+
+// Along row y of a region the blend's numerator of grey g is a[g] + x b[g], with
+// a = width (y m3 + (height - y) m1) and b = y (m4 - m3) + (height - y) (m2 - m1): both move
+// by a fixed step from one row to the next.
+template <class Int>
+struct BlendTables {
+    alignas(64) Int a[256], b[256], stepA[256], stepB[256];
+};
+
+// Regions up to this area keep every numerator (at most 255 x area) within 32 bits.
+constexpr int64_t kNarrowArea = (int64_t(1) << 23) - 1;
+
+// dst[x] = trunc(numerator / area) for one row, the sum of what it wrote returned. The
+// quotient is at most 255: with 32-bit numerators (area below 2^23) the single-precision
+// product errs by less than 0.0001 and a check either way mends the truncation; with 64-bit
+// ones the double product errs by far less than the 1/area that separates a fraction from the
+// next whole number, so only a whole quotient can come out just below itself.
+template <class Int>
+KMM_SIMD_BODY uint64_t blendPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                   const Int* __restrict a, const Int* __restrict b,
+                                   int32_t width, Int area) {
+    using Real = std::conditional_t<sizeof(Int) == 4, float, double>;
+    const Real inverse = Real(1) / static_cast<Real>(area);
+    Int sum = 0;  // at most 255 x width
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t g = src[x];
+        const Int numerator = a[g] + Int(x) * b[g];
+        Int q = static_cast<Int>(static_cast<Real>(numerator) * inverse);
+        q += Int((q + 1) * area <= numerator);
+        if constexpr (sizeof(Int) == 4) q -= Int(q * area > numerator);
+        dst[x] = uint8_t(q);
+        sum += q;
+    }
+    return uint64_t(sum);
+}
+
+template <class Int>
+KMM_SIMD_BODY void stepTables(BlendTables<Int>* __restrict t) {
+    for (int32_t g = 0; g < 256; ++g) {
+        t->a[g] += t->stepA[g];
+        t->b[g] += t->stepB[g];
+    }
+}
+
+// A corner region takes one map as it is (the blend of a map with itself).
+KMM_SIMD_BODY uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                 const uint8_t* __restrict map, int32_t width) {
+    uint32_t sum = 0;  // at most 255 x width, width < 2^23
+    for (int32_t x = 0; x < width; ++x) {
+        dst[x] = map[src[x]];
+        sum += dst[x];
+    }
+    return sum;
+}
+
+// Blends the region whose top left pixel is at dst and src (image rows w apart) and returns
+// the sum of what it wrote.
+template <class Int>
+uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& r,
+                     BlendTables<Int>& t) {
+    uint64_t sum = 0;
+    if (r.m1 == r.m2 && r.m1 == r.m3 && r.m1 == r.m4) {
+        for (int32_t y = 0; y < r.height; ++y) {
+            sum += dispatchSimd<mapPixels>(dst + y * w, src + y * w, r.m1, r.width);
+        }
+        return sum;
+    }
+    // Regions along the top and bottom edges blend the same two maps on every row.
+    const bool sameRows = r.m1 == r.m3 && r.m2 == r.m4;
+    const Int width = r.width, height = r.height;
+    for (int32_t g = 0; g < 256; ++g) {
+        t.a[g] = width * height * r.m1[g];
+        t.b[g] = height * (Int(r.m2[g]) - r.m1[g]);
+        t.stepA[g] = width * (Int(r.m3[g]) - r.m1[g]);
+        t.stepB[g] = (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g]);
+    }
+    const Int area = width * height;
+    for (int32_t y = 0; y < r.height; ++y) {
+        if (y > 0 && !sameRows) dispatchSimd<stepTables<Int>>(&t);
+        sum += dispatchSimd<blendPixels<Int>>(dst + y * w, src + y * w, static_cast<const Int*>(t.a),
+                                              static_cast<const Int*>(t.b), r.width, area);
+    }
+    return sum;
+}
+
 }  // namespace
 
 void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w, int32_t h) {
@@ -48,15 +152,24 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     const Axis ax = axisOf(w, tilesX), ay = axisOf(h, tilesY);
     const size_t tiles = size_t(tilesX) * size_t(tilesY);
 
-    // One histogram per tile, row by row.
+    // One histogram per tile, row by row. Neighbouring pixels often share a grey, and an
+    // increment waits for the one before it on the same count: four tables, pixel x into
+    // table x % 4, keep four increments in flight.
     std::vector<std::array<uint32_t, 256>> histograms(tiles);
+    std::vector<std::array<uint32_t, 4 * 256>> quarters(tilesX);
     for (int32_t ty = 0; ty < tilesY; ++ty) {
+        for (auto& q : quarters) q.fill(0);
         for (int32_t y = ay.tileStart[size_t(ty)]; y < ay.tileStart[size_t(ty) + 1]; ++y) {
             const uint8_t* row = src + int64_t(y) * w;
             for (int32_t tx = 0; tx < tilesX; ++tx) {
-                uint32_t* histogram = histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data();
-                for (int32_t x = ax.tileStart[size_t(tx)]; x < ax.tileStart[size_t(tx) + 1]; ++x) ++histogram[row[x]];
+                countQuarters(quarters[size_t(tx)].data(), row + ax.tileStart[size_t(tx)],
+                              ax.tileStart[size_t(tx) + 1] - ax.tileStart[size_t(tx)]);
             }
+        }
+        for (int32_t tx = 0; tx < tilesX; ++tx) {
+            const uint32_t* q = quarters[size_t(tx)].data();
+            uint32_t* histogram = histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data();
+            for (size_t g = 0; g < 256; ++g) histogram[g] = q[g] + q[256 + g] + q[512 + g] + q[768 + g];
         }
     }
     // The image's extremes and byte sum, from the histograms.
@@ -111,6 +224,8 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     // Region (rx, ry) lies between the centres of tiles rx - 1 and rx (limited to the grid)
     // across, and likewise down.
     uint64_t destinationSum = 0;
+    BlendTables<int32_t> narrow;
+    BlendTables<int64_t> wide;
     for (int32_t ry = 0; ry <= tilesY; ++ry) {
         const int32_t y0 = ay.regionStart[size_t(ry)], regionHeight = ay.regionStart[size_t(ry) + 1] - y0;
         const size_t upper = size_t(std::max(ry - 1, 0)), lower = size_t(std::min(ry, tilesY - 1));
@@ -122,28 +237,11 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
             const uint8_t* m2 = chosen + (upper * size_t(tilesX) + right) * 256;  // upper right
             const uint8_t* m3 = chosen + (lower * size_t(tilesX) + left) * 256;   // lower left
             const uint8_t* m4 = chosen + (lower * size_t(tilesX) + right) * 256;  // lower right
-            // Numerators stay below 2^40: 64-bit signed arithmetic, which converts to double
-            // in one instruction.
-            const int64_t area = int64_t(regionWidth) * regionHeight;
-            const double inverse = 1.0 / static_cast<double>(area);
-            for (int32_t y = 0; y < regionHeight; ++y) {
-                const int64_t offset = int64_t(y0 + y) * w + x0;
-                const uint8_t* in = src + offset;
-                uint8_t* out = dst + offset;
-                for (int32_t x = 0; x < regionWidth; ++x) {
-                    const uint8_t g = in[x];
-                    const int64_t lowerPart = int64_t(m3[g]) * (regionWidth - x) + int64_t(m4[g]) * x;
-                    const int64_t upperPart = int64_t(m2[g]) * x + int64_t(m1[g]) * (regionWidth - x);
-                    const int64_t numerator = lowerPart * y + upperPart * (regionHeight - y);
-                    // The quotient is at most 255, so the double product errs by far less than
-                    // the 1/area that separates a fraction from the next whole number; only a
-                    // whole quotient can come out just below itself, which the check mends.
-                    int64_t q = static_cast<int64_t>(static_cast<double>(numerator) * inverse);
-                    if ((q + 1) * area <= numerator) ++q;
-                    out[x] = uint8_t(q);
-                    destinationSum += uint64_t(q);
-                }
-            }
+            const Region region{m1, m2, m3, m4, regionWidth, regionHeight};
+            const int64_t offset = int64_t(y0) * w + x0;
+            destinationSum += int64_t(regionWidth) * regionHeight <= kNarrowArea
+                ? blendRegion(dst + offset, src + offset, w, region, narrow)
+                : blendRegion(dst + offset, src + offset, w, region, wide);
         }
     }
 
@@ -151,7 +249,8 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     const uint64_t n = uint64_t(w) * uint64_t(h);
     const int64_t shift = int64_t(sourceSum / n) - int64_t(destinationSum / n);
     if (shift != 0) {
-        for (uint64_t i = 0; i < n; ++i) dst[i] = clampToByte(int64_t(dst[i]) + shift);
+        const auto by = int32_t(shift);  // both means are greys
+        for (uint64_t i = 0; i < n; ++i) dst[i] = clampToByte(int32_t(dst[i]) + by);
     }
     savedTileMaps_.swap(maps);  // this run's maps, for the next run to reuse
 }

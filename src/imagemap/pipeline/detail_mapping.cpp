@@ -8,9 +8,32 @@
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
 #include "kernels/neighbourhood.h"
+#include "kernels/simd_dispatch.h"
 #include "kernels/weight_tables.h"
 
 namespace kmm {
+namespace {
+
+// out = clamp(trunc(clamp(base - smoothed, +-25) x gain / 16 + grey)). The double sum is exact
+// (a whole number of sixteenths), so it equals floor((detail x gain + 16 grey) / 16) wherever
+// that is not negative, and a negative one clamps to 0 either way. Beyond a gain of 8192 any
+// detail moves the sum past both ends, so the integer form needs only 32 bits.
+KMM_SIMD_BODY void addDetailBody(uint8_t* __restrict out, const int16_t* __restrict base,
+                                 const int16_t* __restrict smoothed,
+                                 const uint8_t* __restrict grey, int64_t count, int32_t gain) {
+    for (int64_t i = 0; i < count; ++i) {
+        const int32_t detail = std::clamp(int32_t(base[i]) - smoothed[i], -25, 25);
+        out[i] = clampToByte((detail * gain + 16 * int32_t(grey[i])) >> 4);
+    }
+}
+
+void addDetail(uint8_t* out, const int16_t* base, const int16_t* smoothed, const uint8_t* grey,
+               int64_t count, uint32_t gain) {
+    dispatchSimd<addDetailBody>(out, base, smoothed, grey, count,
+                                int32_t(std::min<uint32_t>(gain, 8192)));
+}
+
+}  // namespace
 
 // A base window outside 1..11 counts as the nearer end. The Gaussian of the base is always
 // 3 x 3: a wider window would only repeat the same edge values further out.
@@ -39,13 +62,7 @@ void ImagePipeline::mapWithDetail(uint8_t* out, const int16_t* in, int32_t w, in
         equaliseAdaptive(s.equalisedBase, out, w, h);
         baseImage = s.equalisedBase;
     }
-    const double gain = static_cast<double>(detailGain) * 0.0625;
-    for (int64_t i = 0; i < count; ++i) {
-        const int32_t detail = std::clamp(s.base[i] - s.smoothedBase[i], -25, 25);
-        // Exact in double: detail x gain is a whole number below 2^38 and x 1/16 is exact.
-        const double v = static_cast<double>(detail) * gain + static_cast<double>(baseImage[i]);
-        out[i] = clampToByte(saturatingTrunc<int32_t>(v));
-    }
+    addDetail(out, s.base, s.smoothedBase, baseImage, count, detailGain);
 }
 
 }  // namespace kmm

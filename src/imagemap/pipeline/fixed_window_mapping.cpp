@@ -4,8 +4,24 @@
 
 #include "imagemap/pipeline/grey_mapping.h"
 #include "kernels/linear.h"
+#include "kernels/simd_dispatch.h"
 
 namespace kmm {
+namespace {
+
+template <class Int>
+KMM_SIMD_BODY void windowCentredBody(uint8_t* __restrict out, const int16_t* __restrict in,
+                                     int64_t count, int16_t high, int16_t low, Int gain, Int start,
+                                     uint8_t bottom, uint8_t top) {
+    for (int64_t i = 0; i < count; ++i) {
+        const int16_t v = in[i];
+        const int16_t inside = std::min(std::max(v, low), high);
+        const uint8_t mapped = clampToByte(((Int(inside) - low) * gain >> 9) + start);
+        out[i] = v < low ? bottom : (v > high ? top : mapped);
+    }
+}
+
+}  // namespace
 
 void mapFixedWindow(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                     int16_t high, int16_t low, bool narrow) {
@@ -28,15 +44,16 @@ void mapWindowCentred(uint8_t* out, const int16_t* in, int64_t count, int16_t hi
     // Q10 gain shifted by 9: the window spans 2 x half levels from the bottom.
     const int64_t gain = span > 0 ? half * 1024 / span : 0;
     const int64_t start = int64_t(centre) - half;
-    for (int64_t i = 0; i < count; ++i) {
-        const int32_t v = in[i];
-        if (v < low) {
-            out[i] = bottom;
-        } else if (span <= 0 || v > high) {
-            out[i] = top;
-        } else {
-            out[i] = clampToByte(((int64_t(v) - low) * gain >> 9) + start);
-        }
+    if (span <= 0) {
+        for (int64_t i = 0; i < count; ++i) out[i] = in[i] < low ? bottom : top;
+        return;
+    }
+    // Inside the window v - low <= span, so the product stays below 2^16 x gain.
+    if (gain < (int64_t(1) << 15) && start > -(int64_t(1) << 30) && start < (int64_t(1) << 30)) {
+        dispatchSimd<windowCentredBody<int32_t>>(out, in, count, high, low, int32_t(gain),
+                                                 int32_t(start), bottom, top);
+    } else {
+        windowCentredBody<int64_t>(out, in, count, high, low, gain, start, bottom, top);
     }
 }
 

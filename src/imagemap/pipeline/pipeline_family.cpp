@@ -2,31 +2,57 @@
 // fixed configuration, the range handed back.
 #include "imagemap/pipeline/pipeline_family.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "common/work_block.h"
 #include "imagemap/image_mapping.h"
+#include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
+#include "kernels/temperature_codes.h"
 
 namespace kmm {
 namespace {
 
 // The tuning value that selects the standard (not the fine) pipeline tuning.
 constexpr float kStandardTuning = 150.0f;
+constexpr float kCodesPerDegree = 20.0f;  // the factor of temperatureCode
 
-}  // namespace
+bool finite(const FloatExtremes& ends) {
+    return std::isfinite(ends.smallest) && std::isfinite(ends.largest);
+}
 
-void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, float& maxTemp,
-                   float& minTemp, bool autoRange) {
-    const float* temperatures = frame.pixels;
-    const int32_t count = frame.count();
-    float largest = temperatures[0];
-    float smallest = temperatures[0];
-    for (int32_t i = 1; i < count; ++i) {
-        if (temperatures[i] > largest) largest = temperatures[i];
-        if (temperatures[i] < smallest) smallest = temperatures[i];
+// The standard fixed window, strip by strip through a small buffer of codes that stays in the
+// first-level cache: what the pipeline with only its mapping stage on writes, bit for bit.
+// False, at the first strip holding a value that is not finite.
+bool mapWindowByStrips(const float* temperatures, int32_t count, uint8_t* image,
+                       int16_t highCode, int16_t lowCode) {
+    constexpr int32_t kStrip = 4096;
+    int16_t codes[kStrip];
+    for (int32_t start = 0; start < count; start += kStrip) {
+        const int32_t n = std::min(kStrip, count - start);
+        if (!finite(scaledCodesWithExtremes(codes, temperatures + start, n, kCodesPerDegree))) {
+            return false;
+        }
+        mapFixedWindow(image + start, codes, n, 1, highCode, lowCode, false);
     }
-    const int16_t highCode = temperatureCode(autoRange ? largest : maxTemp);
-    const int16_t lowCode = temperatureCode(autoRange ? smallest : minTemp);
-    const bool fine = tuning != kStandardTuning;  // NaN included
+    return true;
+}
+
+// The pipeline configured as the family runs it, over codes converted in one pass that also
+// finds the automatic range. False, before anything is written, when a value is not finite.
+bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoRange, bool fine,
+                        int16_t& highCode, int16_t& lowCode) {
+    const int32_t count = frame.count();
+    // The codes are the call's only frame; the pipeline maps them straight into the image.
+    WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)));
+    int16_t* codes = work.take<int16_t>(size_t(count));
+    const FloatExtremes ends = scaledCodesWithExtremes(codes, frame.pixels, count, kCodesPerDegree);
+    if (!finite(ends)) return false;
+    if (autoRange) {
+        highCode = temperatureCode(ends.largest);
+        lowCode = temperatureCode(ends.smallest);
+    }
 
     ImagePipeline pipeline(frame.width, frame.height, 1.0f);
     pipeline.setFlatFieldCorrection(false);
@@ -54,16 +80,25 @@ void mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, f
     pipeline.setLinearBrightness(60);
     pipeline.setCustomTuning(fine);
     pipeline.setPresetTuning(true);
-
-    // The codes are the call's only frame; the pipeline maps them straight into the image.
-    WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)));
-    int16_t* codes = work.take<int16_t>(size_t(count));
-    for (int32_t i = 0; i < count; ++i) codes[i] = temperatureCode(temperatures[i]);
     pipeline.run(codes, image, size_t(count));
+    return true;
+}
 
+}  // namespace
+
+bool mapByPipeline(float tuning, FrameView<const float> frame, uint8_t* image, float& maxTemp,
+                   float& minTemp, bool autoRange) {
+    const bool fine = tuning != kStandardTuning;  // NaN included
+    int16_t highCode = temperatureCode(maxTemp), lowCode = temperatureCode(minTemp);
+    // The fixed window alone maps each code by itself: no frame of codes, no object.
+    const bool mapped = !autoRange && !fine
+        ? mapWindowByStrips(frame.pixels, frame.count(), image, highCode, lowCode)
+        : mapThroughPipeline(frame, image, autoRange, fine, highCode, lowCode);
+    if (!mapped) return false;
     // Whatever range was used comes back quantised to the 0.05 degC codes, toward zero.
     maxTemp = static_cast<float>(highCode) / 20.0f;
     minTemp = static_cast<float>(lowCode) / 20.0f;
+    return true;
 }
 
 }  // namespace kmm

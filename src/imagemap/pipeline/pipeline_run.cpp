@@ -13,6 +13,7 @@
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "imagemap/pipeline/pipeline_stages.h"
+#include "kernels/simd_dispatch.h"
 
 namespace kmm {
 
@@ -27,17 +28,38 @@ void ImagePipeline::mapByMode(uint8_t* out, const int16_t* in, int32_t w, int32_
     }
 }
 
-void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
-    uint8_t maximum = 0, minimum = 255;
-    uint64_t sum = 0;
-    for (size_t i = 0; i < count; ++i) {
-        maximum = std::max(maximum, image[i]);
-        minimum = std::min(minimum, image[i]);
-        sum += image[i];
+namespace {
+
+struct ImageSums {
+    uint8_t maximum, minimum;
+    uint64_t sum;
+};
+
+// Byte sums in 32-bit lanes over blocks short enough not to overflow them, so the loop
+// vectorises.
+KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
+    constexpr size_t kBlock = size_t(1) << 23;  // 2^23 x 255 < 2^32
+    ImageSums r{0, 255, 0};
+    for (size_t start = 0; start < count; start += kBlock) {
+        const size_t end = std::min(count, start + kBlock);
+        uint32_t blockSum = 0;
+        for (size_t i = start; i < end; ++i) {
+            r.maximum = std::max(r.maximum, image[i]);
+            r.minimum = std::min(r.minimum, image[i]);
+            blockSum += image[i];
+        }
+        r.sum += blockSum;
     }
-    const uint64_t mean = count > 0 ? sum / count : 0;
-    imageStats = {maximum, minimum, static_cast<uint8_t>(std::min<uint64_t>(mean, 255)),
-                  static_cast<uint8_t>(maximum > minimum ? maximum - minimum : 0)};
+    return r;
+}
+
+}  // namespace
+
+void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
+    const ImageSums s = dispatchSimd<imageSums>(image, count);
+    const uint64_t mean = count > 0 ? s.sum / count : 0;
+    imageStats = {s.maximum, s.minimum, static_cast<uint8_t>(std::min<uint64_t>(mean, 255)),
+                  static_cast<uint8_t>(s.maximum > s.minimum ? s.maximum - s.minimum : 0)};
 }
 
 bool ImagePipeline::run(const int16_t* frame, uint8_t* out, size_t capacity) {

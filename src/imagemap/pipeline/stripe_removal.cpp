@@ -3,13 +3,15 @@
 // column over the flat neighbourhoods only, are the column's fixed offset, which is taken off.
 // Rows are the same on the transposed frame. A window outside 1..11 leaves the frame as it is.
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
 #include <vector>
 
+#include "common/work_block.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/conversions.h"
 #include "kernels/neighbourhood.h"
+#include "kernels/stripe_line.h"
 #include "kernels/weight_tables.h"
 
 namespace kmm {
@@ -20,67 +22,48 @@ struct StripeParams {
     int64_t threshold, clamp;
 };
 
+// Rows the 32-bit difference sums take before they are carried into 64 bits: every
+// difference lies within +-65535.
+constexpr int64_t kRowsPerCarry = 32767;
+
 // The offset of each of the width columns of frame.
 void columnOffsets(int32_t* offsets, const int16_t* frame, int32_t width, int32_t height,
                    const uint32_t* table, StripeParams p) {
     const int32_t before = p.window / 2, after = p.window - 1 - before;
-    const int32_t reach = std::max(before, after);
-    const int64_t length = int64_t(width) + p.window - 1;  // the row with its repeated edges
-    std::vector<int32_t> row(static_cast<size_t>(length));
-    // pairs[d - 1][i]: the weight between bordered positions i and i + d. Each pair serves
-    // both of its pixels, so a window of n takes about n/2 table look-ups a pixel, not n.
-    std::vector<std::vector<uint32_t>> pairs(static_cast<size_t>(reach),
-                                           std::vector<uint32_t>(static_cast<size_t>(length)));
-    const auto columns = static_cast<size_t>(width);
-    std::vector<int32_t> weightSums(columns), valueSums(columns), flatRows(columns);
-    std::vector<int64_t> differenceSums(columns);
-    const int64_t flatWeight = p.threshold * p.window;  // mean weight >= threshold
+    // A smoothed value lies within 16 bits, so no difference exceeds 65535 either way, and no
+    // weight sum exceeds 11 x 4096: larger limits act like these.
+    const StripeLine line{table, before, after,
+                          int32_t(std::min<int64_t>(p.threshold * p.window, INT32_MAX)),
+                          int32_t(std::min<int64_t>(p.clamp, 65535))};
+    const auto columns = size_t(width);
+    const size_t extended = columns + size_t(p.window - 1);
+    WorkBlock work(WorkBlock::bytesFor<int16_t>(extended) +
+                   WorkBlock::bytesFor<std::byte>(stripeLineScratch(width, line)) +
+                   2 * WorkBlock::bytesFor<int32_t>(columns) +
+                   WorkBlock::bytesFor<int64_t>(columns));
+    int16_t* row = work.take<int16_t>(extended);
+    void* scratch = work.take<std::byte>(stripeLineScratch(width, line));
+    int32_t* partialSums = work.take<int32_t>(columns);
+    int32_t* flatRows = work.take<int32_t>(columns);
+    int64_t* differenceSums = work.take<int64_t>(columns);
+    std::fill_n(partialSums, columns, 0);
+    std::fill_n(flatRows, columns, 0);
+    std::fill_n(differenceSums, columns, 0);
 
     for (int64_t y = 0; y < height; ++y) {
         const int16_t* src = frame + y * width;
-        for (int64_t i = 0; i < length; ++i) row[size_t(i)] = src[std::clamp<int64_t>(i - before, 0, width - 1)];
-        for (int32_t d = 1; d <= reach; ++d) {
-            uint32_t* pair = pairs[size_t(d - 1)].data();
-            for (int64_t i = 0; i + d < length; ++i) {
-                pair[i] = table[std::min(std::abs(row[size_t(i)] - row[size_t(i + d)]), 511)];
-            }
-        }
-        // Every window holds at most 11 weights of at most 4096, so the sums of weight x
-        // value stay within 32 bits.
-        const int32_t* centre = row.data() + before;
-        for (int64_t x = 0; x < width; ++x) {
-            weightSums[size_t(x)] = int32_t(table[0]);
-            valueSums[size_t(x)] = int32_t(table[0]) * centre[x];
-        }
-        for (int32_t d = 1; d <= after; ++d) {
-            const uint32_t* pair = pairs[size_t(d - 1)].data() + before;
-            for (int64_t x = 0; x < width; ++x) {
-                weightSums[size_t(x)] += int32_t(pair[x]);
-                valueSums[size_t(x)] += int32_t(pair[x]) * centre[x + d];
-            }
-        }
-        for (int32_t d = 1; d <= before; ++d) {
-            const uint32_t* pair = pairs[size_t(d - 1)].data() + before - d;
-            for (int64_t x = 0; x < width; ++x) {
-                weightSums[size_t(x)] += int32_t(pair[x]);
-                valueSums[size_t(x)] += int32_t(pair[x]) * centre[x - d];
-            }
-        }
-        for (int64_t x = 0; x < width; ++x) {
-            const int32_t weightSum = weightSums[size_t(x)];
-            if (weightSum < flatWeight) continue;
-            // A double quotient of a 32-bit sum by a sum below 2^16 truncates exactly like the
-            // integer one, and costs far less.
-            const int32_t smoothed = weightSum > 0
-                ? static_cast<int32_t>(static_cast<double>(valueSums[size_t(x)]) / weightSum)
-                : centre[x];
-            differenceSums[size_t(x)] += std::clamp<int64_t>(centre[x] - smoothed, -p.clamp, p.clamp);
-            ++flatRows[size_t(x)];
+        std::fill_n(row, before, src[0]);
+        std::copy_n(src, width, row + before);
+        std::fill_n(row + before + width, after, src[width - 1]);
+        accumulateFlatDifferences(partialSums, flatRows, row, width, line, scratch);
+        if ((y + 1) % kRowsPerCarry == 0 || y + 1 == height) {
+            for (size_t x = 0; x < columns; ++x) differenceSums[x] += partialSums[x];
+            std::fill_n(partialSums, columns, 0);
         }
     }
-    for (int64_t x = 0; x < width; ++x) {
-        const int32_t n = flatRows[size_t(x)];
-        offsets[x] = n > 0 ? int32_t(std::clamp(differenceSums[size_t(x)] / n, -p.clamp, p.clamp)) : 0;
+    for (size_t x = 0; x < columns; ++x) {
+        const int32_t n = flatRows[x];
+        offsets[x] = n > 0 ? int32_t(std::clamp<int64_t>(differenceSums[x] / n, -line.clamp, line.clamp)) : 0;
     }
 }
 
@@ -104,9 +87,13 @@ bool ImagePipeline::removeStripes(int16_t* out, const int16_t* in, int32_t w, in
         columnOffsets(offsets.data(), in, w, h, stripeRange_.entries.data(), p);
     }
     for (int64_t y = 0; y < h; ++y) {
-        for (int64_t x = 0; x < w; ++x) {
-            const int64_t i = y * w + x;
-            out[i] = wrapToInt16(in[i] - offsets[size_t(rows ? y : x)]);
+        const int16_t* src = in + y * w;
+        int16_t* dst = out + y * w;
+        if (rows) {
+            const int32_t offset = offsets[size_t(y)];
+            for (int64_t x = 0; x < w; ++x) dst[x] = wrapToInt16(src[x] - offset);
+        } else {
+            for (int64_t x = 0; x < w; ++x) dst[x] = wrapToInt16(src[x] - offsets[size_t(x)]);
         }
     }
     return true;

@@ -1,0 +1,190 @@
+// The pipeline's fast kernels against plain per-value references, at every instruction-set
+// level, on random lines of odd lengths with canaries around every output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <tuple>
+#include <vector>
+
+#include "guarded_buffer.h"
+#include "imagemap/pipeline/image_pipeline.h"
+#include "imagemap/pipeline/pipeline_stages.h"
+#include "kernels/conversions.h"
+#include "kernels/simd_level.h"
+#include "kernels/temperature_codes.h"
+#include "random.h"
+
+namespace kmm {
+namespace {
+
+constexpr int32_t kLengths[] = {1, 3, 17, 641};
+
+template <class Body>
+void atEveryLevel(Body&& body) {
+    for (const SimdLevel level : supportedSimdLevels()) {
+        const ScopedSimdLevel scope(level);
+        SCOPED_TRACE(simdLevelName(level));
+        body();
+    }
+}
+
+TEST(PipelineKernels, CodesMatchTheSaturatingConversionAndFindTheExtremes) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    // Around the 16-bit wrap, the 32-bit ends, signed zeros, non-finite values.
+    const std::vector<float> edges = {1638.35f, 1638.4f, -1638.4f, -1638.45f, 107374180.0f,
+                                      -107374190.0f, 1e30f, -1e30f, -0.0f, 0.0f, 0.04999f,
+                                      -0.05001f, kInf, -kInf, std::nanf(""), -std::nanf("")};
+    scenes::SplitMix64 rng(7);
+    atEveryLevel([&] {
+        for (const int32_t n : kLengths) {
+            std::vector<float> t(static_cast<size_t>(n));
+            for (auto& v : t) v = float(rng.uniform() * 4000.0 - 2000.0);
+            // The last four edges are not finite; the longest line holds finite ones only.
+            const size_t kinds = n == 641 ? edges.size() - 4 : edges.size();
+            for (size_t i = 0; i < t.size(); i += 3) t[i] = edges[rng.next() % kinds];
+            for (const float scale : {20.0f, 100.0f}) {
+                GuardedBuffer<int16_t> codes(t.size());
+                const FloatExtremes ends = scaledCodesWithExtremes(codes.data(), t.data(), n, scale);
+                for (size_t i = 0; i < t.size(); ++i) {
+                    ASSERT_EQ(codes[i], wrapToInt16(saturatingTrunc<int32_t>(t[i] * scale))) << t[i];
+                }
+                // Finite ends exactly when every value is; then they are the extremes.
+                const bool allFinite = std::all_of(t.begin(), t.end(), [](float v) { return std::isfinite(v); });
+                ASSERT_EQ(std::isfinite(ends.smallest) && std::isfinite(ends.largest), allFinite);
+                if (allFinite) {
+                    EXPECT_EQ(ends.smallest, *std::min_element(t.begin(), t.end()));
+                    EXPECT_EQ(ends.largest, *std::max_element(t.begin(), t.end()));
+                }
+            }
+        }
+    });
+}
+
+// The adaptive equalisation as first written: per pixel, the four tile maps weighted by the
+// distances to their centres in 64-bit integers, one quotient per pixel.
+std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t w, int32_t h,
+                                       int32_t tilesX, int32_t tilesY) {
+    tilesX = std::clamp(tilesX, 1, std::min(w, 64));
+    tilesY = std::clamp(tilesY, 1, std::min(h, 64));
+    const auto starts = [](int32_t side, int32_t tiles) {  // tile starts, region starts
+        std::vector<int32_t> tile, region{0};
+        for (int32_t t = 0; t <= tiles; ++t) tile.push_back(t < tiles ? t * (side / tiles) : side);
+        for (int32_t t = 0; t < tiles; ++t) region.push_back((tile[size_t(t)] + tile[size_t(t) + 1]) / 2);
+        region.push_back(side);
+        return std::pair(tile, region);
+    };
+    const auto [tileX, regionX] = starts(w, tilesX);
+    const auto [tileY, regionY] = starts(h, tilesY);
+    const auto indexIn = [](const std::vector<int32_t>& at, int32_t v) {
+        return int32_t(std::upper_bound(at.begin(), at.end(), v) - at.begin()) - 1;
+    };
+    std::vector<std::array<uint64_t, 256>> hist(size_t(tilesX * tilesY));
+    for (int32_t i = 0; i < w * h; ++i) ++hist[size_t(indexIn(tileY, i / w) * tilesX + indexIn(tileX, i % w))][src[size_t(i)]];
+    const auto [smallest, largest] = std::minmax_element(src.begin(), src.end());
+    const uint64_t clip = uint64_t(w / tilesX) * uint64_t(h / tilesY) * 5 / 1024 + 1;
+    const int64_t r = std::min<int64_t>(*largest - *smallest + 1, 128) * 255 / 128;
+    std::vector<std::array<uint8_t, 256>> maps(hist.size());
+    for (size_t t = 0; t < hist.size(); ++t) {
+        uint64_t excess = 0, total = 0;
+        const uint64_t pixels = std::accumulate(hist[t].begin(), hist[t].end(), uint64_t{0});
+        for (const uint64_t c : hist[t]) excess += c > clip ? c - clip : 0;
+        for (size_t g = 0; g < 256; ++g) {
+            total += std::min(hist[t][g], clip) + excess / 256 + (g < excess % 256);
+            maps[t][g] = clampToByte(int64_t(total * uint64_t(r) / pixels) + (255 - r) / 2);
+        }
+    }
+    std::vector<uint8_t> dst(src.size());
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const int32_t rx = indexIn(regionX, x), ry = indexIn(regionY, y);
+            const int64_t rw = regionX[size_t(rx) + 1] - regionX[size_t(rx)], dx = x - regionX[size_t(rx)];
+            const int64_t rh = regionY[size_t(ry) + 1] - regionY[size_t(ry)], dy = y - regionY[size_t(ry)];
+            const auto map = [&](int32_t ty, int32_t tx) {
+                return int64_t(maps[size_t(std::clamp(ty, 0, tilesY - 1) * tilesX + std::clamp(tx, 0, tilesX - 1))][src[size_t(y * w + x)]]);
+            };
+            const int64_t upper = map(ry - 1, rx - 1) * (rw - dx) + map(ry - 1, rx) * dx;
+            const int64_t lower = map(ry, rx - 1) * (rw - dx) + map(ry, rx) * dx;
+            dst[size_t(y * w + x)] = uint8_t((lower * dy + upper * (rh - dy)) / (rw * rh));
+        }
+    }
+    const auto n = int64_t(src.size());
+    const int64_t shift = std::accumulate(src.begin(), src.end(), int64_t{0}) / n - std::accumulate(dst.begin(), dst.end(), int64_t{0}) / n;
+    for (auto& g : dst) g = clampToByte(g + shift);
+    return dst;
+}
+
+TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
+    scenes::SplitMix64 rng(19);
+    atEveryLevel([&] {
+        for (const auto& [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {641, 13}}) {
+            std::vector<uint8_t> src(size_t(w * h));
+            for (auto& g : src) g = uint8_t(rng.next());
+            for (const float zoom : {1.0f, 1.5f, 2.0f, 2.7f, 4.0f}) {
+                const int32_t zw = zoomedSide(w, zoom), zh = zoomedSide(h, zoom);
+                for (const uint32_t mode : {0u, 1u}) {
+                    GuardedBuffer<uint8_t> out(size_t(zw) * size_t(zh));
+                    zoomImage(out.data(), src.data(), w, h, zoom, mode);
+                    const auto tap = [&](int32_t i, int32_t side) {  // first, second, fraction
+                        const float at = float(i) * (1.0f / zoom);
+                        const int32_t whole = std::min(int32_t(at), side - 1);
+                        return std::tuple(whole, std::min(whole + 1, side - 1), at - float(whole));
+                    };
+                    for (int32_t y = 0; y < zh; ++y) {
+                        for (int32_t x = 0; x < zw; ++x) {
+                            const auto [x0, x1, fx] = tap(x, w);
+                            const auto [y0, y1, fy] = tap(y, h);
+                            const auto at = [&](int32_t r, int32_t c) { return float(src[size_t(r * w + c)]); };
+                            const float v = at(y0, x0) * (1.0f - fy) * (1.0f - fx) + at(y0, x1) * (1.0f - fy) * fx +
+                                            at(y1, x0) * fy * (1.0f - fx) + at(y1, x1) * fy * fx;
+                            const uint8_t expected = mode == 0 ? src[size_t(y0 * w + x0)] : uint8_t(v);
+                            ASSERT_EQ(out[size_t(y) * size_t(zw) + size_t(x)], expected) << zoom << " " << x << "," << y;
+                        }
+                    }
+                }
+            }
+        }
+    });
+}
+
+TEST(PipelineKernels, ImageStatisticsAreThoseOfTheImageWritten) {
+    std::vector<int16_t> frame(641 * 3);
+    for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(i * 7919 % 700);
+    atEveryLevel([&] {
+        ImagePipeline p(641, 3, 1.0f);
+        p.setPseudoColour(false);
+        p.setMappingMode(3);
+        p.setRangeHigh(500);
+        std::vector<uint8_t> image(frame.size());
+        ASSERT_TRUE(p.run(frame.data(), image.data(), image.size()));
+        const auto [lo, hi] = std::minmax_element(image.begin(), image.end());
+        const uint64_t sum = std::accumulate(image.begin(), image.end(), uint64_t{0});
+        EXPECT_EQ(p.imageStats, (std::array<uint8_t, 4>{*hi, *lo, uint8_t(sum / image.size()), uint8_t(*hi - *lo)}));
+    });
+}
+
+TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
+    scenes::SplitMix64 rng(13);
+    atEveryLevel([&] {
+        for (const auto& [w, h] : {std::pair(1, 1), {3, 1}, {17, 5}, {641, 513}}) {
+            std::vector<uint8_t> src(size_t(w * h));
+            const auto base = int32_t(rng.next() % 200);
+            for (auto& g : src) g = uint8_t(rng.next() % 13 == 0 ? rng.next() : base + rng.next() % 40);
+            for (const auto& [tx, ty] : {std::pair(2, 2), {1, 1}, {3, 5}, {8, 7}}) {
+                ImagePipeline p(w, h, 1.0f);
+                p.claheTilesX = uint32_t(tx);
+                p.claheTilesY = uint32_t(ty);
+                GuardedBuffer<uint8_t> dst(src.size());
+                p.equaliseAdaptive(dst.data(), src.data(), w, h);
+                ASSERT_EQ(dst.contents(), equalisedDirectly(src, w, h, tx, ty)) << w << "x" << h << " " << tx << "x" << ty;
+            }
+        }
+    });
+}
+
+}  // namespace
+}  // namespace kmm
