@@ -59,6 +59,9 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
     EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{999, 0, 990, 9, 499, 982}));
     EXPECT_EQ(p.linearGain, 208);
     EXPECT_EQ(std::tuple(out[0], out[499], out[999]), std::tuple(0, 100, 201));  // 0: clamped
+    // The largest contrast on a span of 200: 1024 x 1024 / 200 stops at four times unity.
+    p.mapLinear(out.data(), frame.data(), 200, 1, 10, 100, 1024, 128, tables());
+    EXPECT_EQ(p.linearGain, 4096);
 }
 
 TEST(ImagePipelineMapping, EqualisedPlateauIsQuarteredBelowSpan128) {

@@ -8,6 +8,8 @@
 
 #include "KModuleMeasure.h"
 #include "guarded_buffer.h"
+#include "common/plateau_equalisation.h"
+#include "imagemap/offset_code_mapping.h"
 #include "real_frames.h"
 #include "y16map/plateau_agc.h"
 
@@ -34,7 +36,8 @@ void expectMonotonic(const std::vector<int16_t>& y16, const std::vector<uint8_t>
 }
 
 // The automatic limits leave fewer than 655 pixels beyond each, and the stretch is monotonic;
-// without the detail layer the AGC is a rising table of the Y16 value.
+// without the detail layer the AGC (and the offset codes' equalisation) is a rising table of
+// the Y16 value.
 TEST(Y16RealFrames, PercentileStretchAndAgcAreMonotonic) {
     const auto frames = realFramesY16();
     if (frames.empty()) GTEST_SKIP() << "no real frames in " KMM_FRAMES_DIR;
@@ -56,6 +59,13 @@ TEST(Y16RealFrames, PercentileStretchAndAgcAreMonotonic) {
             mapPlateauAgc(*agcParams(variant), agc.data(), y16.data(), int64_t(kPixels), noDetail.data(), *tables);
             expectMonotonic(y16, agc);
         }
+        // The offset codes' tuning of the same equalisation.
+        const PlateauTuning offsetCodes = offsetCodeEqualisation(kOffsetCodeEntryTuning);
+        const auto plateau = std::make_unique_for_overwrite<PlateauTables>();
+        equalisePlateau(offsetCodes, y16.data(), int64_t(kPixels), *plateau);
+        std::vector<uint8_t> equalised(kPixels);
+        for (size_t i = 0; i < kPixels; ++i) equalised[i] = plateau->lut[histogramIndex(y16[i], offsetCodes.index)];
+        expectMonotonic(y16, equalised);
     }
 }
 
