@@ -289,10 +289,7 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         p.setColourFormat(format);
         p.palette = 3;
         p.paletteKind = kind;
-        p.colourParams.markMode = mode;
-        p.colourParams.markHigh = high;
-        p.colourParams.markLow = low;
-        p.colourParams.markColour = colour;
+        p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = colour};
         return runImage(p, real);
     };
     ImagePipeline greyOnly(kRealWidth, kRealHeight, 1.0f);
