@@ -174,7 +174,7 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
             std::vector<uint8_t> src(size_t(w * h));
             const auto base = int32_t(rng.next() % 200);
             for (auto& g : src) g = uint8_t(rng.next() % 13 == 0 ? rng.next() : base + rng.next() % 40);
-            for (const auto& [tx, ty] : {std::pair(2, 2), {1, 1}, {3, 5}, {8, 7}}) {
+            for (const auto& [tx, ty] : {std::pair(2, 2), {1, 1}, {3, 5}, {8, 7}, {100, 1}}) {
                 ImagePipeline p(w, h, 1.0f);
                 p.claheTilesX = uint32_t(tx);
                 p.claheTilesY = uint32_t(ty);
