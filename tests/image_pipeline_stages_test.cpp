@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "KModuleMeasure.h"
 #include "guarded_buffer.h"
 #include "imagemap/pipeline/colour_layout.h"
 #include "imagemap/pipeline/grey_mapping.h"
@@ -359,6 +361,44 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
             }
         }
     }
+}
+
+// Four threads at once, each on its own frame: the DV07/DV08 exports with automatic range and an
+// object with every stage that keeps state or tables give what one thread gives alone (the
+// ThreadSanitizer build of the checksums runs every export on threads as well).
+TEST(PipelineStages, ExportsAndObjectsOnSeveralThreadsMatchSerialRuns) {
+    const auto frames = realFramesY16();
+    const auto work = [&](size_t k) {
+        std::vector<uint8_t> result;
+        const Frame& f = frames[k % frames.size()];
+        std::vector<float> temps(f.size());
+        for (size_t i = 0; i < f.size(); ++i) temps[i] = float(f[i]) * 0.01f - 20.0f;
+        for (const char* model : {"DV07", "DV08"}) {
+            std::vector<uint8_t> image(f.size());
+            float high = 0, low = 0;
+            imageMapping_dll(model, 150.0f, temps.data(), image.data(), kRealWidth, kRealHeight,
+                             &high, &low, true);
+            result.insert(result.end(), image.begin(), image.end());
+        }
+        ImagePipeline p(kRealWidth, kRealHeight, 1.5f);
+        p.setTemporalFilter(true);
+        p.setRowStripeFilter(true);
+        p.setMappingMode(2);
+        p.detailOn = 1;
+        p.setAdaptiveEqualisation(true);
+        p.paletteKind = 1;
+        for (size_t i = 0; i < 2; ++i) {
+            const auto image = runImage(p, frames[(k + i) % frames.size()]);
+            result.insert(result.end(), image.begin(), image.end());
+        }
+        return result;
+    };
+    std::vector<std::vector<uint8_t>> serial(4), parallel(4);
+    for (size_t k = 0; k < 4; ++k) serial[k] = work(k);
+    std::vector<std::thread> threads;
+    for (size_t k = 0; k < 4; ++k) threads.emplace_back([&, k] { parallel[k] = work(k); });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(parallel, serial);
 }
 
 }  // namespace

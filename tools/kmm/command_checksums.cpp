@@ -525,6 +525,7 @@ const Row kRows[] = {
     {"Y16MappingAD_dll manual limits", with(percentileMapping, 0)},
     {"imageMapping_dll DV01 (offset codes)", with(imageMapping, "DV01")},
     {"imageMapping_dll DV07 (pipeline)", with(imageMapping, "DV07")},
+    {"imageMapping_dll DV08 (pipeline)", with(imageMapping, "DV08")},
     {"imageMapping_dll DV11 (Kelvin codes)", with(imageMapping, "DV11")},
     {"image_resize_dll", resize},
     {"kmm_pipeline_* (every stage)", pipelineRuns},
