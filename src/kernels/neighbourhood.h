@@ -55,11 +55,6 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
 // The 3 x 3 Gaussian filter with edge values repeated outward. out and in do not overlap.
 void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t height,
                        const uint32_t* kernel);
-// The same; bordered is no longer used (the filter reads the frame in place).
-inline void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t height,
-                              const uint32_t* kernel, int16_t* /*bordered*/) {
-    gaussianFilter3x3(out, in, width, height, kernel);
-}
 
 // Weighted mean of the a x b window (1 <= a, b <= kMaxWindow) around each pixel, each value
 // weighted by table[min(|centre - value|, 511)] (Q12) and no spatial weight, so edges

@@ -48,7 +48,7 @@ void ImagePipeline::mapWithDetail(uint8_t* out, const int16_t* in, int32_t w, in
     const auto window = static_cast<int32_t>(std::clamp<uint32_t>(detailBaseWindow, 1, kMaxWindow));
     rangeWeightedFilter(s.base, nullptr, in, w, h, detailRange_.entries.data(), window, window,
                         s.bordered);
-    gaussianFilter3x3(s.smoothedBase, s.base, w, h, detailKernel_.entries.data(), s.bordered);
+    gaussianFilter3x3(s.smoothedBase, s.base, w, h, detailKernel_.entries.data());
 
     if (mappingMode <= 2) {
         mapByMode(out, s.base, w, h, s.tables);

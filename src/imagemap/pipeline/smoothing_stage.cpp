@@ -1,5 +1,5 @@
 // The spatial smoothing stage: the 3 x 3 Gaussian (mode 0) or the range-weighted filter
-// (mode 1), both through the run's bordered frame. Any other mode, a Gaussian window other
+// (mode 1, through the run's bordered frame). Any other mode, a Gaussian window other
 // than 3 or a range window outside 1..11 leaves the frame as it is.
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/neighbourhood.h"
@@ -20,7 +20,7 @@ bool ImagePipeline::smooth(int16_t* out, const int16_t* in, int32_t w, int32_t h
     switch (smoothingMode) {
         case 0:
             if (smoothingWindow != 3) return false;
-            gaussianFilter3x3(out, in, w, h, smoothingKernel(), bordered);
+            gaussianFilter3x3(out, in, w, h, smoothingKernel());
             return true;
         case 1: {
             if (smoothingWindow < 1 || smoothingWindow > uint32_t(kMaxWindow)) return false;
