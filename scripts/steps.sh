@@ -55,6 +55,9 @@ kmm_suite() {
     KMM_FAILED=$((KMM_FAILED + failed))
     echo "$((total - failed)) passed, $failed failed in $((SECONDS - start)) s"
     if ((status != 0 || failed != 0)); then
+        # The failing checks' own lines first, so a remote log says what broke.
+        grep -E -m 20 'Failure|FAILED  |\*\*\*Failed|error|could not' "$dir/test.log" |
+            sed 's/^/    /' || true
         sed -n '/The following tests FAILED/,$p' "$dir/test.log" | sed 's/^/    /'
         echo "    (whole output: $dir/test.log)"
     fi

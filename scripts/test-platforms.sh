@@ -24,6 +24,10 @@ kmm_build build/windows all -DCMAKE_BUILD_TYPE=Release \
 kmm_build build/arm64 all -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux-gnu.cmake
 
+# Two programs that start Wine at once on a new prefix race to create it, and one of them then
+# fails with "could not load kernel32.dll"; the prefix is made once before the tests run.
+make_wine_prefix() { wine wineboot --init && wineserver --wait; }
+kmm_step build/windows/wineboot.log "Wine prefix in build/windows/wine" make_wine_prefix
 kmm_suite "Windows tests under Wine (programs)" build/windows
 kmm_suite "arm64 tests under qemu (programs)" build/arm64
 
