@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Calls every export over and over (the rows of `kmm checksums`) and reports the resident
-# memory after the first and the last round: on small frames in the Release build, at
-# 1280x1024, and on small frames in the sanitizer build, where LeakSanitizer checks at exit.
-#   scripts/soak.sh [SMALL_ROUNDS [LARGE_ROUNDS]]   (default 5000 and 20; about 10 minutes)
-# A Release round takes about 19 ms of one core at 16x12 and 9 s at 1280x1024, so 100,000 and
-# 1,000 rounds take about half an hour and two and a half hours of a core that is free.
+# Calls every export over and over (the rows of `kmm checksums`; a row that calls its export
+# k times a round runs N / k rounds) and reports the resident memory after the first and the
+# last round: on small frames in the Release build, at 1280x1024, and on small frames in the
+# sanitizer build, where LeakSanitizer checks at exit.
+#   scripts/soak.sh [SMALL_CALLS [LARGE_CALLS]]   (default 5000 and 20; about 10 minutes)
+# 100,000 calls of every export at 16x12 take about half an hour of a free core, 1,000 at
+# 1280x1024 about three quarters of an hour.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh

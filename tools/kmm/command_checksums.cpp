@@ -3,9 +3,10 @@
 // compute the same bits (scripts/test-platforms.sh compares Linux x86-64, Windows under Wine
 // and Linux arm64 under qemu). A new export adds one row to kRows. With --threads N every row
 // runs again on N threads at once, each on its own buffers, and must digest as it did alone
-// (the ThreadSanitizer build of scripts/test.sh runs it so). With --soak N every row runs N
-// times on frames of --soak-size, and the resident memory after the first and the last round
-// shows whether anything grows (scripts/soak.sh).
+// (the ThreadSanitizer build of scripts/test.sh runs it so). With --soak N every export runs at
+// least N times on frames of --soak-size (a row that calls its export k times runs N / k
+// times, rounded up), and the resident memory after the first and the last round shows
+// whether anything grows (scripts/soak.sh).
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -104,6 +105,7 @@ using Run = std::function<void(const Inputs& in, Digest& d)>;
 struct Row {
     const char* name;
     Run run;
+    int calls = 1;  // calls of its export in one run of the row, at least
 };
 
 // A row of a function with leading arguments: with(correction, "DV01").
@@ -523,24 +525,24 @@ const Row kRows[] = {
     {"Y16Mapping_dll DV17 (full-resolution AGC)", with(y16Mapping, "DV17", true)},
     {"Y16MappingAD_dll automatic limits", with(percentileMapping, 1)},
     {"Y16MappingAD_dll manual limits", with(percentileMapping, 0)},
-    {"imageMapping_dll DV01 (offset codes)", with(imageMapping, "DV01")},
-    {"imageMapping_dll DV07 (pipeline)", with(imageMapping, "DV07")},
-    {"imageMapping_dll DV08 (pipeline)", with(imageMapping, "DV08")},
-    {"imageMapping_dll DV11 (Kelvin codes)", with(imageMapping, "DV11")},
-    {"image_resize_dll", resize},
-    {"kmm_pipeline_* (every stage)", pipelineRuns},
-    {"kmm_colour_image", colourImage},
+    {"imageMapping_dll DV01 (offset codes)", with(imageMapping, "DV01"), 16},
+    {"imageMapping_dll DV07 (pipeline)", with(imageMapping, "DV07"), 16},
+    {"imageMapping_dll DV08 (pipeline)", with(imageMapping, "DV08"), 16},
+    {"imageMapping_dll DV11 (Kelvin codes)", with(imageMapping, "DV11"), 16},
+    {"image_resize_dll", resize, 6},
+    {"kmm_pipeline_* (every stage)", pipelineRuns, 12},
+    {"kmm_colour_image", colourImage, 144},
     {"getNewTempWithPyro_dll DV28", with(pyroMatrix, "DV28", &Inputs::standard)},
     {"getNewTempWithPyro_dll DV35", with(pyroMatrix, "DV35", &Inputs::fire)},
     {"getNewTemperatureWithPYROByY16 DV28", with(pyroPoint, "DV28", &Inputs::smallStandard)},
     {"getNewTemperatureWithPYROByY16 DV35", with(pyroPoint, "DV35", &Inputs::smallFire)},
     {"getY16WithPyro_dll DV28", with(pyroY16, "DV28", &Inputs::smallStandard)},
     {"getY16WithPyro_dll DV35", with(pyroY16, "DV35", &Inputs::smallFire)},
-    {"y16MappingWithPyro_dll DV28", with(pyroGrey, "DV28", &Inputs::standard)},
-    {"y16MappingWithPyro_dll DV35", with(pyroGrey, "DV35", &Inputs::fire)},
-    {"y16MappingWithPyroToRgb_dll DV35", pyroFire},
-    {"KestrelModuleMeasureMin::tempwithpyroDll", memberMatrix},
-    {"KestrelModuleMeasureMin::y16MappingWithPyro_dll", memberGrey},
+    {"y16MappingWithPyro_dll DV28", with(pyroGrey, "DV28", &Inputs::standard), 2},
+    {"y16MappingWithPyro_dll DV35", with(pyroGrey, "DV35", &Inputs::fire), 2},
+    {"y16MappingWithPyroToRgb_dll DV35", pyroFire, 28},
+    {"KestrelModuleMeasureMin::tempwithpyroDll", memberMatrix, 2},
+    {"KestrelModuleMeasureMin::y16MappingWithPyro_dll", memberGrey, 4},
     {"kmm_raw_frame_to_temperatures", rawToTemperatures},
     {"kmm_temperatures_to_raw_frame", temperaturesToRaw},
     {"kmm_raw_to_temperature, kmm_temperature_to_raw", radiometryValues},
@@ -592,15 +594,24 @@ long residentKiB() {
     return resident * 4;
 }
 
-void soak(int rounds, int32_t width, int32_t height) {
+void soak(int calls, int32_t width, int32_t height) {
     const Inputs inputs(width, height);
     const auto first = digests(inputs, 0);
     const long before = residentKiB();
+    std::vector<int> runs;  // of each row: enough for calls of its export
+    for (const Row& row : kRows) runs.push_back((calls + row.calls - 1) / row.calls);
+    const int rounds = *std::max_element(runs.begin(), runs.end());
     // A line at every tenth of the way, so a soak cut short still shows its course.
     const int tenth = std::max(1, rounds / 10);
     const auto start = std::chrono::steady_clock::now();
     for (int round = 1; round < rounds; ++round) {
-        if (digests(inputs, 0) != first) throw ToolError("a soak round digests otherwise");
+        for (size_t r = 0; r < std::size(kRows); ++r) {
+            if (round >= runs[r]) continue;
+            Digest digest;
+            kRows[r].run(inputs, digest);
+            if (digest.value() != first[r])
+                throw ToolError(std::string(kRows[r].name) + ": a soak round digests otherwise");
+        }
         if ((round + 1) % tenth == 0 && round + 1 < rounds) {
             const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
             std::printf("  %d rounds: resident %ld KiB, %.0f s\n", round + 1, residentKiB(),
@@ -608,30 +619,32 @@ void soak(int rounds, int32_t width, int32_t height) {
             std::fflush(stdout);
         }
     }
-    std::printf("%d rounds of every row at %dx%d: resident %ld KiB after the first, %ld KiB "
-                "after the last\n", rounds, width, height, before, residentKiB());
+    std::printf("every export at least %d times at %dx%d in %d rounds: resident %ld KiB after "
+                "the first, %ld KiB after the last\n", calls, width, height, rounds, before,
+                residentKiB());
 }
 
 void setupChecksums(CLI::App& app) {
     auto* cmd = app.add_subcommand(
         "checksums", "Print a digest of every export's output on fixed synthetic inputs, one "
                      "line per export and case: builds for other targets must print the same");
-    static int threads = 0, rounds = 0;
+    static int threads = 0, calls = 0;
     static std::vector<int32_t> soakSize{16, 12};
     cmd->add_option("--threads", threads,
                     "Then run every row on N threads at once and compare with the lines above")
         ->check(CLI::Range(2, 64));
-    cmd->add_option("--soak", rounds,
-                    "Instead, run every row N times and report resident memory (see --soak-size)")
+    cmd->add_option("--soak", calls,
+                    "Instead, call every export at least N times and report resident memory "
+                    "(see --soak-size)")
         ->check(CLI::Range(2, 100000000));
     cmd->add_option("--soak-size", soakSize, "Frame size W H of the soak (at least 16 12)")
         ->expected(2)
         ->check(CLI::Range(1, 8192));
     cmd->callback([] {
-        if (rounds) {
+        if (calls) {
             if (soakSize[0] < 16 || soakSize[1] < 12 || soakSize[0] * soakSize[1] < 192)
                 throw ToolError("--soak-size: at least 16 12");
-            return soak(rounds, soakSize[0], soakSize[1]);
+            return soak(calls, soakSize[0], soakSize[1]);
         }
         const Inputs inputs;
         const auto alone = digests(inputs, 0);
