@@ -65,14 +65,16 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
 }
 
 TEST(ImagePipelineMapping, EqualisedPlateauIsQuarteredBelowSpan128) {
-    // 100 pixels of 0 and 100 of gap: each bin holds 100, above the quartered plateau 50.
-    for (auto [gap, perBin, range] : {std::tuple<int16_t, uint32_t, int32_t>{10, 50, 11},
-                                      {126, 50, 127}, {127, 100, 128}, {400, 100, 230}}) {
-        ImagePipeline p(200, 1, 1.0f);
-        std::vector<int16_t> frame(200, 0);
-        std::fill(frame.begin() + 100, frame.end(), gap);
-        GuardedBuffer<uint8_t> out(200);
-        p.mapEqualised(out.data(), frame.data(), 200, 1, 200, 10, 230, 80, tables());
+    // Rows of 200, half 0 and half gap: with one row each bin holds 100, above the quartered
+    // plateau 50; with 700 rows each holds 70,000, which the 16-bit counters stop at 65,535.
+    for (auto [gap, rows, plateau, perBin, range] : {std::tuple<int16_t, int32_t, uint32_t, uint32_t, int32_t>{
+             10, 1, 200, 50, 11}, {126, 1, 200, 50, 127}, {127, 1, 200, 100, 128},
+             {400, 1, 200, 100, 230}, {400, 700, 1000000, 65535, 230}}) {
+        ImagePipeline p(200, rows, 1.0f);
+        std::vector<int16_t> frame(size_t(200 * rows), 0);
+        for (size_t i = 0; i < frame.size(); ++i) frame[i] = i % 200 < 100 ? 0 : gap;
+        GuardedBuffer<uint8_t> out(frame.size());
+        p.mapEqualised(out.data(), frame.data(), 200, rows, plateau, 10, 230, 80, tables());
         EXPECT_EQ(tables().cumulative[32768], perBin) << gap;
         EXPECT_EQ(tables().cumulative[32768 + gap], 2 * perBin) << gap;
         EXPECT_EQ(p.equalisedRange, range) << gap;

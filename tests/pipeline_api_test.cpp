@@ -69,6 +69,8 @@ const struct { const char* what; Call good, bad; } kCalls[] = {
      [](auto p) { return kmm_pipeline_set_equalised(p, 80, 0, 230); }},
     {"detail", [](auto p) { return kmm_pipeline_set_detail(p, 1, 11, 65535); },
      [](auto p) { return kmm_pipeline_set_detail(p, 1, 12, 48); }},
+    {"detail gain", [](auto p) { return kmm_pipeline_set_detail(p, 1, 1, 65535); },
+     [](auto p) { return kmm_pipeline_set_detail(p, 1, 1, 65536); }},
     {"adaptive", [](auto p) { return kmm_pipeline_set_adaptive_equalisation(p, 1, 16, 16, 100); },
      [](auto p) { return kmm_pipeline_set_adaptive_equalisation(p, 1, 17, 2, 5); }},
     {"lut", [](auto p) { return kmm_pipeline_set_lut(p, 1); },
