@@ -52,27 +52,19 @@ kmm_radiometric_scene scene() {
 }
 
 const std::pair<const char*, Call> kExports[] = {
-    {"Y16Mapping_dll, plateau AGC",
-     [](const Inputs& in, Outputs& o) {
-         Y16Mapping_dll("DV17", in.y16.data(), o.grey.data(), kWidth, kHeight, &o.highY16,
-                        &o.lowY16, true);
+    {"Y16Mapping_dll, plateau AGC", [](const Inputs& in, Outputs& o) {
+         Y16Mapping_dll("DV17", in.y16.data(), o.grey.data(), kWidth, kHeight, &o.highY16, &o.lowY16, true);
      }},
-    {"Y16Mapping_dll, half-resolution AGC",
-     [](const Inputs& in, Outputs& o) {
-         Y16Mapping_dll("DV13", in.y16.data(), o.grey.data(), kWidth, kHeight, &o.highY16,
-                        &o.lowY16, true);
+    {"Y16Mapping_dll, half-resolution AGC", [](const Inputs& in, Outputs& o) {
+         Y16Mapping_dll("DV13", in.y16.data(), o.grey.data(), kWidth, kHeight, &o.highY16, &o.lowY16, true);
      }},
-    {"Y16MappingAD_dll",
-     [](const Inputs& in, Outputs& o) {
-         Y16MappingAD_dll(in.y16.data(), o.grey.data(), 200, 128, kWidth, kHeight, &o.highY16,
-                          &o.lowY16, 1);
+    {"Y16MappingAD_dll", [](const Inputs& in, Outputs& o) {
+         Y16MappingAD_dll(in.y16.data(), o.grey.data(), 200, 128, kWidth, kHeight, &o.highY16, &o.lowY16, 1);
      }},
-    {"image_resize_dll",
-     [](const Inputs& in, Outputs& o) {
+    {"image_resize_dll", [](const Inputs& in, Outputs& o) {
          image_resize_dll(o.wide.data(), in.y16.data(), kHeight, kWidth, 3);
      }},
-    {"kmm_temperatures_to_raw_frame",
-     [](const Inputs& in, Outputs& o) {
+    {"kmm_temperatures_to_raw_frame", [](const Inputs& in, Outputs& o) {
          const auto p = planck();
          const auto s = scene();
          kmm_temperatures_to_raw_frame(&p, &s, in.celsius.data(), kWidth, kHeight, o.raw.data());
@@ -81,8 +73,7 @@ const std::pair<const char*, Call> kExports[] = {
 
 // allocates: whether the call takes memory at all (the manual windows of the pipeline family
 // and of the offset codes work a strip at a time through a buffer on the stack).
-void expectNothingWrittenOnFailure(const std::string& name, const Call& call,
-                                   bool allocates = true) {
+void expectNothingWrittenOnFailure(const std::string& name, const Call& call, bool allocates = true) {
     const Inputs in;
     int failures = 0;
     for (bool reached = true; reached; ++failures) {

@@ -1,7 +1,7 @@
 // One calibration curve: offset index, gain, position search, drift and ambient corrections,
 // and the drift slope each curve type chooses and leaves in the working state. Then the high
 // and low range temperatures through the exports: the blend of the four curves along both
-// axes, the type-2 slope blend on the first curve evaluated, emissivity and transmission.
+// axes, emissivity and transmission.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,14 +42,8 @@ void ambientOn(MeasureState& s) {
 }
 
 TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
-    struct Case {
-        const char* name;
-        int16_t y16;
-        bool high, set1;
-        Prep setup;
-        float expected;
-        int32_t type = 0;
-    };
+    struct Case { const char* name; int16_t y16; bool high, set1; Prep setup; float expected;
+        int32_t type = 0; };
     const Case cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
         {"on the last entry is past the end", 190, true, false, nullptr, 22.0f},
@@ -59,8 +53,7 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
          [](MeasureState& s) { s.curveRefTemp = 21.5f; }, 20.3f},
         {"type 0 ignores the alternative reference", 25, true, false,
          [](MeasureState& s) { s.curveRefTempAlt = 10.0f; }, 20.3f},
-        {"so does type 3", 25, true, false, [](MeasureState& s) { s.curveRefTempAlt = 10.0f; },
-         20.3f, 3},
+        {"so does type 3", 25, true, false, [](MeasureState& s) { s.curveRefTempAlt = 10.0f; }, 20.3f, 3},
         {"gain 0.5 truncates", 51, true, false, [](MeasureState& s) { s.gain0 = 0.5f; }, 20.3f},
         {"set 1 takes gain1 and offset1", 10, true, true,
          [](MeasureState& s) { s.gain1 = 2.0f; s.offset1 = 1.5f; s.gain0 = 9.0f; }, 21.8f},
@@ -98,8 +91,7 @@ TEST(CalibrationCurve, PositionSearchMatchesAPlainScan) {
                 const int32_t v = round % 4 == 0 ? int32_t(rng.next() % 70000) - 2000
                                                  : int32_t(curve[rng.next() % curve.size()]) +
                                                        int32_t(rng.next() % 3) - 1;
-                const auto past = std::find_if(curve.begin(), curve.end(),
-                                               [v](uint16_t e) { return e > v; });
+                const auto past = std::find_if(curve.begin(), curve.end(), [v](uint16_t e) { return e > v; });
                 const int32_t scan = v > curve.back() ? length : int32_t(past - curve.begin());
                 ASSERT_EQ(curvePosition(curve.data(), length, v), scan)
                     << "length " << length << " v " << v << " kind " << kind;
@@ -136,6 +128,8 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         {"type 2, blend, high, step 30 <= 35", 2, true, 100, 130, 8, 0.2f * 8 + 0.8f * 6, 1, 1},
         {"type 2, blend, high, step 36 > 35", 2, true, 100, 136, 8, 0.4f * 8 + 0.6f * 7.2f, 1, 1},
         {"type 2, blend, low, step 101 > 100", 2, false, 100, 201, 8, 0.4f * 8 + 0.6f * 12, 1, 1},
+        {"type 2, blend, low, step 100 <= 100", 2, false, 100, 200, 8, 0.2f * 8 + 0.8f * 12, 1, 1},
+        {"type 2, blend done before: the clamped estimate", 2, true, 100, 200, 8, 12, 1, 1, 1},
         {"type 2, blend without estimate", 2, true, 0, 150, 8, 0.4f * 8 + 0.6f * 3, 1, 1},
     };
     for (const Case& c : cases) {
@@ -219,45 +213,7 @@ TEST(CalibrationRange, RawValueIsSignedAndRangeFieldsDecide) {
     s.ambientBaseTemp = -101.0f;  // one degree: +coef
     s.ambientCoefHigh = 10.0f, s.ambientCoefLow = 20.0f;
     EXPECT_EQ(high(1000, s, c), 6.1f);  // curve 2: 1010 is entry 60
-    EXPECT_EQ(GetLowTemperature_dll(1000, kBlock.data(), 200, nullptr, TempCalcInfo{}, s, c, 0),
-              7.1f);
-}
-
-// Type 2 with an estimate of 20 (clamped to 12 = 1.5 x 8) and the blend on: the first curve
-// evaluated uses 0.4 x 8 + 0.6 x 12 (high) or 0.2 x 8 + 0.8 x 12 (low); the curve after it in
-// the same call the clamped estimate. y16 100 less 5 x slope on a unit ramp from 20 degC.
-TEST(CalibrationRange, TypeTwoBlendsTheFirstEvaluatedCurveOnly) {
-    const auto block = test::rampBlock(200, {1000, 1000, 1000, 1000}, {1, 1, 1, 1});
-    struct Case {
-        const char* name;
-        uint8_t segmentIndex;
-        float settingKey;  // 0: the first curve of the pair, 9: the second
-        int32_t blendDone;
-        bool high;
-        float expected;
-    };
-    const Case cases[] = {
-        {"index 0, curve 2 (first): blended", 0, 0.0f, 0, true, 24.8f},
-        {"index 0, curve 3 (second): estimate", 0, 9.0f, 0, true, 24.1f},
-        {"blend already done by the host", 0, 0.0f, 1, true, 24.1f},
-        {"low range blends 0.2 / 0.8 in float", 0, 0.0f, 0, false, 24.4f},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.name);
-        MeasureState s = test::plainState();
-        s.twoAxisMode = s.driftEnable = s.driftSlopeMode = 1;
-        s.segmentIndex = k.segmentIndex;
-        s.settingKey = k.settingKey;
-        s.driftBlendDone = k.blendDone;
-        s.driftY16Prev = 100, s.driftY16Last = 200;
-        s.driftTempPrev = 25.0f, s.driftTempLast = 30.0f, s.driftTempNow = 35.0f;
-        s.driftSlopeRefHigh = s.driftSlopeRefLow = 8.0f;
-        ParaConfig c = test::plainConfig();
-        c.breakpointCount = 2;
-        c.settingLow = 1.0f, c.settingHigh = 2.0f;
-        const auto range = k.high ? GetHighTemperature_dll : GetLowTemperature_dll;
-        EXPECT_EQ(range(100, block.data(), 200, nullptr, TempCalcInfo{}, s, c, 2), k.expected);
-    }
+    EXPECT_EQ(GetLowTemperature_dll(1000, kBlock.data(), 200, nullptr, TempCalcInfo{}, s, c, 0), 7.1f);
 }
 
 // An apparent 50.0 degC (curve 2 alone, from a start of 40 degC) through the corrections.

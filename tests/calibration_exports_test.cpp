@@ -54,8 +54,7 @@ TEST(CalibrationExports, RefusedCallsComputeNothingAndLeaveTheRecord) {
             GetHighTemperature_dll(1, k.curves, k.length, nullptr, TempCalcInfo{}, s, c, k.type)));
         EXPECT_TRUE(std::isnan(
             GetLowTemperature_dll(1, k.curves, k.length, nullptr, TempCalcInfo{}, s, c, k.type)));
-        EXPECT_EQ(ReverseCalculationLsb_dll(25.0f, k.curves, k.length, true, 0, s, c, k.type),
-                  KMM_NO_Y16);
+        EXPECT_EQ(ReverseCalculationLsb_dll(25.0f, k.curves, k.length, true, 0, s, c, k.type), KMM_NO_Y16);
     }
     struct SetCase { const char* name; bool nullRecord, nullValues; uint8_t count; uint32_t curveType; };
     const float values[11] = {};

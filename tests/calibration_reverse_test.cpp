@@ -40,13 +40,8 @@ void between(MeasureState& s, ParaConfig& c) {
 }
 
 TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
-    struct Case {
-        const char* name;
-        float temperature;
-        int32_t type, expected;
-        Prep setup = nullptr;
-        bool high = true;
-    };
+    struct Case { const char* name; float temperature; int32_t type, expected; Prep setup = nullptr;
+        bool high = true; };
     const Case cases[] = {
         {"curve 2 at entry 50", 25.0f, 0, 135},
         {"reference index 1 (20.1 rounds): curve 2[50] - curve 2[1]", 25.0f, 0, 147,
@@ -60,8 +55,7 @@ TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
          [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 40.0f; }},
         {"types 1 to 3 take the alternative reference", 25.0f, 3, 3150,
          [](MeasureState& s, ParaConfig&) { s.curveRefTempAlt = 10.0f; }},
-        {"offset0 shifts the lookup", 27.0f, 0, 135,
-         [](MeasureState& s, ParaConfig&) { s.offset0 = 2.0f; }},
+        {"offset0 shifts the lookup", 27.0f, 0, 135, [](MeasureState& s, ParaConfig&) { s.offset0 = 2.0f; }},
         {"gain -2 truncates toward zero", 25.0f, 0, -67,
          [](MeasureState& s, ParaConfig&) { s.gain0 = -2.0f; }},
         {"type 0 ambient, high: 135 - 2 x 5", 25.0f, 0, 125, ambient},
@@ -91,8 +85,7 @@ TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
         s.curveRefTemp = s.curveRefTempAlt = 20.5f;
         ParaConfig config = test::plainConfig();
         if (c.setup) c.setup(s, config);
-        EXPECT_EQ(ReverseCalculationLsb_dll(c.temperature, kBlock.data(), 200, c.high, 0, s,
-                                            config, c.type),
+        EXPECT_EQ(ReverseCalculationLsb_dll(c.temperature, kBlock.data(), 200, c.high, 0, s, config, c.type),
                   c.expected);
     }
 }
@@ -105,8 +98,7 @@ TEST(CalibrationReverse, RoundTripThroughTheHighRangeTemperature) {
     const int32_t n = curves.length;
     ParaConfig config{};
     const float breakpoints[2] = {10.0f, 20.0f};
-    SetParaConfig_dll(&config, breakpoints, 2, 4.0f, 0.0f, curves.startTemp, 0.0f, 1.0f, 20.0f,
-                      1.0f, 0);
+    SetParaConfig_dll(&config, breakpoints, 2, 4.0f, 0.0f, curves.startTemp, 0.0f, 1.0f, 20.0f, 1.0f, 0);
     struct Optics { int32_t type; float emissivity, transmission; int32_t stepsAllowed; };
     const Optics optics[] = {{0, 1.0f, 1.0f, 1}, {1, 1.0f, 1.0f, 1}, {2, 1.0f, 1.0f, 1},
                              {3, 1.0f, 1.0f, 1}, {0, 0.95f, 0.8f, 2}, {0, 0.85f, 0.7f, 2}};

@@ -1,5 +1,5 @@
-// Pseudo-colour: the palettes' telling entries, and every pixel format against a plain
-// pixel-by-pixel layout on odd sizes.
+// Pseudo-colour: every pixel format against a plain pixel-by-pixel layout on odd sizes, the
+// refusals and the palette fallback.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,22 +13,6 @@
 
 namespace kmm {
 namespace {
-
-using Rgb = std::array<int, 3>;
-
-TEST(Palettes, TellingEntries) {
-    struct Row { bool ycc; uint32_t palette; uint8_t grey; Rgb entry; };
-    for (const Row& r : std::vector<Row>{
-             {false, 0, 128, {156, 155, 156}}, {false, 0, 255, {226, 2, 6}},
-             {false, 3, 128, {255, 88, 0}}, {false, 5, 0, {255, 255, 255}}, {false, 6, 255, {254, 254, 254}},
-             {true, 0, 0, {16, 128, 128}}, {true, 0, 255, {236, 128, 128}}, {true, 8, 128, {125, 128, 128}}}) {
-        const uint8_t* e = r.ycc ? yccEntry(r.palette, r.grey) : rgbEntry(r.palette, r.grey);
-        EXPECT_EQ((Rgb{e[0], e[1], e[2]}), r.entry) << (r.ycc ? "ycc " : "rgb ") << r.palette << " at " << int(r.grey);
-    }
-    for (uint32_t p = 0; p < kPaletteCount; ++p) {  // RGB 7..11 are empty; 0..6 opaque
-        EXPECT_EQ(rgbEntry(p, 200)[3], p < 7 ? 255 : 0) << p;
-    }
-}
 
 // Each format written pixel by pixel from the palette entries: packed colours, Y with Cb on
 // even and Cr on odd pixels, luma planes with chroma from every other pixel (4:2:2) or from

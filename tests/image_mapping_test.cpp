@@ -1,16 +1,14 @@
-// imageMapping_dll: the family each model name takes, the pipeline family's codes and range
+// imageMapping_dll: unlisted names take the Kelvin mapping, the pipeline family's codes and range
 // write-back, the tuning switch, and untouched outputs on bad input.
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "KModuleMeasure.h"
 #include "guarded_buffer.h"
 #include "imagemap/image_mapping.h"
 #include "imagemap/kelvin_mapping.h"
-#include "registry/model_registry.h"
 
 namespace kmm {
 namespace {
@@ -51,8 +49,7 @@ TEST(ImageMapping, PipelineRangeComesBackQuantised) {
                         {std::vector<float>(64, 5.0f), 10.0f, -0.07f, false, 10.0f, -0.05f},
                         {{-0.07f, 12.34f, kNaN, 99.99f}, 0, 0, true, 99.95f, -0.05f}};
     for (const Row& r : rows) {
-        const Result out = mapped("DV07", r.temps, int32_t(r.temps.size()), 1, r.maxIn, r.minIn,
-                                  r.autoRange);
+        const Result out = mapped("DV07", r.temps, int32_t(r.temps.size()), 1, r.maxIn, r.minIn, r.autoRange);
         EXPECT_EQ(out.maxTemp, r.maxOut) << r.maxIn;
         EXPECT_EQ(out.minTemp, r.minOut) << r.minIn;
     }
@@ -74,31 +71,19 @@ TEST(ImageMapping, FineTuningSmoothsAManualWindow) {
     EXPECT_EQ(mapped("DV07", temps, 9, 9, 40.0f, 20.0f, false, kNaN), fine);
 }
 
-TEST(ImageMapping, EveryNameTakesItsFamily) {
-    // Each registry row and near miss maps exactly as its family's representative does; the
-    // Kelvin family is the Kelvin mapping untouched.
+TEST(ImageMapping, UnlistedNamesTakeTheKelvinMappingUntouched) {
     std::vector<float> temps(40 * 30);  // a gradient from 18 to 30 degC with a 36 degC block
     for (int i = 0; i < 1200; ++i) {
         const int x = i % 40, y = i / 40;
         temps[i] = (x > 10 && x < 20 && y > 8 && y < 22) ? 36.0f : 18.0f + 0.3f * x;
     }
-    const char* representative[] = {"XY99", "DV01", "DV07"};  // by ImageFamily value
-    std::vector<std::string> names;
-    for (const auto& row : registryRows()) names.emplace_back(row.name);
-    for (const char* miss : {"dv07", "DV07 ", "DV077", "DV0", "DV01-w", ""}) names.emplace_back(miss);
     for (bool autoRange : {true, false}) {
-        for (const std::string& name : names) {
-            const int f = static_cast<int>(lookupModel(name.c_str()).imageFamily);
-            EXPECT_EQ(mapped(name.c_str(), temps, 40, 30, 34.0f, 19.0f, autoRange),
-                      mapped(representative[f], temps, 40, 30, 34.0f, 19.0f, autoRange))
-                << "'" << name << "' auto " << autoRange;
-        }
         Result direct{std::vector<uint8_t>(temps.size() + 1, kCanary), 34.0f, 19.0f};
         mapKelvinFrame(150.0f, {temps.data(), 40, 30}, direct.image.data(), 255, 80,
                        direct.maxTemp, direct.minTemp, autoRange);
-        EXPECT_EQ(mapped("DV07-W", temps, 40, 30, 34.0f, 19.0f, autoRange), direct);
+        for (const char* name : {"XY99", "dv07", "DV07 ", "DV01-w", ""})
+            EXPECT_EQ(mapped(name, temps, 40, 30, 34.0f, 19.0f, autoRange), direct) << "'" << name << "'";
     }
-    EXPECT_EQ(lookupModel("DV07 ").imageFamily, ImageFamily::KelvinCode);
 }
 
 TEST(ImageMapping, OffsetFamilyScaleFollowsTheLargestTemperature) {

@@ -8,11 +8,9 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <tuple>
 #include <vector>
 
-#include "KModuleMeasure.h"
 #include "guarded_buffer.h"
 #include "imagemap/pipeline/colour_layout.h"
 #include "imagemap/pipeline/grey_mapping.h"
@@ -285,13 +283,12 @@ TEST(PipelineStages, EightBitStagesStatedNumbers) {
 
 TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     const Frame real = realFramesY16().at(0);
-    const auto made = [&](uint32_t format, uint8_t kind, uint32_t mode, int16_t high, int16_t low,
-                          uint32_t colour = 0) {
+    const auto made = [&](uint32_t format, uint8_t kind, uint32_t mode, int16_t high, int16_t low) {
         ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
         p.setColourFormat(format);
         p.palette = 3;
         p.paletteKind = kind;
-        p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = colour};
+        p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low};
         return runImage(p, real);
     };
     ImagePipeline greyOnly(kRealWidth, kRealHeight, 1.0f);
@@ -303,18 +300,6 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         EXPECT_EQ(made(format, 0, 0, 5000, 2000), expected) << format;
         // Kind 1 marking an empty grey range colours like the palette in the RGB formats.
         if (format <= 3) { EXPECT_EQ(made(format, 1, 3, -32768, 32767), expected) << format; }
-    }
-    // Mark mode 0 below every value: each grey above 0 takes (g x r / 256, g, b) of the mark
-    // colour, 0 standing for the palette's top colour.
-    const uint8_t* top = rgbEntry(3, 255);
-    for (const auto& [packed, r, g, b] : {std::tuple<uint32_t, int, int, int>{0, top[0], top[1], top[2]},
-                                          {0x123456, 0x12, 0x34, 0x56}}) {
-        const std::vector<uint8_t> marked = made(2, 1, 0, -32768, 2000, packed);
-        for (size_t i = 0; i < grey.size(); i += 997) {
-            if (grey[i] == 0) continue;
-            EXPECT_EQ(std::tuple(marked[3 * i], marked[3 * i + 1], marked[3 * i + 2]),
-                      std::tuple(uint8_t(grey[i] * r >> 8), g, b)) << i;
-        }
     }
     // Mark levels inside the scene (the median), marking above (0), below (1) or between (3)
     // them, through RGB and through Y, Cb, Cr worked out in single precision from the colour.
@@ -361,44 +346,6 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
             }
         }
     }
-}
-
-// Four threads at once, each on its own frame: the DV07/DV08 exports with automatic range and an
-// object with every stage that keeps state or tables give what one thread gives alone (the
-// ThreadSanitizer build of the checksums runs every export on threads as well).
-TEST(PipelineStages, ExportsAndObjectsOnSeveralThreadsMatchSerialRuns) {
-    const auto frames = realFramesY16();
-    const auto work = [&](size_t k) {
-        std::vector<uint8_t> result;
-        const Frame& f = frames[k % frames.size()];
-        std::vector<float> temps(f.size());
-        for (size_t i = 0; i < f.size(); ++i) temps[i] = float(f[i]) * 0.01f - 20.0f;
-        for (const char* model : {"DV07", "DV08"}) {
-            std::vector<uint8_t> image(f.size());
-            float high = 0, low = 0;
-            imageMapping_dll(model, 150.0f, temps.data(), image.data(), kRealWidth, kRealHeight,
-                             &high, &low, true);
-            result.insert(result.end(), image.begin(), image.end());
-        }
-        ImagePipeline p(kRealWidth, kRealHeight, 1.5f);
-        p.setTemporalFilter(true);
-        p.setRowStripeFilter(true);
-        p.setMappingMode(2);
-        p.detailOn = 1;
-        p.setAdaptiveEqualisation(true);
-        p.paletteKind = 1;
-        for (size_t i = 0; i < 2; ++i) {
-            const auto image = runImage(p, frames[(k + i) % frames.size()]);
-            result.insert(result.end(), image.begin(), image.end());
-        }
-        return result;
-    };
-    std::vector<std::vector<uint8_t>> serial(4), parallel(4);
-    for (size_t k = 0; k < 4; ++k) serial[k] = work(k);
-    std::vector<std::thread> threads;
-    for (size_t k = 0; k < 4; ++k) threads.emplace_back([&, k] { parallel[k] = work(k); });
-    for (auto& t : threads) t.join();
-    EXPECT_EQ(parallel, serial);
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 struct Mapped { std::vector<uint8_t> image; float maxTemp, minTemp; };
 
-Mapped mapFrame(const std::vector<float>& t, int32_t width, float maxTemp, float minTemp,
-                bool autoRange) {
+Mapped mapFrame(const std::vector<float>& t, int32_t width, float maxTemp, float minTemp, bool autoRange) {
     GuardedBuffer<uint8_t> image(t.size());
     mapKelvinFrame(150.0f, {t.data(), width, int32_t(t.size()) / width}, image.data(), 255, 80,
                    maxTemp, minTemp, autoRange);

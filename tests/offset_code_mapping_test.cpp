@@ -95,12 +95,8 @@ TEST(OffsetCodeMapping, SmallSpotsFarOutsideTheRangeKeepTheirEnd) {
 }
 
 TEST(OffsetCodeMapping, LinearWindow) {
-    const struct {
-        int16_t high, low;
-        std::vector<int16_t> codes;
-        std::vector<uint8_t> want;
-        bool mapped = true;
-    } cases[] = {
+    const struct { int16_t high, low; std::vector<int16_t> codes; std::vector<uint8_t> want;
+        bool mapped = true; } cases[] = {
         {1000, 0, {-1, 0, 500, 999, 1000, 1001}, {0, 0, 126, 253, 253, 255}},
         {100, 100, {99, 100, 101}, {0, 0, 0}, false},       // empty and inverted: black
         {0, 100, {-5, 50, 500}, {0, 0, 0}, false},

@@ -42,57 +42,38 @@ const uint8_t kTable[256] = {};
 const uint16_t kFrame16[17 * 5] = {};
 
 // Every entry with good arguments (on the upper ends of their ranges), and with one bad one.
+#define KMM_CALLS(what, f, good, bad) {what, [](auto p) { return kmm_pipeline_##f good; }, \
+                                      [](auto p) { return kmm_pipeline_##f bad; }}
 const struct { const char* what; Call good, bad; } kCalls[] = {
-    {"flat field", [](auto p) { return kmm_pipeline_set_flat_field(p, 1); },
-     [](auto p) { return kmm_pipeline_set_flat_field(p, 2); }},
-    {"bad pixels", [](auto p) { return kmm_pipeline_set_bad_pixel_repair(p, 1); },
-     [](auto p) { return kmm_pipeline_set_bad_pixel_repair(p, -1); }},
-    {"temporal", [](auto p) { return kmm_pipeline_set_temporal_filter(p, 1, 1000); },
-     [](auto p) { return kmm_pipeline_set_temporal_filter(p, 1, 1001); }},
-    {"column stripes", [](auto p) { return kmm_pipeline_set_column_stripes(p, 1, 11, 4096, 32767); },
-     [](auto p) { return kmm_pipeline_set_column_stripes(p, 1, 12, 3500, 20); }},
-    {"row stripes", [](auto p) { return kmm_pipeline_set_row_stripes(p, 1, 1, 3500, 20); },
-     [](auto p) { return kmm_pipeline_set_row_stripes(p, 1, 9, 4097, 20); }},
-    {"smoothing", [](auto p) { return kmm_pipeline_set_smoothing(p, 1, 1, 1000); },
-     [](auto p) { return kmm_pipeline_set_smoothing(p, 1, 2, 5); }},
-    {"mirror", [](auto p) { return kmm_pipeline_set_mirror(p, 1, 2); },
-     [](auto p) { return kmm_pipeline_set_mirror(p, 1, 3); }},
-    {"rotation", [](auto p) { return kmm_pipeline_set_rotation(p, 1, 2); },
-     [](auto p) { return kmm_pipeline_set_rotation(p, 1, 3); }},
-    {"mapping", [](auto p) { return kmm_pipeline_set_mapping(p, 3); },
-     [](auto p) { return kmm_pipeline_set_mapping(p, 4); }},
-    {"window", [](auto p) { return kmm_pipeline_set_window(p, 101, 100); },
-     [](auto p) { return kmm_pipeline_set_window(p, 100, 100); }},
-    {"linear", [](auto p) { return kmm_pipeline_set_linear(p, 500, 255, 1024); },
-     [](auto p) { return kmm_pipeline_set_linear(p, 501, 20, 200); }},
-    {"equalised", [](auto p) { return kmm_pipeline_set_equalised(p, 255, 1000000, 255); },
-     [](auto p) { return kmm_pipeline_set_equalised(p, 80, 0, 230); }},
-    {"detail", [](auto p) { return kmm_pipeline_set_detail(p, 1, 11, 65535); },
-     [](auto p) { return kmm_pipeline_set_detail(p, 1, 12, 48); }},
-    {"detail gain", [](auto p) { return kmm_pipeline_set_detail(p, 1, 1, 65535); },
-     [](auto p) { return kmm_pipeline_set_detail(p, 1, 1, 65536); }},
-    {"adaptive", [](auto p) { return kmm_pipeline_set_adaptive_equalisation(p, 1, 16, 16, 100); },
-     [](auto p) { return kmm_pipeline_set_adaptive_equalisation(p, 1, 17, 2, 5); }},
-    {"lut", [](auto p) { return kmm_pipeline_set_lut(p, 1); },
-     [](auto p) { return kmm_pipeline_set_lut(p, 7); }},
-    {"sharpen", [](auto p) { return kmm_pipeline_set_sharpen(p, 1, 16.0f); },
-     [](auto p) { return kmm_pipeline_set_sharpen(p, 1, NAN); }},
-    {"contrast", [](auto p) { return kmm_pipeline_set_contrast(p, 1, 255, 1024); },
-     [](auto p) { return kmm_pipeline_set_contrast(p, 1, 256, 128); }},
-    {"zoom mode", [](auto p) { return kmm_pipeline_set_zoom_mode(p, 1); },
-     [](auto p) { return kmm_pipeline_set_zoom_mode(p, 2); }},
-    {"colour", [](auto p) { return kmm_pipeline_set_colour(p, 1, 11, KMM_COLOUR_YV12, 1); },
-     [](auto p) { return kmm_pipeline_set_colour(p, 1, 12, KMM_COLOUR_RGBA32, 0); }},
-    {"marks", [](auto p) { return kmm_pipeline_set_marks(p, 3, 900, 100, 0xFF0000, 0); },
-     [](auto p) { return kmm_pipeline_set_marks(p, 4, 900, 100, 0, 0); }},
-    {"load lut", [](auto p) { return kmm_pipeline_load_lut(p, kTable); },
-     [](auto p) { return kmm_pipeline_load_lut(p, nullptr); }},
+    KMM_CALLS("flat field", set_flat_field, (p, 1), (p, 2)),
+    KMM_CALLS("bad pixels", set_bad_pixel_repair, (p, 1), (p, -1)),
+    KMM_CALLS("temporal", set_temporal_filter, (p, 1, 1000), (p, 1, 1001)),
+    KMM_CALLS("column stripes", set_column_stripes, (p, 1, 11, 4096, 32767), (p, 1, 12, 3500, 20)),
+    KMM_CALLS("row stripes", set_row_stripes, (p, 1, 1, 3500, 20), (p, 1, 9, 4097, 20)),
+    KMM_CALLS("smoothing", set_smoothing, (p, 1, 1, 1000), (p, 1, 2, 5)),
+    KMM_CALLS("mirror", set_mirror, (p, 1, 2), (p, 1, 3)),
+    KMM_CALLS("rotation", set_rotation, (p, 1, 2), (p, 1, 3)),
+    KMM_CALLS("mapping", set_mapping, (p, 3), (p, 4)),
+    KMM_CALLS("window", set_window, (p, 101, 100), (p, 100, 100)),
+    KMM_CALLS("linear", set_linear, (p, 500, 255, 1024), (p, 501, 20, 200)),
+    KMM_CALLS("equalised", set_equalised, (p, 255, 1000000, 255), (p, 80, 0, 230)),
+    KMM_CALLS("detail", set_detail, (p, 1, 11, 65535), (p, 1, 12, 48)),
+    KMM_CALLS("detail gain", set_detail, (p, 1, 1, 65535), (p, 1, 1, 65536)),
+    KMM_CALLS("adaptive", set_adaptive_equalisation, (p, 1, 16, 16, 100), (p, 1, 17, 2, 5)),
+    KMM_CALLS("lut", set_lut, (p, 1), (p, 7)),
+    KMM_CALLS("sharpen", set_sharpen, (p, 1, 16.0f), (p, 1, NAN)),
+    KMM_CALLS("contrast", set_contrast, (p, 1, 255, 1024), (p, 1, 256, 128)),
+    KMM_CALLS("zoom mode", set_zoom_mode, (p, 1), (p, 2)),
+    KMM_CALLS("colour", set_colour, (p, 1, 11, KMM_COLOUR_YV12, 1), (p, 1, 12, KMM_COLOUR_RGBA32, 0)),
+    KMM_CALLS("marks", set_marks, (p, 3, 900, 100, 0xFF0000, 0), (p, 4, 900, 100, 0, 0)),
+    KMM_CALLS("load lut", load_lut, (p, kTable), (p, nullptr)),
     {"load flat field", [](auto p) {
          kmm_pipeline_set_bad_pixel_repair(p, 1);
          return kmm_pipeline_load_flat_field(p, nullptr, kFrame16, nullptr);
      },
      [](auto p) { return kmm_pipeline_load_flat_field(p, kFrame16, nullptr, nullptr); }},
 };
+#undef KMM_CALLS
 
 TEST(PipelineApi, RefusalsChangeNothing) {
     const auto frame = streetCrop(17, 5);
@@ -120,8 +101,7 @@ TEST(PipelineApi, RunRefusesASmallBufferAndWritesNothing) {
     std::vector<uint8_t> out(size_t(image.bytes), 0xA5);
     EXPECT_EQ(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size() - 1, &image),
               KMM_ERROR_BUFFER_TOO_SMALL);
-    EXPECT_EQ(kmm_pipeline_run(p.get(), nullptr, out.data(), out.size(), &image),
-              KMM_ERROR_NULL_ARGUMENT);
+    EXPECT_EQ(kmm_pipeline_run(p.get(), nullptr, out.data(), out.size(), &image), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
 }
 

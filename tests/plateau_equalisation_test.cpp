@@ -63,8 +63,7 @@ TEST(PlateauEqualisation, EqualisedTermIsCentredWhereTheTuningSaysSo) {
     for (const auto& r : rows) {
         std::vector<int16_t> frame;
         for (int32_t v = 0; v < 1000 * r.step; ++v) frame.push_back(int16_t(v));
-        const PlateauResult res =
-            equalisePlateau(r.tuning, frame.data(), int64_t(frame.size()), *tables);
+        const PlateauResult res = equalisePlateau(r.tuning, frame.data(), int64_t(frame.size()), *tables);
         EXPECT_EQ(res.range, 992) << r.name;
         EXPECT_EQ(res.mean, 499) << r.name;
         EXPECT_EQ(tables->lut[histogramIndex(499 * r.step, r.tuning.index)], r.grey) << r.name;

@@ -132,44 +132,36 @@ inline void callExport(Export e, const char* model, const PYRO_PARAM& p, PyroOut
     uint8_t* image = out.use(out.image.data());
     switch (e) {
     case Export::Matrix:
-        return getNewTempWithPyro_dll(model, w, h, p.y16Data, p.y16Count, p.calibData,
-                                      p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
-                                      p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
-                                      p.paramLineLength, matrix, r.measure1,
-                                      r.measure2, r.measure3);
+        return getNewTempWithPyro_dll(model, w, h, p.y16Data, p.y16Count, p.calibData, p.calibLength,
+            p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
+            p.paramLineLength, matrix, r.measure1, r.measure2, r.measure3);
     case Export::MatrixRecord:
         return KestrelModuleMeasureMin::tempwithpyroDll(model, matrix, p, m);
     case Export::Point:
-        return getNewTemperatureWithPYROByY16(
-            model, w, h, p.y16Data, p.y16Count, r.pointY16, p.calibData, p.calibLength,
-            p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
+        return getNewTemperatureWithPYROByY16(model, w, h, p.y16Data, p.y16Count, r.pointY16, p.calibData,
+            p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
             p.paramLine, p.paramLineLength, out.use(&out.point), r.measure1, r.measure2, r.measure3,
             r.pointExtra);
     case Export::Y16:
-        return getY16WithPyro_dll(model, w, h, p.y16Data, p.y16Count, p.calibData,
-                                  p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
-                                  p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
-                                  p.paramLineLength, r.temperature, out.use(&out.y16), r.measure1,
-                                  r.measure2, r.measure3);
+        return getY16WithPyro_dll(model, w, h, p.y16Data, p.y16Count, p.calibData, p.calibLength, p.sceneB,
+            p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine,
+            p.paramLineLength, r.temperature, out.use(&out.y16), r.measure1, r.measure2, r.measure3);
     case Export::GreyAuto:
     case Export::GreyManual:
-        return y16MappingWithPyro_dll(model, image, maxTemp, minTemp,
-                                      e == Export::GreyAuto, w, h, p.y16Data, p.y16Count,
-                                      p.calibData, p.calibLength, p.sceneB, p.sceneBLength,
-                                      p.sceneA, p.sceneALength, p.sceneC, p.sceneCLength,
-                                      p.paramLine, p.paramLineLength, r.measure1, r.measure2,
-                                      r.measure3);
+        return y16MappingWithPyro_dll(model, image, maxTemp, minTemp, e == Export::GreyAuto, w, h,
+            p.y16Data, p.y16Count, p.calibData, p.calibLength, p.sceneB, p.sceneBLength, p.sceneA,
+            p.sceneALength, p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, r.measure1,
+            r.measure2, r.measure3);
     case Export::GreyRecordAuto:
     case Export::GreyRecordManual:
-        return KestrelModuleMeasureMin::y16MappingWithPyro_dll(
-            model, image, maxTemp, minTemp, e == Export::GreyRecordAuto, p, m);
+        return KestrelModuleMeasureMin::y16MappingWithPyro_dll(model, image, maxTemp, minTemp,
+                                                               e == Export::GreyRecordAuto, p, m);
     case Export::Fire:
-        return y16MappingWithPyroToRgb_dll(
-            model, image, maxTemp, minTemp, w, h, p.y16Data, p.y16Count,
-            p.calibData, p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength,
-            p.sceneC, p.sceneCLength, p.paramLine, p.paramLineLength, r.measure1, r.measure2,
-            r.measure3, r.fireMode, r.drcSetIndex, r.drcParams[0], r.drcParams[1],
-            r.drcParams[2], r.drcParams[3], out.use(&out.level));
+        return y16MappingWithPyroToRgb_dll(model, image, maxTemp, minTemp, w, h, p.y16Data, p.y16Count,
+            p.calibData, p.calibLength, p.sceneB, p.sceneBLength, p.sceneA, p.sceneALength, p.sceneC,
+            p.sceneCLength, p.paramLine, p.paramLineLength, r.measure1, r.measure2, r.measure3,
+            r.fireMode, r.drcSetIndex, r.drcParams[0], r.drcParams[1], r.drcParams[2], r.drcParams[3],
+            out.use(&out.level));
     }
 }
 

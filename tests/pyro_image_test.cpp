@@ -32,13 +32,8 @@ TEST_F(PyroTest, GreyWindowAndFrameByForm) {
     PyroOutputs measured;
     callExport(Export::Matrix, "DV28", in.param(), measured);
     const std::vector<float> matrix = measured.matrix.contents();
-    const struct {
-        const char* model;
-        Export form;
-        bool upsideDown;
-        const char* dimming;
-        uint16_t frameOffset;
-    } cases[] = {
+    const struct { const char* model; Export form; bool upsideDown; const char* dimming; uint16_t frameOffset;
+         } cases[] = {
         {"DV28", Export::GreyAuto, false, "PYRO_DimmingType 2 12000 12000", 40},
         {"DV28", Export::GreyRecordAuto, false, "PYRO_DimmingType 2 12000 12000", 40},
         {"DV28", Export::GreyManual, false, "PYRO_DimmingType 3 562 165", 0},
@@ -105,8 +100,7 @@ int16_t linear(float t) { return int16_t(1000 + int(t)); }
 pyro_test::Faults linearScale() { return fixedY16(linear); }
 
 // DRC parameters 70000, 2, 3, 99: the first passes its low 16 bits, 4464.
-PyroOutputs fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1,
-                 const char* model = "DV35") {
+PyroOutputs fire(const PyroInputs& in, int fireMode = 4, int drcSetIndex = -1, const char* model = "DV35") {
     PyroOutputs out(size_t(in.width * in.height));
     callExport(Export::Fire, model, in.param(), out,
                {.fireMode = fireMode, .drcSetIndex = drcSetIndex});

@@ -83,13 +83,8 @@ TEST(Y16MappingAD, GainsAndOffsets) {
 TEST(Y16MappingAD, RefusedInputsWriteNothing) {
     const std::vector<int16_t> frame(800, 10);
     const int16_t* src = frame.data();
-    const struct {
-        const char* what;
-        const int16_t* src;
-        bool nullDst, nullHigh, nullLow;
-        int32_t width, height, autoRange;
-        int16_t high, low;
-    } rows[] = {
+    const struct { const char* what; const int16_t* src; bool nullDst, nullHigh, nullLow;
+        int32_t width, height, autoRange; int16_t high, low; } rows[] = {
         {"empty window: max = min - 1", src, 0, 0, 0, 800, 1, 0, 9, 10}, {"reversed window", src, 0, 0, 0, 800, 1, 0, -500, 10},
         {"null source", nullptr, 0, 0, 0, 800, 1, 1, 0, 0},             {"null image", src, 1, 0, 0, 800, 1, 1, 0, 0},
         {"null max", src, 0, 1, 0, 800, 1, 1, 0, 0},                     {"null min", src, 0, 0, 1, 800, 1, 1, 0, 0},
