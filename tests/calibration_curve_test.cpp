@@ -41,26 +41,25 @@ void ambientOn(MeasureState& s) {
     s.ambientCoefHigh = 5.0f;
 }
 
+#define KMM_SET(...) [](MeasureState& s) { __VA_ARGS__; }
 TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
     struct Case { const char* name; int16_t y16; bool high, set1; Prep setup; float expected;
         int32_t type = 0; };
     const Case cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
         {"on the last entry is past the end", 190, true, false, nullptr, 22.0f},
-        {"offset index at the length: base 0", 125, true, false,
-         [](MeasureState& s) { s.curveRefTemp = 22.0f; }, 20.3f},
-        {"offset index 15: base 250", -125, true, false,
-         [](MeasureState& s) { s.curveRefTemp = 21.5f; }, 20.3f},
+        {"offset index at the length: base 0", 125, true, false, KMM_SET(s.curveRefTemp = 22.0f), 20.3f},
+        {"offset index 15: base 250", -125, true, false, KMM_SET(s.curveRefTemp = 21.5f), 20.3f},
         {"type 0 ignores the alternative reference", 25, true, false,
-         [](MeasureState& s) { s.curveRefTempAlt = 10.0f; }, 20.3f},
-        {"so does type 3", 25, true, false, [](MeasureState& s) { s.curveRefTempAlt = 10.0f; }, 20.3f, 3},
-        {"gain 0.5 truncates", 51, true, false, [](MeasureState& s) { s.gain0 = 0.5f; }, 20.3f},
+         KMM_SET(s.curveRefTempAlt = 10.0f), 20.3f},
+        {"so does type 3", 25, true, false, KMM_SET(s.curveRefTempAlt = 10.0f), 20.3f, 3},
+        {"gain 0.5 truncates", 51, true, false, KMM_SET(s.gain0 = 0.5f), 20.3f},
         {"set 1 takes gain1 and offset1", 10, true, true,
-         [](MeasureState& s) { s.gain1 = 2.0f; s.offset1 = 1.5f; s.gain0 = 9.0f; }, 21.8f},
+         KMM_SET(s.gain1 = 2.0f; s.offset1 = 1.5f; s.gain0 = 9.0f), 21.8f},
         {"drift, high: 25 - 2 x 5", 25, true, false, driftOn, 20.2f},
         {"drift, low: 25 - 2 x 1", 25, false, false, driftOn, 20.3f},
         {"drift truncates 25 - 5.2 to 19", 25, true, false,
-         [](MeasureState& s) { driftOn(s), s.driftSlopeRefHigh = 2.6f; }, 20.2f},
+         KMM_SET(driftOn(s), s.driftSlopeRefHigh = 2.6f), 20.2f},
         {"ambient, high: 25 + 2 x 5", 25, true, false, ambientOn, 20.4f},
         {"corrected value wraps in 16 bits", 32767, true, false, ambientOn, 20.0f},
     };

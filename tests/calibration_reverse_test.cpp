@@ -39,45 +39,41 @@ void between(MeasureState& s, ParaConfig& c) {
     c.settingLow = 0.0f, c.settingHigh = 4.0f;
 }
 
+#define KMM_SET(...) []([[maybe_unused]] MeasureState& s, [[maybe_unused]] ParaConfig& c) { __VA_ARGS__; }
 TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
     struct Case { const char* name; float temperature; int32_t type, expected; Prep setup = nullptr;
         bool high = true; };
     const Case cases[] = {
         {"curve 2 at entry 50", 25.0f, 0, 135},
         {"reference index 1 (20.1 rounds): curve 2[50] - curve 2[1]", 25.0f, 0, 147,
-         [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 20.1f; }},
+         KMM_SET(s.curveRefTemp = 20.1f)},
         {"the curve's start reads entry 0", 20.0f, 0, -15},
         {"below the curve reads 16383", 19.0f, 0, 16383 - 3015},
         {"just past the last entry reads 16383, not the next curve", 40.0f, 0, 16383 - 3015},
-        {"reference off the curve reads 0", 25.0f, 0, 3150,
-         [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 10.0f; }},
+        {"reference off the curve reads 0", 25.0f, 0, 3150, KMM_SET(s.curveRefTemp = 10.0f)},
         {"reference at the curve's length reads 0, not the next curve", 25.0f, 0, 3150,
-         [](MeasureState& s, ParaConfig&) { s.curveRefTemp = 40.0f; }},
-        {"types 1 to 3 take the alternative reference", 25.0f, 3, 3150,
-         [](MeasureState& s, ParaConfig&) { s.curveRefTempAlt = 10.0f; }},
-        {"offset0 shifts the lookup", 27.0f, 0, 135, [](MeasureState& s, ParaConfig&) { s.offset0 = 2.0f; }},
-        {"gain -2 truncates toward zero", 25.0f, 0, -67,
-         [](MeasureState& s, ParaConfig&) { s.gain0 = -2.0f; }},
+         KMM_SET(s.curveRefTemp = 40.0f)},
+        {"types 1 to 3 take the alternative reference", 25.0f, 3, 3150, KMM_SET(s.curveRefTempAlt = 10.0f)},
+        {"offset0 shifts the lookup", 27.0f, 0, 135, KMM_SET(s.offset0 = 2.0f)},
+        {"gain -2 truncates toward zero", 25.0f, 0, -67, KMM_SET(s.gain0 = -2.0f)},
         {"type 0 ambient, high: 135 - 2 x 5", 25.0f, 0, 125, ambient},
         {"type 0 ambient, low: 135 - 2 x 1", 25.0f, 0, 133, ambient, false},
         {"type 1 ambient adds: 135 + 2 x 5", 25.0f, 1, 145, ambient},
         {"type 0 drift adds the reference slope: 135 + 2 x 5", 25.0f, 0, 145, drift},
         {"type 2 drift takes the current slope: 135 - 2 x 3", 25.0f, 2, 129, drift},
-        {"index = count: curve 0", 25.0f, 0, 45,
-         [](MeasureState& s, ParaConfig& c) { c.breakpointCount = 3, s.segmentIndex = 3; }},
+        {"index = count: curve 0", 25.0f, 0, 45, KMM_SET(c.breakpointCount = 3, s.segmentIndex = 3)},
         {"between: 0.25 x 135 + 0.75 x 45 = 67.5", 25.0f, 0, 67, between},
         {"both axes: trunc(0.5 x 112 + 0.5 x 67), each side truncated first", 25.0f, 0, 89,
-         [](MeasureState& s, ParaConfig& c) { between(s, c), s.twoAxisMode = 1; }},
+         KMM_SET(between(s, c), s.twoAxisMode = 1)},
         {"gain1 2 halves curves 1 and 3: trunc(0.5 x 56 + 0.5 x 67)", 25.0f, 0, 61,
-         [](MeasureState& s, ParaConfig& c) { between(s, c), s.twoAxisMode = 1, s.gain1 = 2.0f; }},
+         KMM_SET(between(s, c), s.twoAxisMode = 1, s.gain1 = 2.0f)},
         {"type 0 takes off transmission 0.8", 31.25f, 0, 135,
-         [](MeasureState& s, ParaConfig& c) { s.transmissionEnable = 1, c.transmission = 0.8f; }},
+         KMM_SET(s.transmissionEnable = 1, c.transmission = 0.8f)},
         {"type 1 keeps the transmission: entry 112", 31.25f, 1, 321,
-         [](MeasureState& s, ParaConfig& c) { s.transmissionEnable = 1, c.transmission = 0.8f; }},
+         KMM_SET(s.transmissionEnable = 1, c.transmission = 0.8f)},
         {"type 0, emissivity 0.99: no inversion", 25.0f, 0, 135,
-         [](MeasureState& s, ParaConfig& c) { s.emissivityEnable = 1, c.emissivity = 0.99f; }},
-        {"type 1 keeps the emissivity", 25.0f, 1, 135,
-         [](MeasureState& s, ParaConfig& c) { s.emissivityEnable = 1, c.emissivity = 0.85f; }},
+         KMM_SET(s.emissivityEnable = 1, c.emissivity = 0.99f)},
+        {"type 1 keeps the emissivity", 25.0f, 1, 135, KMM_SET(s.emissivityEnable = 1, c.emissivity = 0.85f)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
