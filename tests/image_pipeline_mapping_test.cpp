@@ -59,6 +59,12 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
     EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{999, 0, 990, 9, 499, 982}));
     EXPECT_EQ(p.linearGain, 208);
     EXPECT_EQ(std::tuple(out[0], out[499], out[999]), std::tuple(0, 100, 201));  // 0: clamped
+    // 70,000 pixels of 0 count as 65,535, under the cut at 50 % of 131,072: the low cut is 400.
+    std::vector<int16_t> heavy(131072, 400);
+    std::fill_n(heavy.begin(), 70000, int16_t(0));
+    std::vector<uint8_t> heavyOut(heavy.size());
+    p.mapLinear(heavyOut.data(), heavy.data(), 256, 512, 500, 100, 200, 128, tables());
+    EXPECT_EQ(p.linearStats[3], 400);
     // The largest contrast on a span of 200: 1024 x 1024 / 200 stops at four times unity.
     p.mapLinear(out.data(), frame.data(), 200, 1, 10, 100, 1024, 128, tables());
     EXPECT_EQ(p.linearGain, 4096);

@@ -125,6 +125,7 @@ TEST(PipelineStages, FlatFieldCorrectionArithmeticAndUniformGain) {
     for (size_t i = 0; i < real.size(); ++i) expected[i] = int16_t(raw[i] = uint16_t(real[i]) & 0x7FFF);
     auto p = framePipeline(kRealWidth, kRealHeight);
     p->setFlatFieldCorrection(true);
+    p->setBadPixelRepair(true);  // no pixel flagged: the frame as corrected
     EXPECT_EQ(runFrame(*p, real), real);  // nothing loaded: passes
     ASSERT_EQ(p->loadFlatField(dark.data(), gain.data(), raw.data()), 0);
     EXPECT_EQ(runFrame(*p, Frame(raw.size(), 7)), expected);
@@ -272,6 +273,8 @@ TEST(PipelineStages, EightBitStagesStatedNumbers) {
     EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[18], sharp[0]), std::tuple(255, 88, 88, 100));
     sharpenImage(sharp.data(), image.data(), 5, 5, 0.5f);
     EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[0]), std::tuple(250, 94, 100));
+    sharpenImage(sharp.data(), image.data() + 5, 5, 3, 1.0f);  // three rows have an inside row
+    EXPECT_EQ(sharp[7], 255);
     // Brightness/contrast: gain 256 around the mean 100 (150 and 50); the defaults change nothing.
     std::vector<uint8_t> pair{150, 50, 7};
     adjustContrast(pair.data(), 2, 256, 128);
@@ -301,7 +304,7 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         // Kind 1 marking an empty grey range colours like the palette in the RGB formats.
         if (format <= 3) { EXPECT_EQ(made(format, 1, 3, -32768, 32767), expected) << format; }
     }
-    // Mark levels inside the scene (the median), marking above (0), below (1) or between (3)
+    // Mark levels inside the scene (the median), marking above (0), below (1), both ways (2) or between (3)
     // them, through RGB and through Y, Cb, Cr worked out in single precision from the colour.
     Frame sorted = real;
     std::nth_element(sorted.begin(), sorted.begin() + ptrdiff_t(sorted.size() / 2), sorted.end());
@@ -312,14 +315,15 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
     using Rgb = std::array<int, 3>;
     for (const auto& [mode, high, low] : {std::tuple<uint32_t, int16_t, int16_t>{0, median, 0},
-                                          {1, 0, median}, {3, 32767, median}}) {
+                                          {1, 0, median}, {2, median, median}, {3, 32767, median}}) {
         for (uint32_t format : {2u, 4u}) {
             ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
             p.setMappingMode(2);
             p.setColourFormat(format);
             p.palette = 3;
             p.paletteKind = 1;
-            p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = 0x123456};
+            p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = 0x123456,
+                             .lowMarkColour = 0x654321};
             const std::vector<uint8_t> marked = runImage(p, real);
             const float hi = p.greyOfValue(high), lo = p.greyOfValue(low);
             const float hottest = p.greyOfValue(*std::max_element(real.begin(), real.end()));
@@ -332,6 +336,8 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
                 Rgb c{e[0], e[1], e[2]};
                 if (mode == 0 && g > threshold) c = {g * 0x12 >> 8, 0x34, 0x56};
                 if (mode == 1 && g <= threshold) c = {0x12, std::min((g * 0x34 >> 8) + 10, 255), 0x56};
+                if (mode == 2 && g > hi) c = {g * 0x12 >> 8, 0x34, 0x56};
+                if (mode == 2 && g <= lo) c = {0x65, std::min((g * 0x43 >> 8) + 10, 255), 0x21};
                 if (mode == 3 && g >= lo && g <= hi) c = {0x12 * g >> 8, 0x34 * g >> 8, 0x56};
                 const float r = float(c[0]), gr = float(c[1]), b = float(c[2]);
                 const Rgb ycc{int(std::clamp(0.183f * r + 0.614f * gr + 0.062f * b + 16.0f, 0.0f, 255.0f)),

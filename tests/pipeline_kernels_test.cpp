@@ -183,6 +183,14 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
                 p.equaliseAdaptive(dst.data(), src.data(), w, h);
                 ASSERT_EQ(dst.contents(), equalisedDirectly(src, w, h, tx, ty)) << w << "x" << h << " " << tx << "x" << ty;
             }
+            // Reusing the saved maps: a grid that changes across only starts from its own maps.
+            ImagePipeline reuse(w, h, 1.0f);
+            reuse.claheReuseMaps = 1;
+            std::vector<uint8_t> dst(src.size());
+            reuse.equaliseAdaptive(dst.data(), src.data(), w, h);
+            reuse.claheTilesX = 3;
+            reuse.equaliseAdaptive(dst.data(), src.data(), w, h);
+            ASSERT_EQ(dst, equalisedDirectly(src, w, h, 3, 2)) << w << "x" << h;
         }
     });
 }

@@ -115,7 +115,8 @@ TEST(TemperatureCorrection, EmissivityEndsAndTableBounds) {
         // At or below -45 degC the signal position is 0, which reads back as -45.0.
         {{"DV01", -45.0f, 1.0f, 0.99f, 1.5f, 1.5f, 20.0f, 20.0f}, -45.0f},
         {{"DV19", -60.0f, 1.0f, 0.99f, 1.5f, 1.5f, 20.0f, 20.0f}, -45.0f},
-        // A new emissivity below 0.01 gives the table maximum.
+        // A new emissivity below 0.01 gives the table maximum; 0.01 itself does not.
+        {{"DV19", -40.0f, 0.95f, 0.01f, 1.5f, 1.5f, 20.0f, 20.0f}, -45.0f},
         {{"DV02", 36.5f, 0.95f, 0.005f, 1.5f, 1.5f, 20.0f, 20.0f}, 850.0f},
         {{"DV19", 36.5f, 0.95f, 0.005f, 1.5f, 1.5f, 20.0f, 20.0f}, 2100.0f},
     };

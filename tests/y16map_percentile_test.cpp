@@ -75,6 +75,8 @@ TEST(Y16MappingAD, GainsAndOffsets) {
     const Stretch crossed = stretch(ramp(0, 700), true);
     EXPECT_EQ(crossed.grey[0], 0);
     EXPECT_EQ(crossed.grey[699], 204);
+    // Ramp 0..1499: limits 654 and 845, gain 255 x 1024 / 192 = 1360; value 674 just reaches 1.
+    EXPECT_EQ(stretch(ramp(0, 1500), true).grey[674], 1);
     // A negative contrast inverts.
     const Stretch inverted = stretch({0, 100, 200}, false, 200, 0, -255);
     EXPECT_GT(inverted.grey[0], inverted.grey[2]);
