@@ -193,6 +193,16 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
             ASSERT_EQ(dst, equalisedDirectly(src, w, h, 3, 2)) << w << "x" << h;
         }
     });
+    // One row of 2^24 + 2 pixels in two tiles: the region between their centres is too large
+    // for 32-bit blend sums.
+    const int32_t w = (1 << 24) + 2;
+    std::vector<uint8_t> src(static_cast<size_t>(w));
+    for (int32_t x = 0; x < w; ++x) src[size_t(x)] = uint8_t(x / (w / 200) + (x & 7));
+    ImagePipeline p(w, 1, 1.0f);
+    p.claheTilesY = 1;
+    std::vector<uint8_t> dst(src.size());
+    p.equaliseAdaptive(dst.data(), src.data(), w, 1);
+    EXPECT_EQ(dst, equalisedDirectly(src, w, 1, 2, 1));
 }
 
 }  // namespace
