@@ -20,7 +20,7 @@ const ParaConfig kSentinel = sentinelRecord();
 
 // Breakpoint words a float round trip could alter (a signalling NaN, a negative NaN, a
 // denormal) are copied bit for bit; words beyond the count and every byte the setter does not
-// own keep their value; count 0 writes the scalars only.
+// own keep their value.
 TEST(CalibrationExports, SetParaConfigWritesItsFieldsOnly) {
     const uint32_t words[3] = {0x7FA00001u, 0xFFFFFFFFu, 0x00000001u};
     const float* values = reinterpret_cast<const float*>(words);
@@ -33,12 +33,6 @@ TEST(CalibrationExports, SetParaConfigWritesItsFieldsOnly) {
     ParaConfig c = kSentinel;
     SetParaConfig_dll(&c, values, 3, 80.0f, 20.0f, -20.0f, 7.0f, 0.95f, 23.0f, 0.9f, 3);
     EXPECT_EQ(std::memcmp(&c, &expected, sizeof c), 0);
-
-    c = kSentinel;
-    SetParaConfig_dll(&c, values, 0, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0);
-    EXPECT_EQ(c.breakpointCount, 0);
-    EXPECT_EQ(c.settingHigh, 1.0f);
-    EXPECT_EQ(std::memcmp(c.breakpoints, kSentinel.breakpoints, sizeof c.breakpoints), 0);
 }
 
 TEST(CalibrationExports, RefusedCallsComputeNothingAndLeaveTheRecord) {

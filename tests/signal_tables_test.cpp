@@ -20,9 +20,8 @@ TEST(SignalTables, TablesHoldEveryStatedFact) {
     ASSERT_EQ(narrow.last, 16383);
     EXPECT_EQ(wide.upperBound, 21000);
     EXPECT_EQ(narrow.upperBound, 8500);
-    const struct {
-        int position, value;
-    } rows[] = {{1811, -450}, {1812, -445}, {1896, 0},       {2048, 518},     {4096, 3224},
+    const struct { int position, value;
+         } rows[] = {{1811, -450}, {1812, -445}, {1896, 0},       {2048, 518},     {4096, 3224},
                 {8192, 6569}, {12288, 9264}, {16384, 11722}, {20480, 13929}, {24576, 15885},
                 {28672, 17588}, {32768, 19040}, {36864, 20240}, {40049, 21000}};
     for (const auto& r : rows) EXPECT_EQ(wide.entries[r.position], r.value) << r.position;
