@@ -21,15 +21,8 @@ namespace kmm {
 
 // Offsets of the parameter-line fields the tests set.
 enum ParamLineField : size_t {
-    kReadingField = 172,
-    kFirstBreakField = 792,
-    kSecondBreakField = 794,
-    kBaseOffsetField = 796,
-    kSlope1Field = 798,
-    kSlope2Field = 804,
-    kSlope3Field = 810,
-    kBaseLevelField = 818,
-    kReferenceField = 820,
+    kReadingField = 172, kFirstBreakField = 792, kSecondBreakField = 794, kBaseOffsetField = 796,
+    kSlope1Field = 798, kSlope2Field = 804, kSlope3Field = 810, kBaseLevelField = 818, kReferenceField = 820,
 };
 
 // A 4 x 3 frame with every block present and a parameter line whose offset is 40 in range
@@ -70,11 +63,9 @@ struct PyroInputs {
 enum class Export {
     Matrix, MatrixRecord, Point, Y16, GreyAuto, GreyManual, GreyRecordAuto, GreyRecordManual, Fire
 };
-inline const std::vector<Export> kEveryExport = [] {
-    std::vector<Export> all;
-    for (int e = 0; e <= int(Export::Fire); ++e) all.push_back(Export(e));
-    return all;
-}();
+inline const Export kEveryExport[] = {Export::Matrix, Export::MatrixRecord, Export::Point, Export::Y16,
+    Export::GreyAuto, Export::GreyManual, Export::GreyRecordAuto, Export::GreyRecordManual, Export::Fire};
+
 inline const char* nameOf(Export e) {
     return std::array{"matrix", "matrix record", "point", "Y16", "grey auto", "grey manual",
                       "grey record auto", "grey record manual", "fire"}[size_t(e)];
