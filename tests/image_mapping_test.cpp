@@ -97,6 +97,11 @@ TEST(ImageMapping, OffsetFamilyScaleFollowsTheLargestTemperature) {
     const Result hot = mapped("DV05", std::vector<float>(16, 200.0f), 4, 4, 0, 0, true);
     EXPECT_EQ(hot.maxTemp, 1499.0f / 10.0f + 50.0f);
     EXPECT_EQ(hot.minTemp, hot.maxTemp);
+    // Past the first strip of 2048 pixels a manual window maps each strip's own temperatures.
+    std::vector<float> strips(4096, 20.0f);
+    std::fill(strips.begin() + 2048, strips.end(), 80.0f);
+    EXPECT_EQ(mapped("DV01", strips, 64, 64, 100.0f, 10.0f, false).image[4095],
+              mapped("DV01", {80.0f}, 1, 1, 100.0f, 10.0f, false).image[0]);
     // An automatic range ignores the caller's stale 250: 150 degC keeps scale 100 (149.95, not 149.9).
     EXPECT_NEAR(mapped("DV05", std::vector<float>(16, 150.0f), 4, 4, 250.0f, 0, true).maxTemp, 149.95f, 0.01f);
 }

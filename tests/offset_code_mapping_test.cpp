@@ -72,6 +72,7 @@ TEST(OffsetCodeMapping, DetailLayerBrightensAHotSpotAndDarkensAColdOneOnlyWithGa
     EXPECT_EQ(int(detailed.image[hot]), std::min(255, plain.image[hot] + 20));
     EXPECT_EQ(int(detailed.image[cold]), std::max(0, plain.image[cold] - 20));
     EXPECT_EQ(mapAuto(codes, 32, 1 << 30).image[hot], 255);  // wide products, saturated
+    EXPECT_EQ(int(mapAuto(codes, 32, 31).image[hot]), plain.image[hot] + 38);  // 20 x 31 x 64 / 1024
 }
 
 TEST(OffsetCodeMapping, SmallSpotsFarOutsideTheRangeKeepTheirEnd) {
