@@ -193,8 +193,7 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
             ASSERT_EQ(dst, equalisedDirectly(src, w, h, 3, 2)) << w << "x" << h;
         }
     });
-    // Tiles of one repeated pattern share their maps, so every blend is a whole multiple of the
-    // 5 x 5 area, which the single-precision quotient can fall just short of.
+    // Tiles of one pattern share their maps: every blend is a whole multiple of the 5 x 5 area.
     std::vector<uint8_t> tiled(15 * 15);
     for (size_t i = 0; i < tiled.size(); ++i) tiled[i] = uint8_t((i / 15 % 5 * 5 + i % 15 % 5) * 10);
     ImagePipeline t(15, 15, 1.0f);
@@ -202,8 +201,7 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
     std::vector<uint8_t> out(tiled.size());
     t.equaliseAdaptive(out.data(), tiled.data(), 15, 15);
     EXPECT_EQ(out, equalisedDirectly(tiled, 15, 15, 3, 3));
-    // One row of 2^24 + 2 pixels in two tiles: the region between their centres is too large
-    // for 32-bit blend sums.
+    // One row of 2^24 + 2 pixels in two tiles: the middle region is too large for 32-bit sums.
     const int32_t w = (1 << 24) + 2;
     std::vector<uint8_t> src(static_cast<size_t>(w));
     for (int32_t x = 0; x < w; ++x) src[size_t(x)] = uint8_t(x / (w / 200) + (x & 7));
