@@ -194,6 +194,10 @@ TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
         EXPECT_NEAR(applied, r.applied, 2e-5f * std::fabs(r.applied));
         EXPECT_NEAR(removed, r.removed, 2e-5f * std::fabs(r.removed));
     }
+    for (int mode : {0, 1}) {  // through the export: compensation mode 0 takes set 0, any other set 1
+        const DeviceCorrectionParam r = [&] { DeviceCorrectionParam n = neutralRecord(); n.compMode = mode; return n; }();
+        EXPECT_NEAR(correct({"DV10", 50.0f, 1.0f, 1.0f, 1.5f, 20.0f, 20.0f, 20.0f}, &r), mode ? 71.066f : 68.109f, 0.2f);
+    }
 }
 
 }  // namespace

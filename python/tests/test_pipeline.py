@@ -1,5 +1,4 @@
-"""The image pipeline from Python: shapes by format, refusals with a reason, state that
-carries from frame to frame."""
+"""The image pipeline from Python: shapes by format, palettes, refusals with a reason."""
 from pathlib import Path
 
 import numpy as np
@@ -56,9 +55,3 @@ def test_refusals_name_the_reason_and_change_nothing(street):
     with pytest.raises(ValueError):
         kmm.Pipeline(0, 512)
 
-
-def test_temporal_filter_passes_the_first_frame_and_then_remembers(street):
-    with kmm.Pipeline(640, 512) as p, kmm.Pipeline(640, 512) as plain:
-        p.temporal_filter()
-        assert np.array_equal(p.run(street[0]), plain.run(street[0]))
-        assert not np.array_equal(p.run(street[3]), plain.run(street[3]))
