@@ -41,7 +41,7 @@ void mapOffsetCodeWindow(FrameView<const float> frame, uint8_t* image, float max
         bool reaches = false;
         for (int32_t start = 0; start < count; start += kBlock) {
             const int32_t n = std::min(kBlock, count - start);
-            reaches |= toWrappedCodes(codes, frame.pixels + start, n, -kOffsetCodeZero, scale) >=
+            reaches |= toWrappedCodes(codes, frame.pixels + start, n, -kOffsetCodeZero, scale).largest >=
                        kCoarseFrom;
             mapOffsetCodesWindow(image + start, {codes, n, 1}, highCode, lowCode);
         }
@@ -64,7 +64,8 @@ void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTe
     // Converted at the fine scale while the maximum is found, and again at the coarse one in
     // the rare frame that needs it.
     const bool coarse =
-        toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kFineCodes) >= kCoarseFrom;
+        toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kFineCodes).largest >=
+        kCoarseFrom;
     const int32_t scale = int32_t(coarse ? kCoarseCodes : kFineCodes);
     if (coarse) toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kCoarseCodes);
     int16_t highCode = offsetCode(maxTemp, scale);
@@ -117,7 +118,7 @@ FrameView<const float> withFiniteValues(FrameView<const float> frame,
 }  // namespace
 
 int16_t temperatureCode(float celsius) {
-    return wrapToInt16(saturatingTrunc<int32_t>(celsius * 20.0f));
+    return wrappedCode(celsius, 0.0f, 20.0f);  // without the offset: -0 and +0 give one code
 }
 
 int16_t offsetCode(float celsius, int32_t scale) {

@@ -44,11 +44,10 @@ void mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8
                    (autoRange ? WorkBlock::bytesFor<Histogram>(1) : 0));
     uint16_t* codes = work.take<uint16_t>(size_t(n));
     // Converted at the fine scale while the maximum is found, and again at the coarse one in
-    // the rare frame that needs it. The maximum runs by strict greater-than from element 0 (and
-    // takes the caller's maxTemp, without autoRange): NaN elements are passed over, but a NaN
-    // first element is never replaced, so such a frame stays fine.
+    // the rare frame that needs it (or, without autoRange, the caller's maxTemp). A frame with
+    // a NaN has a NaN at one of its ends, and one with a NaN first stays fine.
     const float largest =
-        toSaturatedCodes(codes, t, n, kFineScale.kelvinOffset, kFineScale.unitsPerKelvin);
+        toSaturatedCodes(codes, t, n, kFineScale.kelvinOffset, kFineScale.unitsPerKelvin).largest;
     const bool coarse =
         !std::isnan(t[0]) && (largest > 200.0f || (!autoRange && maxTemp > 200.0f));
     const KelvinScale scale = coarse ? kCoarseScale : kFineScale;
