@@ -54,7 +54,8 @@ void stretchWide(uint8_t* dst, const Sample* src, int64_t count, int64_t gain, i
 
 // Windows of 256 values or more: scale < 512, so ((v - low) x scale) >> 9 is the high half
 // of (v - low) x (scale << 7), one unsigned 16-bit multiply. Values are clamped into the
-// window first and those above it set to 255 afterwards.
+// window first and those above it set to 255 afterwards, from the comparison's all-ones
+// lane shifted down (one shift instead of masking and narrowing the comparison separately).
 KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict src,
                               int64_t count, int16_t high, int16_t low, uint16_t scale7) {
     for (int64_t i = 0; i < count; ++i) {
@@ -62,7 +63,8 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
         const int16_t inside = std::min(std::max(v, low), high);
         const auto d = uint16_t(inside - low);
         const auto g = uint16_t((uint32_t(d) * scale7) >> 16);
-        dst[i] = uint8_t(g | (v > high ? 255 : 0));
+        const auto above = uint16_t(uint16_t(-int16_t(v > high)) >> 8);
+        dst[i] = uint8_t(g | above);
     }
 }
 
