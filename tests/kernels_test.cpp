@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <bit>
 #include <array>
 #include <limits>
 #include <memory>
@@ -280,13 +279,16 @@ TEST(Kernels, ThreeByThreeRowOperationsMatchTheirFormulas) {
     });
 }
 
-// Temperatures of every size of value, with the values where the saturations start, the two
-// zeros and non-finite ones.
-TEST(Kernels, FloatCodesMatchTheirPerValueForms) {
+// Temperatures of every size of value, with the values where the saturations and the 16-bit
+// wrap start, the two zeros and non-finite ones (none on frames of kind 2), on every scale the
+// mappings use: offset codes, temperature codes, then Kelvin codes.
+TEST(Kernels, FloatCodesMatchTheirPerValueFormsAndFindTheExtremes) {
     const float edges[] = {-2147483648.0f / 10 + 50, 2147483648.0f / 100 + 50, 2147483520.0f / 10 + 50,
-                           -273.15f, -273.1f, 382.2f, 6280.4f, 6280.5f, 0.0f, -0.0f, 1e30f, -1e30f};
+                           -273.15f, -273.1f, 382.2f, 6280.4f, 6280.5f, 1638.35f, -1638.45f, 0.0f, -0.0f, 1e30f, -1e30f};
     const float nonFinite[] = {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
-                               std::numeric_limits<float>::quiet_NaN()};
+                               std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::quiet_NaN()};
+    const struct { bool saturated; float add, scale; } scales[] = {
+        {false, -50.0f, 10.0f}, {false, -50.0f, 100.0f}, {false, 0.0f, 20.0f}, {true, 273.1f, 10.0f}, {true, 273.15f, 100.0f}};
     forEachFrame(6, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         std::vector<float> t(s.count());
         for (auto& v : t) {
@@ -294,22 +296,24 @@ TEST(Kernels, FloatCodesMatchTheirPerValueForms) {
             v = float(int64_t(rng.next() % 2000001) - 1000000) * 1e-6f * magnitude;
             if (rng.next() % 13 == 0) v = edges[rng.next() % std::size(edges)];
         }
-        const auto n = int64_t(t.size());
-        // Non-finite values on odd frames, a NaN first on every third.
-        for (size_t i = kind == 1 ? 3 : 0; i < t.size(); i += 7) t[i] = nonFinite[rng.next() % 3];
-        float largest = t[0];
-        for (float v : t) largest = v > largest ? v : largest;
-        for (const float scale : {10.0f, 100.0f}) {
-            GuardedBuffer<int16_t> wrapped(t.size());
-            GuardedBuffer<uint16_t> saturated(t.size());
-            const float largestWrapped = toWrappedCodes(wrapped.data(), t.data(), n, -50.0f, scale);
-            const float largestSaturated =
-                toSaturatedCodes(saturated.data(), t.data(), n, scale == 10.0f ? 273.1f : 273.15f, scale);
-            ASSERT_TRUE(largestWrapped == largest || (std::isnan(largest) && std::isnan(largestWrapped)));
-            ASSERT_EQ(std::bit_cast<uint32_t>(largestSaturated), std::bit_cast<uint32_t>(largestWrapped));
-            for (size_t i = 0; i < t.size(); ++i) {
-                ASSERT_EQ(wrapped[i], wrappedCode(t[i], -50.0f, scale)) << t[i];
-                ASSERT_EQ(saturated[i], saturatedCode(t[i], scale == 10.0f ? 273.1f : 273.15f, scale)) << t[i];
+        for (size_t i = size_t(kind); kind != 2 && i < t.size(); i += 7) t[i] = nonFinite[rng.next() % 4];
+        const bool allFinite = std::all_of(t.begin(), t.end(), [](float v) { return std::isfinite(v); });
+        const auto check = [&](auto convert, auto reference, float add, float scale) {
+            GuardedBuffer<decltype(reference(0.0f, 0.0f, 0.0f))> codes(t.size());
+            const FloatExtremes ends = convert(codes.data(), t.data(), int64_t(t.size()), add, scale);
+            for (size_t i = 0; i < t.size(); ++i) ASSERT_EQ(codes[i], reference(t[i], add, scale)) << t[i];
+            ASSERT_EQ(ends.finite(), allFinite);
+            if (allFinite) {
+                EXPECT_EQ(ends.smallest, *std::min_element(t.begin(), t.end()));
+                EXPECT_EQ(ends.largest, *std::max_element(t.begin(), t.end()));
+            }
+        };
+        for (const auto& c : scales) {
+            SCOPED_TRACE(testing::Message() << c.add << " " << c.scale);
+            if (c.saturated) {
+                check(toSaturatedCodes, saturatedCode, c.add, c.scale);
+            } else {
+                check(toWrappedCodes, wrappedCode, c.add, c.scale);
             }
         }
     });

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <utility>
-#include <cmath>
-#include <limits>
 #include <numeric>
 #include <tuple>
 #include <vector>
@@ -16,13 +14,10 @@
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_level.h"
-#include "kernels/temperature_codes.h"
 #include "random.h"
 
 namespace kmm {
 namespace {
-
-constexpr int32_t kLengths[] = {1, 3, 17, 641};
 
 template <class Body>
 void atEveryLevel(Body&& body) {
@@ -31,38 +26,6 @@ void atEveryLevel(Body&& body) {
         SCOPED_TRACE(simdLevelName(level));
         body();
     }
-}
-
-TEST(PipelineKernels, CodesMatchTheSaturatingConversionAndFindTheExtremes) {
-    constexpr float kInf = std::numeric_limits<float>::infinity();
-    // Around the 16-bit wrap, the 32-bit ends, signed zeros, non-finite values.
-    const std::vector<float> edges = {1638.35f, 1638.4f, -1638.4f, -1638.45f, 107374180.0f,
-                                      -107374190.0f, 1e30f, -1e30f, -0.0f, 0.0f, 0.04999f,
-                                      -0.05001f, kInf, -kInf, std::nanf(""), -std::nanf("")};
-    scenes::SplitMix64 rng(7);
-    atEveryLevel([&] {
-        for (const int32_t n : kLengths) {
-            std::vector<float> t(static_cast<size_t>(n));
-            for (auto& v : t) v = float(rng.uniform() * 4000.0 - 2000.0);
-            // The last four edges are not finite; the longest line holds finite ones only.
-            const size_t kinds = n == 641 ? edges.size() - 4 : edges.size();
-            for (size_t i = 0; i < t.size(); i += 3) t[i] = edges[rng.next() % kinds];
-            for (const float scale : {20.0f, 100.0f}) {
-                GuardedBuffer<int16_t> codes(t.size());
-                const FloatExtremes ends = scaledCodesWithExtremes(codes.data(), t.data(), n, scale);
-                for (size_t i = 0; i < t.size(); ++i) {
-                    ASSERT_EQ(codes[i], wrapToInt16(saturatingTrunc<int32_t>(t[i] * scale))) << t[i];
-                }
-                // Finite ends exactly when every value is; then they are the extremes.
-                const bool allFinite = std::all_of(t.begin(), t.end(), [](float v) { return std::isfinite(v); });
-                ASSERT_EQ(std::isfinite(ends.smallest) && std::isfinite(ends.largest), allFinite);
-                if (allFinite) {
-                    EXPECT_EQ(ends.smallest, *std::min_element(t.begin(), t.end()));
-                    EXPECT_EQ(ends.largest, *std::max_element(t.begin(), t.end()));
-                }
-            }
-        }
-    });
 }
 
 // The adaptive equalisation as first written: per pixel, the four tile maps weighted by the

@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
-#include <optional>
 
 #include "common/work_block.h"
 #include "imagemap/kelvin_mapping.h"
@@ -23,12 +21,13 @@ namespace {
 constexpr float kOffsetCodeZero = 50.0f;  // degC at offset code 0
 
 // The scale of the offset codes: 0.01 degC, or 0.1 degC once the frame or a manual upper
-// limit reaches 200 degC (the frame holds no NaN by now, so "reaches" is its maximum's test).
+// limit reaches 200 degC.
 constexpr float kFineCodes = 100.0f, kCoarseCodes = 10.0f, kCoarseFrom = 200.0f;
 
 // Manual window: the codes are converted and windowed a block at a time, so they never leave
 // the first-level cache; a frame found to reach 200 degC is done again at the coarse scale.
-void mapOffsetCodeWindow(FrameView<const float> frame, uint8_t* image, float maxTemp,
+// False, at the first block holding a value that is not finite.
+bool mapOffsetCodeWindow(FrameView<const float> frame, uint8_t* image, float maxTemp,
                          float minTemp) {
     constexpr int32_t kBlock = 2048;
     int16_t codes[kBlock];
@@ -41,20 +40,21 @@ void mapOffsetCodeWindow(FrameView<const float> frame, uint8_t* image, float max
         bool reaches = false;
         for (int32_t start = 0; start < count; start += kBlock) {
             const int32_t n = std::min(kBlock, count - start);
-            reaches |= toWrappedCodes(codes, frame.pixels + start, n, -kOffsetCodeZero, scale) >=
-                       kCoarseFrom;
+            const FloatExtremes ends =
+                toWrappedCodes(codes, frame.pixels + start, n, -kOffsetCodeZero, scale);
+            if (!ends.finite()) return false;
+            reaches |= ends.largest >= kCoarseFrom;
             mapOffsetCodesWindow(image + start, {codes, n, 1}, highCode, lowCode);
         }
-        if (!reaches) return;
+        if (!reaches) break;
     }
+    return true;
 }
 
-void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTemp,
+// False, before anything is written, when a value is not finite.
+bool mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTemp,
                       float& minTemp, bool autoRange) {
-    if (!autoRange) {
-        mapOffsetCodeWindow(frame, image, maxTemp, minTemp);
-        return;
-    }
+    if (!autoRange) return mapOffsetCodeWindow(frame, image, maxTemp, minTemp);
     const float* temperatures = frame.pixels;
     const int32_t count = frame.count();
     // The codes and the automatic mapping's work memory: one block.
@@ -63,8 +63,10 @@ void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTe
     int16_t* codes = work.take<int16_t>(size_t(count));
     // Converted at the fine scale while the maximum is found, and again at the coarse one in
     // the rare frame that needs it.
-    const bool coarse =
-        toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kFineCodes) >= kCoarseFrom;
+    const FloatExtremes ends =
+        toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kFineCodes);
+    if (!ends.finite()) return false;
+    const bool coarse = ends.largest >= kCoarseFrom;
     const int32_t scale = int32_t(coarse ? kCoarseCodes : kFineCodes);
     if (coarse) toWrappedCodes(codes, temperatures, count, -kOffsetCodeZero, kCoarseCodes);
     int16_t highCode = offsetCode(maxTemp, scale);
@@ -74,28 +76,30 @@ void mapByOffsetCodes(FrameView<const float> frame, uint8_t* image, float& maxTe
     const float k = static_cast<float>(scale);
     maxTemp = static_cast<float>(highCode) / k + kOffsetCodeZero;
     minTemp = static_cast<float>(lowCode) / k + kOffsetCodeZero;
+    return true;
 }
 
-bool everyValueFinite(const float* temperatures, int32_t count) {
-    // An all-ones exponent is an infinity or a NaN; the bit test keeps the loop vectorised.
-    constexpr uint32_t kExponent = 0x7F800000u;
-    uint32_t nonFinite = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t bits;
-        std::memcpy(&bits, temperatures + i, sizeof bits);
-        nonFinite |= uint32_t((bits & kExponent) == kExponent);
+// The frame mapped by the model's family; false when a value is not finite, with the image
+// perhaps partly written and the range untouched.
+bool mapByFamily(ImageFamily family, float tuning, FrameView<const float> temperatures,
+                 uint8_t* image, float& maxTemp, float& minTemp, bool autoRange) {
+    switch (family) {
+        case ImageFamily::OffsetCode:
+            return mapByOffsetCodes(temperatures, image, maxTemp, minTemp, autoRange);
+        case ImageFamily::Pipeline:
+            return mapByPipeline(tuning, temperatures, image, maxTemp, minTemp, autoRange);
+        case ImageFamily::KelvinCode:
+            return mapKelvinFrame(tuning, temperatures, image, 255, 80, maxTemp, minTemp,
+                                  autoRange);
     }
-    return nonFinite == 0;
+    return true;
 }
 
-// Non-finite temperatures take the nearest finite end of their frame before any family sees
-// them: +inf the largest finite value, -inf and NaN the smallest. So they neither move an
-// automatic range nor change the picture of the finite pixels, and a frame of finite values
-// is mapped as it always was, without a copy. A frame with no finite value maps as 0 degC.
-FrameView<const float> withFiniteValues(FrameView<const float> frame,
-                                        std::optional<WorkBlock>& work) {
+// Non-finite temperatures take the nearest finite end of their frame: +inf the largest finite
+// value, -inf and NaN the smallest. So they neither move an automatic range nor change the
+// picture of the finite pixels. A frame with no finite value maps as 0 degC.
+FrameView<const float> withFiniteValues(FrameView<const float> frame, WorkBlock& work) {
     const int32_t count = frame.count();
-    if (everyValueFinite(frame.pixels, count)) return frame;
     float smallest = std::numeric_limits<float>::infinity();
     float largest = -smallest;
     for (int32_t i = 0; i < count; ++i) {
@@ -105,8 +109,7 @@ FrameView<const float> withFiniteValues(FrameView<const float> frame,
         largest = std::max(largest, t);
     }
     if (smallest > largest) smallest = largest = 0.0f;
-    work.emplace(WorkBlock::bytesFor<float>(size_t(count)));
-    float* finite = work->take<float>(size_t(count));
+    float* finite = work.take<float>(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
         const float t = frame.pixels[i];
         finite[i] = std::isfinite(t) ? t : (t > 0.0f ? largest : smallest);
@@ -117,7 +120,7 @@ FrameView<const float> withFiniteValues(FrameView<const float> frame,
 }  // namespace
 
 int16_t temperatureCode(float celsius) {
-    return wrapToInt16(saturatingTrunc<int32_t>(celsius * 20.0f));
+    return wrappedCode(celsius, 0.0f, 20.0f);  // without the offset: -0 and +0 give one code
 }
 
 int16_t offsetCode(float celsius, int32_t scale) {
@@ -127,25 +130,12 @@ int16_t offsetCode(float celsius, int32_t scale) {
 void mapTemperatureMatrix(const char* model, float tuning, FrameView<const float> temperatures,
                           uint8_t* image, float& maxTemp, float& minTemp, bool autoRange) {
     const ImageFamily family = lookupModel(model).imageFamily;
-    // The pipeline family meets any value that is not finite as it converts, and only then
-    // needs the frame of finite values.
-    if (family == ImageFamily::Pipeline &&
-        mapByPipeline(tuning, temperatures, image, maxTemp, minTemp, autoRange)) {
-        return;
-    }
-    std::optional<WorkBlock> work;
-    temperatures = withFiniteValues(temperatures, work);
-    switch (family) {
-        case ImageFamily::OffsetCode:
-            mapByOffsetCodes(temperatures, image, maxTemp, minTemp, autoRange);
-            break;
-        case ImageFamily::Pipeline:
-            mapByPipeline(tuning, temperatures, image, maxTemp, minTemp, autoRange);
-            break;
-        case ImageFamily::KelvinCode:
-            mapKelvinFrame(tuning, temperatures, image, 255, 80, maxTemp, minTemp, autoRange);
-            break;
-    }
+    // Each family meets any value that is not finite as it converts, and only then needs the
+    // frame of finite values: a frame of finite values is read once and never copied.
+    if (mapByFamily(family, tuning, temperatures, image, maxTemp, minTemp, autoRange)) return;
+    WorkBlock work(WorkBlock::bytesFor<float>(size_t(temperatures.count())));
+    mapByFamily(family, tuning, withFiniteValues(temperatures, work), image, maxTemp, minTemp,
+                autoRange);
 }
 
 }  // namespace kmm

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cmath>
 #include <limits>
 
 #include "common/work_block.h"
@@ -35,7 +34,7 @@ float toCelsius(uint16_t code, KelvinScale s) {
 
 }  // namespace
 
-void mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8_t* image,
+bool mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8_t* image,
                     int32_t contrast, int32_t brightness, float& maxTemp, float& minTemp,
                     bool autoRange) {
     const int32_t n = temperatures.count();
@@ -44,13 +43,11 @@ void mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8
                    (autoRange ? WorkBlock::bytesFor<Histogram>(1) : 0));
     uint16_t* codes = work.take<uint16_t>(size_t(n));
     // Converted at the fine scale while the maximum is found, and again at the coarse one in
-    // the rare frame that needs it. The maximum runs by strict greater-than from element 0 (and
-    // takes the caller's maxTemp, without autoRange): NaN elements are passed over, but a NaN
-    // first element is never replaced, so such a frame stays fine.
-    const float largest =
+    // the rare frame that needs it (or, without autoRange, the caller's maxTemp).
+    const FloatExtremes ends =
         toSaturatedCodes(codes, t, n, kFineScale.kelvinOffset, kFineScale.unitsPerKelvin);
-    const bool coarse =
-        !std::isnan(t[0]) && (largest > 200.0f || (!autoRange && maxTemp > 200.0f));
+    if (!ends.finite()) return false;
+    const bool coarse = ends.largest > 200.0f || (!autoRange && maxTemp > 200.0f);
     const KelvinScale scale = coarse ? kCoarseScale : kFineScale;
     if (coarse) toSaturatedCodes(codes, t, n, scale.kelvinOffset, scale.unitsPerKelvin);
     uint16_t maxCode = toKelvinCode(maxTemp, scale);
@@ -62,6 +59,7 @@ void mapKelvinFrame(float /*tuning*/, FrameView<const float> temperatures, uint8
 
     maxTemp = toCelsius(maxCode, scale);
     minTemp = toCelsius(minCode, scale);
+    return true;
 }
 
 void mapCodesByPercentile(FrameView<const uint16_t> codes, uint8_t* image, int32_t contrast,

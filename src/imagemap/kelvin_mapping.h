@@ -14,16 +14,18 @@ namespace kmm {
 // Either way both are rewritten from the codes actually used, so the caller gets the range
 // back quantised to the chosen scale. tuning is accepted and unused.
 // The scale is fine (0.01 K) unless the frame maximum (or, without autoRange, maxTemp)
-// exceeds 200.0 degC; then it is coarse (0.1 K, offset 273.1).
+// exceeds 200.0 degC; then it is coarse (0.1 K, offset 273.1). A temperature that is not
+// finite stops it: false, with nothing written (the caller replaces such values first).
 // Choices of ours:
 //  - A temperature (or limit) whose code falls outside 0..65535 saturates to the nearer end,
-//    NaN to 0 (-273.15 degC fine, -273.1 coarse): it shows as black or white, never wraps.
+//    a NaN limit to 0 (-273.15 degC fine, -273.1 coarse): it shows as black or white, never
+//    wraps.
 //  - A manual window whose upper code lies below its lower code gives a black image.
 //  - Histogram counters are 32 bits, so frames with more than 65535 pixels of one code
 //    give their true percentiles.
 //  - Code x gain is formed in 64 bits, so a very narrow manual window stays a steep ramp
 //    (black below, white above) instead of wrapping.
-void mapKelvinFrame(float tuning, FrameView<const float> temperatures, uint8_t* image,
+bool mapKelvinFrame(float tuning, FrameView<const float> temperatures, uint8_t* image,
                     int32_t contrast, int32_t brightness, float& maxTemp, float& minTemp,
                     bool autoRange);
 

@@ -53,37 +53,28 @@ int32_t indexOf(Sample v, int32_t offset) {
 }
 
 // An increment waits for the one before it when both hit the same count, so the counting
-// keeps several increments in flight on different counts, in one of two ways:
-//  - a narrow range (a flat scene, where neighbours often share a count) is counted into
-//    four small tables side by side, pixel i into table i % 4, merged afterwards;
-//  - a wide range into one table (four tables would no longer fit the first-level cache),
-//    from eight streams an eighth of the frame apart, which rarely share a count. Within a
-//    stream neighbours often do, so its next increment of a count is eight increments
-//    later, enough for the one before to have been stored.
+// keeps several increments in flight on different counts: it reads the frame as eight streams
+// an eighth of it apart, which rarely share a count, and within a stream neighbours (which
+// often do) come eight increments apart, enough for the one before to have been stored.
+//  - a narrow range is counted into eight small tables, stream j into table j, merged
+//    afterwards: in a flat scene the streams share counts too, and still never wait;
+//  - a wide range into one table (eight would no longer fit the first-level cache).
+constexpr int kStreams = 8;
 constexpr int32_t kNarrowStride = Histogram::kNarrowStride;
 
-template <class Sample, bool Halved, bool Limited>
-void countNarrow(const Sample* samples, int64_t count, int32_t offset, uint32_t* tables) {
-    uint32_t* t[4] = {tables, tables + kNarrowStride, tables + 2 * kNarrowStride,
-                      tables + 3 * kNarrowStride};
-    int64_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        for (int j = 0; j < 4; ++j) ++t[j][indexOf<Sample, Halved, Limited>(samples[i + j], offset)];
-    }
-    for (; i < count; ++i) ++t[0][indexOf<Sample, Halved, Limited>(samples[i], offset)];
-}
-
-template <class Sample, bool Halved, bool Limited>
-void countWide(const Sample* samples, int64_t count, int32_t offset, uint32_t* table) {
-    constexpr int kStreams = 8;
+// Stride 0 counts every stream into one table.
+template <class Sample, bool Halved, bool Limited, int32_t Stride>
+void countStreams(const Sample* samples, int64_t count, int32_t offset, uint32_t* tables) {
     const int64_t part = count / kStreams;
     const Sample* s[kStreams];
     for (int j = 0; j < kStreams; ++j) s[j] = samples + j * part;
     for (int64_t i = 0; i < part; ++i) {
-        for (int j = 0; j < kStreams; ++j) ++table[indexOf<Sample, Halved, Limited>(s[j][i], offset)];
+        for (int j = 0; j < kStreams; ++j) {
+            ++tables[j * Stride + indexOf<Sample, Halved, Limited>(s[j][i], offset)];
+        }
     }
     for (int64_t i = kStreams * part; i < count; ++i) {
-        ++table[indexOf<Sample, Halved, Limited>(samples[i], offset)];
+        ++tables[indexOf<Sample, Halved, Limited>(samples[i], offset)];
     }
 }
 
@@ -91,19 +82,22 @@ template <class Sample, bool Halved, bool Limited>
 void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t first,
                   int32_t last, Histogram& h) {
     uint32_t* counts = h.counts;
-    std::fill(counts + first, counts + last + 1, 0u);
-    if (last - first >= Histogram::kNarrowRange) {
-        countWide<Sample, Halved, Limited>(samples, count, offset, counts);
+    const int32_t range = last - first + 1;
+    if (range > Histogram::kNarrowRange) {
+        std::fill(counts + first, counts + last + 1, 0u);
+        countStreams<Sample, Halved, Limited, 0>(samples, count, offset, counts);
         return;
     }
     // The small tables start at index first: table j holds index k at j x stride + k - first.
     uint32_t* tables = h.narrow;
-    std::fill(tables, tables + 4 * kNarrowStride, 0u);
-    countNarrow<Sample, Halved, Limited>(samples, count, offset - first, tables);
-    for (int32_t k = first; k <= last; ++k) {
-        const int32_t j = k - first;
-        counts[k] = tables[j] + tables[kNarrowStride + j] + tables[2 * kNarrowStride + j] +
-                    tables[3 * kNarrowStride + j];
+    for (int j = 0; j < kStreams; ++j) {
+        std::fill(tables + j * kNarrowStride, tables + j * kNarrowStride + range, 0u);
+    }
+    countStreams<Sample, Halved, Limited, kNarrowStride>(samples, count, offset - first, tables);
+    for (int32_t k = 0; k < range; ++k) {
+        uint32_t sum = 0;
+        for (int j = 0; j < kStreams; ++j) sum += tables[j * kNarrowStride + k];
+        counts[first + k] = sum;
     }
 }
 

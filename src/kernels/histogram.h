@@ -28,13 +28,13 @@ inline constexpr uint32_t kExactCounts = 0xFFFFFFFFu;
 
 // The counts of one frame. After buildHistogram, counts[k] is the exact count of index k for
 // k in first..last; the rest of counts is neither written nor read, so it may hold anything.
-// A narrow occupied range is first counted into four small tables (neighbouring pixels of a
-// flat scene share an index, and each increment would otherwise wait for the one before it).
+// A narrow occupied range is first counted into eight small tables (pixels of a flat scene
+// share an index, and each increment would otherwise wait for the one before it).
 struct Histogram {
     static constexpr int32_t kNarrowRange = 2048;                 // indices last - first + 1
     static constexpr int32_t kNarrowStride = kNarrowRange + 16;   // 8 KiB apart they would alias
     uint32_t counts[kIndexCount];
-    uint32_t narrow[4 * kNarrowStride];
+    uint32_t narrow[8 * kNarrowStride];
 };
 
 struct HistogramScan {

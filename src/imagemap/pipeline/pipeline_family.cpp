@@ -3,13 +3,12 @@
 #include "imagemap/pipeline/pipeline_family.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "common/work_block.h"
 #include "imagemap/image_mapping.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
-#include "kernels/temperature_codes.h"
+#include "kernels/float_codes.h"
 
 namespace kmm {
 namespace {
@@ -17,10 +16,6 @@ namespace {
 // The tuning value that selects the standard (not the fine) pipeline tuning.
 constexpr float kStandardTuning = 150.0f;
 constexpr float kCodesPerDegree = 20.0f;  // the factor of temperatureCode
-
-bool finite(const FloatExtremes& ends) {
-    return std::isfinite(ends.smallest) && std::isfinite(ends.largest);
-}
 
 // The standard fixed window, strip by strip through a small buffer of codes that stays in the
 // first-level cache: what the pipeline with only its mapping stage on writes, bit for bit.
@@ -31,7 +26,7 @@ bool mapWindowByStrips(const float* temperatures, int32_t count, uint8_t* image,
     int16_t codes[kStrip];
     for (int32_t start = 0; start < count; start += kStrip) {
         const int32_t n = std::min(kStrip, count - start);
-        if (!finite(scaledCodesWithExtremes(codes, temperatures + start, n, kCodesPerDegree))) {
+        if (!toWrappedCodes(codes, temperatures + start, n, 0.0f, kCodesPerDegree).finite()) {
             return false;
         }
         mapFixedWindow(image + start, codes, n, 1, highCode, lowCode, false);
@@ -47,8 +42,8 @@ bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoR
     // The codes are the call's only frame; the pipeline maps them straight into the image.
     WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)));
     int16_t* codes = work.take<int16_t>(size_t(count));
-    const FloatExtremes ends = scaledCodesWithExtremes(codes, frame.pixels, count, kCodesPerDegree);
-    if (!finite(ends)) return false;
+    const FloatExtremes ends = toWrappedCodes(codes, frame.pixels, count, 0.0f, kCodesPerDegree);
+    if (!ends.finite()) return false;
     if (autoRange) {
         highCode = temperatureCode(ends.largest);
         lowCode = temperatureCode(ends.smallest);
