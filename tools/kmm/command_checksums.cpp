@@ -550,14 +550,18 @@ const Row kRows[] = {
     {"kmm_status_text, kmm_version", statusAndVersion},
 };
 
+uint64_t digestOf(const Row& row, const Inputs& inputs) {
+    Digest digest;
+    row.run(inputs, digest);
+    return digest.value();
+}
+
 std::vector<uint64_t> digests(const Inputs& inputs, size_t firstRow) {
     constexpr size_t kCount = std::size(kRows);
     std::vector<uint64_t> out(kCount);
     for (size_t k = 0; k < kCount; ++k) {
         const size_t r = (firstRow + k) % kCount;
-        Digest digest;
-        kRows[r].run(inputs, digest);
-        out[r] = digest.value();
+        out[r] = digestOf(kRows[r], inputs);
     }
     return out;
 }
@@ -618,10 +622,7 @@ void soak(int calls, int32_t width, int32_t height) {
     const auto start = std::chrono::steady_clock::now();
     for (int round = 1; round < rounds; ++round) {
         for (size_t r = 0; r < std::size(kRows); ++r) {
-            if (round >= runs[r]) continue;
-            Digest digest;
-            kRows[r].run(inputs, digest);
-            if (digest.value() != first[r])
+            if (round < runs[r] && digestOf(kRows[r], inputs) != first[r])
                 throw ToolError(std::string(kRows[r].name) + ": a soak round digests otherwise");
         }
         if ((round + 1) % tenth == 0 && round + 1 < rounds) {
