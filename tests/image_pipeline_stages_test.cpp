@@ -125,6 +125,18 @@ TEST(PipelineStages, FlatFieldCorrectionArithmeticAndUniformGain) {
     EXPECT_EQ(runFrame(*p, real), real);  // nothing loaded: passes
     ASSERT_EQ(p->loadFlatField(dark.data(), gain.data(), raw.data()), 0);
     EXPECT_EQ(runFrame(*p, Frame(raw.size(), 7)), expected);
+    // The gain frame's flag bit marks the centre bad; the stage acts only when switched on and
+    // the mask's first entry is not 0 (an unloaded mask). Median of the eight others: 5.
+    for (auto [repair, first, centre] : {std::tuple(true, 8192, 5), {true, 0, 100}, {false, 8192, 100}}) {
+        auto q = framePipeline(3, 3);
+        q->setFlatFieldCorrection(true);  // keeps the mask; with no raw frame, nothing to correct
+        q->setBadPixelRepair(repair);
+        std::vector<uint16_t> mask(9, 8192);
+        mask[0] = uint16_t(first);
+        mask[4] |= 0x8000;
+        ASSERT_EQ(q->loadFlatField(nullptr, mask.data(), nullptr), 0);
+        EXPECT_EQ(runFrame(*q, {1, 2, 3, 4, 100, 6, 7, 8, 9})[4], centre) << repair << " " << first;
+    }
 }
 
 // Stripe removal written from the kernels: range-weighted smoothing with its mean weights,
@@ -347,6 +359,32 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
                 }
             }
         }
+    }
+}
+
+TEST(PipelineStages, BrightMarkGreensHoldAtTheTop) {
+    // A bright ramp over every grey, all of it below the low mark: a full green mark gives
+    // (g x 255 >> 8) + 10, held at 255 from grey 247 on.
+    Frame ramp(512);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int16_t(i * 64);
+    const auto bright = [&](uint32_t mode, bool colour) {
+        ImagePipeline p(512, 1, 1.0f);
+        p.setPseudoColour(colour);
+        p.setColourFormat(2);
+        p.setMappingMode(2);  // the mapping whose greys the mark levels take
+        p.setCustomTuning(1);
+        p.setLinearBrightness(250);
+        p.equaliseBrightness = 250;
+        p.paletteKind = 1;
+        p.colourParams = {.markMode = mode, .markHigh = 32767, .markLow = 32767, .markColour = 0xFF00, .lowMarkColour = 0xFF00};
+        return runImage(p, ramp);
+    };
+    const std::vector<uint8_t> greys = bright(1, false);
+    ASSERT_EQ(*std::max_element(greys.begin(), greys.end()), 255);
+    for (uint32_t mode : {1u, 2u}) {
+        const std::vector<uint8_t> rgb = bright(mode, true);
+        for (size_t i = 0; i < greys.size(); ++i)
+            ASSERT_EQ(rgb[3 * i + 1], std::min((greys[i] * 255 >> 8) + 10, 255)) << mode << " at " << i;
     }
 }
 

@@ -85,7 +85,8 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
     float* thresholds = work.take<float>(size_t(n) + 1);
     uint16_t* start = work.take<uint16_t>(size_t(bucketCount));
     float* edge = work.take<float>(size_t(bucketCount));
-    for (int32_t k = 0; k < n; ++k) thresholds[k] = countThreshold(response, first + k);
+    float top = 0.0f;  // the last threshold, kept so that nothing indexes back from n
+    for (int32_t k = 0; k < n; ++k) top = thresholds[k] = countThreshold(response, first + k);
     // A +inf sentinel ends the thresholds, so the search below needs no bound check.
     thresholds[n] = HUGE_VALF;
 
@@ -94,12 +95,12 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
     // two loads are independent, and one comparison gives the count. Thresholds all equal (a
     // run crowded against the pole) keep one bucket.
     Buckets buckets;
-    if (n > 1 && thresholds[n - 1] > thresholds[0]) {
+    if (n > 1 && top > thresholds[0]) {
         buckets.count = bucketCount;
         buckets.last = float(buckets.count - 1);
         buckets.base = thresholds[0];
         // In double: the span of two finite floats can overflow float.
-        buckets.scale = float(buckets.count / (double(thresholds[n - 1]) - thresholds[0]));
+        buckets.scale = float(buckets.count / (double(top) - thresholds[0]));
     }
     for (int32_t j = 0, k = 0; j < buckets.count; ++j) {
         while (k < n && buckets.of(thresholds[k]) < j) ++k;
