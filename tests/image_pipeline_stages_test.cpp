@@ -86,21 +86,25 @@ TEST(PipelineStages, MirrorAndRotationFollowTheirIndexFormulas) {
 }
 
 TEST(PipelineStages, BadPixelRepairTakesTheMedianOfGoodNeighbours) {
-    // 3 x 3 frames, bad pixels by index; the value the named pixel takes.
-    const std::tuple<Frame, std::vector<int>, int, int16_t> rows[] = {
+    // 3 x 3 frames, bad pixels flagged in the gain frame; the value the named pixel takes. The
+    // stage acts only when switched on and while the mask's first entry is not 0 (unloaded).
+    const struct { Frame frame; std::vector<int> bad; int index; int16_t expected; bool on = true; uint16_t first = 8192; } rows[] = {
         {{10, 20, 30, 40, 0, 9, 9, 9, 9}, {4, 5, 6, 7, 8}, 4, 25},     // 40 30 20 10: 15 + 10
         {{0, 5, 9, 7, 1, 1, 1, 1, 1}, {0}, 0, 5},                       // corner: 7 5 1 of three
         {{0, -3, 0, 0, 0, -4, 0, 0, 0}, {2, 4}, 2, -3},                 // -1 + -2, toward zero
         {{0, 32767, 0, 0, 0, 32767, 0, 0, 0}, {2, 4}, 2, 32766},        // halved before adding
         {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 4, 5},  // none good: stays
         {{0, 100, 0, 100, 0, 0, 0, 0, 0}, {0, 1}, 0, 50},  // a bad neighbour never counts
+        {{1, 2, 3, 4, 100, 6, 7, 8, 9}, {4}, 4, 100, false}, {{1, 2, 3, 4, 100, 6, 7, 8, 9}, {4}, 4, 100, true, 0},
     };
-    for (const auto& [frame, bad, index, expected] : rows) {
-        Frame f = frame;
+    for (const auto& r : rows) {
         std::vector<uint16_t> gain(9, 8192);
-        for (int i : bad) gain[size_t(i)] |= 0x8000;
-        repairBadPixels(f.data(), gain.data(), 3, 3);
-        EXPECT_EQ(f[size_t(index)], expected) << index;
+        gain[0] = r.first;
+        for (int i : r.bad) gain[size_t(i)] |= 0x8000;
+        auto p = framePipeline(3, 3);
+        p->setFlatFieldCorrection(true), p->setBadPixelRepair(r.on);  // no raw frame: no correction
+        ASSERT_EQ(p->loadFlatField(nullptr, gain.data(), nullptr), 0);
+        EXPECT_EQ(runFrame(*p, r.frame)[size_t(r.index)], r.expected) << r.index << " " << r.on << " " << r.first;
     }
 }
 
@@ -125,18 +129,6 @@ TEST(PipelineStages, FlatFieldCorrectionArithmeticAndUniformGain) {
     EXPECT_EQ(runFrame(*p, real), real);  // nothing loaded: passes
     ASSERT_EQ(p->loadFlatField(dark.data(), gain.data(), raw.data()), 0);
     EXPECT_EQ(runFrame(*p, Frame(raw.size(), 7)), expected);
-    // The gain frame's flag bit marks the centre bad; the stage acts only when switched on and
-    // the mask's first entry is not 0 (an unloaded mask). Median of the eight others: 5.
-    for (auto [repair, first, centre] : {std::tuple(true, 8192, 5), {true, 0, 100}, {false, 8192, 100}}) {
-        auto q = framePipeline(3, 3);
-        q->setFlatFieldCorrection(true);  // keeps the mask; with no raw frame, nothing to correct
-        q->setBadPixelRepair(repair);
-        std::vector<uint16_t> mask(9, 8192);
-        mask[0] = uint16_t(first);
-        mask[4] |= 0x8000;
-        ASSERT_EQ(q->loadFlatField(nullptr, mask.data(), nullptr), 0);
-        EXPECT_EQ(runFrame(*q, {1, 2, 3, 4, 100, 6, 7, 8, 9})[4], centre) << repair << " " << first;
-    }
 }
 
 // Stripe removal written from the kernels: range-weighted smoothing with its mean weights,
@@ -363,19 +355,12 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
 }
 
 TEST(PipelineStages, BrightMarkGreensHoldAtTheTop) {
-    // A bright ramp over every grey, all of it below the low mark: a full green mark gives
-    // (g x 255 >> 8) + 10, held at 255 from grey 247 on.
-    Frame ramp(512);
-    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int16_t(i * 64);
+    // Greys up to 255, all below the low mark: a full green mark's (g x 255 >> 8) + 10 stops at 255.
+    const Frame ramp = randomFrame(512, 1, -32768, 65536, 3);
     const auto bright = [&](uint32_t mode, bool colour) {
         ImagePipeline p(512, 1, 1.0f);
-        p.setPseudoColour(colour);
-        p.setColourFormat(2);
-        p.setMappingMode(2);  // the mapping whose greys the mark levels take
-        p.setCustomTuning(1);
-        p.setLinearBrightness(250);
-        p.equaliseBrightness = 250;
-        p.paletteKind = 1;
+        p.setPseudoColour(colour), p.setMappingMode(2), p.setCustomTuning(1), p.setLinearBrightness(250);
+        p.equaliseBrightness = 250, p.paletteKind = 1;
         p.colourParams = {.markMode = mode, .markHigh = 32767, .markLow = 32767, .markColour = 0xFF00, .lowMarkColour = 0xFF00};
         return runImage(p, ramp);
     };

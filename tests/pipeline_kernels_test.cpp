@@ -29,7 +29,8 @@ void atEveryLevel(Body&& body) {
 }
 
 // The adaptive equalisation as first written: per pixel, the four tile maps weighted by the
-// distances to their centres in 64-bit integers, one quotient per pixel.
+// distances to their centres in 64-bit integers, one quotient per pixel. More than 255 levels
+// overshoot the grey range: the maps clip at both ends before the mean goes back.
 std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t w, int32_t h,
                                        int32_t tilesX, int32_t tilesY, int64_t levels = 255) {
     tilesX = std::clamp(tilesX, 1, std::min(w, 64));
@@ -138,7 +139,6 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
             // A diagonal ramp with noise, so that every tile has a map of its own.
             for (int32_t i = 0; i < w * h; ++i)
                 src[size_t(i)] = uint8_t(rng.next() % 13 == 0 ? rng.next() : i % w * 150 / w + i / w * 60 / h + rng.next() % 40);
-            // 301 levels overshoot the grey range: the maps clip at both ends before the mean goes back.
             for (const auto& [tx, ty, levels] : {std::tuple(2, 2, 255), {1, 1, 255}, {3, 5, 301}, {8, 7, 255}, {100, 1, 255}}) {
                 ImagePipeline p(w, h, 1.0f);
                 p.claheTilesX = uint32_t(tx);

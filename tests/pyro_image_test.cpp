@@ -132,8 +132,7 @@ TEST_F(PyroTest, FireLevelBySegmentAndMode) {
         {6, 1575, 0.825f},         // segment 3: 500 to 650 degC
         {7, 1050, pow06 * 0.625f},
         {8, 1110, 0.687f},         // segment 1: 0.625 + 0.155 * 0.4
-        {7, 1400, 0.975f},         // segment 3: 150 to 650 degC
-        {8, 1800, 1.015f},         // above Y(650) that segment carries on
+        {7, 1400, 0.975f}, {8, 1800, 1.015f},  // segment 3: 150 to 650 degC, and on above it
         {3, 1400, 0.0f},           // no mode: level 0
         {4, 1000, kSentinel, flat}, {4, 999, 0.0f, flat}, {4, 1001, 1.0f, flat},
         {4, 1100, kSentinel, cut150},

@@ -80,8 +80,7 @@ TEST(Y16MappingAD, GainsAndOffsets) {
     // A negative contrast inverts.
     const Stretch inverted = stretch({0, 100, 200}, false, 200, 0, -255);
     EXPECT_GT(inverted.grey[0], inverted.grey[2]);
-    // Contrast -100 on equal ends: gain -102400, offset 10100; the product wraps in 32 bits,
-    // so -30000 (3.07e9) comes out dark instead of bright.
+    // Contrast -100 on equal ends: gain -102400, offset 10100; -30000 wraps in 32 bits to dark.
     EXPECT_EQ(stretch({99, 100, 101, -30000}, false, 100, 100, -100).grey, (std::vector<uint8_t>{200, 100, 0, 0}));
 }
 
