@@ -39,13 +39,13 @@ TEST(ImagePipelineMapping, FixedWindowGainsAndGreys) {
 }
 
 TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
-    // Uniform: span 1, divisor 1 + 4 x 127 = 509, gain 204800 / 509 = 402, all at brightness.
+    // Uniform: span 1, divisor 1 + 4 x 127 = 509, gain 500 x 1024 / 509 = 1005, all at brightness.
     for (int16_t v : {int16_t(500), int16_t(32767), int16_t(-32768)}) {
         ImagePipeline p(8, 4, 1.0f);
         const std::vector<int16_t> frame(32, v);
         GuardedBuffer<uint8_t> out(32);
-        p.mapLinear(out.data(), frame.data(), 8, 4, 10, 20, 200, 128, tables());
-        EXPECT_EQ(p.linearGain, 402) << v;
+        p.mapLinear(out.data(), frame.data(), 8, 4, 10, 20, 500, 128, tables());
+        EXPECT_EQ(p.linearGain, 1005) << v;
         const auto u = uint16_t(v);  // the extreme and cut points all at the one value
         EXPECT_EQ(p.linearStats, (std::array<uint16_t, 6>{u, u, u, u, u, 1})) << v;
         EXPECT_EQ(out.contents(), std::vector<uint8_t>(32, 20)) << v;

@@ -86,8 +86,7 @@ TEST(PipelineStages, MirrorAndRotationFollowTheirIndexFormulas) {
 }
 
 TEST(PipelineStages, BadPixelRepairTakesTheMedianOfGoodNeighbours) {
-    // 3 x 3 frames, bad pixels flagged in the gain frame; the value the named pixel takes. The
-    // stage acts only when switched on and while the mask's first entry is not 0 (unloaded).
+    // Flags in the gain frame; the stage acts when on and the mask's first entry is not 0 (loaded).
     const struct { Frame frame; std::vector<int> bad; int index; int16_t expected; bool on = true; uint16_t first = 8192; } rows[] = {
         {{10, 20, 30, 40, 0, 9, 9, 9, 9}, {4, 5, 6, 7, 8}, 4, 25},     // 40 30 20 10: 15 + 10
         {{0, 5, 9, 7, 1, 1, 1, 1, 1}, {0}, 0, 5},                       // corner: 7 5 1 of three
@@ -158,8 +157,9 @@ TEST(PipelineStages, StripeRemovalMatchesItsReference) {
     for (const SimdLevel level : supportedSimdLevels())
     for (auto [w, h] : {std::pair(1, 1), {3, 1}, {1, 4}, {17, 5}, {64, 33}}) {
         const ScopedSimdLevel scope(level);
-        for (auto [window, threshold, clamp, spread] : {std::tuple<uint32_t, uint32_t, uint32_t, int32_t>{
-                 9, 3500, 20, 40}, {4, 3500, 20, 40}, {11, 0, 5, 300}, {1, 4096, 20, 2}, {9, 3500, 20, 1}, {6, 3500, 20, 40}}) {
+        std::vector<std::tuple<uint32_t, uint32_t, uint32_t, int32_t>> cases{{11, 0, 5, 300}, {1, 4096, 20, 2}, {9, 3500, 20, 1}};
+        for (uint32_t window = 2; window <= 10; ++window) cases.emplace_back(window, 3500, 20, 40);  // each unrolled width
+        for (auto [window, threshold, clamp, spread] : cases) {
             const Frame in = randomFrame(w, h, -32768 + spread * 3, spread, uint64_t(w + window));
             for (bool rows : {false, true}) {
                 auto p = framePipeline(w, h);
@@ -217,18 +217,18 @@ TEST(PipelineStages, TemporalFilterMatchesItsReferenceOverASequence) {
 }
 
 TEST(PipelineStages, WindowCentredMapping) {
-    // {high, low, value, grey}, window 200 centred on 128; a window one code wide takes the
-    // 64-bit path. All values in one call (repeated past any vector width), at every level.
-    const std::tuple<int16_t, int16_t, int16_t, uint8_t> rows[] = {
+    // Centred on 128; one code wide, or 4882812 levels over 50000 codes (gain 49999, products past
+    // 2^31), takes the 64-bit path. All values in one call, past any vector width, at every level.
+    const struct { int16_t high, low, value; uint8_t grey; uint32_t width = 200; } rows[] = {
         {100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28}, {100, 0, 101, 228},
         {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}, {1, 0, 1, 228}, {1, 0, 0, 28},
-        {7, 0, 7, 227}, {100, 50, 75, 128}};  // 7 x (102400 / 7 = 14628) >> 9 = 199
+        {7, 0, 7, 227}, {100, 50, 75, 128}, {25000, -25000, 20000, 255, 4882812}};  // 7 x (102400 / 7 = 14628) >> 9 = 199
     for (const SimdLevel level : supportedSimdLevels()) {
         const ScopedSimdLevel scope(level);
-        for (const auto& [high, low, value, grey] : rows) {
+        for (const auto& [high, low, value, grey, width] : rows) {
             const std::vector<int16_t> values(37, value);
             std::vector<uint8_t> out(values.size());
-            mapWindowCentred(out.data(), values.data(), int64_t(values.size()), high, low, 128, 200);
+            mapWindowCentred(out.data(), values.data(), int64_t(values.size()), high, low, 128, width);
             EXPECT_EQ(out, std::vector<uint8_t>(values.size(), grey)) << high << " " << low << " " << value;
         }
     }
@@ -273,8 +273,8 @@ TEST(PipelineStages, EightBitStagesStatedNumbers) {
     EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[18], sharp[0]), std::tuple(255, 88, 88, 100));
     sharpenImage(sharp.data(), image.data(), 5, 5, 0.5f);
     EXPECT_EQ(std::tuple(sharp[12], sharp[6], sharp[0]), std::tuple(250, 94, 100));
-    sharpenImage(sharp.data(), image.data() + 5, 5, 3, 1.0f);  // three rows have an inside row
-    EXPECT_EQ(sharp[7], 255);
+    sharpenImage(sharp.data(), image.data() + 8, 3, 3, 1.0f);  // 3 x 3 has an inside pixel
+    EXPECT_EQ(sharp[4], 255);
     // Brightness/contrast: gain 256 around the mean 100 (150 and 50); the defaults change nothing.
     std::vector<uint8_t> pair{150, 50, 7};
     adjustContrast(pair.data(), 2, 256, 128);

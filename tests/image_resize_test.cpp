@@ -50,8 +50,7 @@ std::vector<int16_t> resize(const std::vector<int16_t>& src, int32_t height, int
 TEST(ImageResize, WorkedExamples) {
     EXPECT_EQ(resize({0, 100, 200, 300}, 2, 2, 2, 16),
               (std::vector<int16_t>{0, 50, 100, 100, 100, 150, 200, 200, 200, 250, 300, 300, 200, 250, 300, 300}));
-    EXPECT_EQ(resizeTap(1, 640, 3).fraction, 682);
-    EXPECT_EQ(resizeTap(2, 640, 3).fraction, 1365);
+    EXPECT_EQ(std::pair(resizeTap(1, 640, 3).fraction, resizeTap(2, 640, 3).fraction), std::pair(682, 1365));
 }
 
 TEST(ImageResize, RefusedSizesAndNullBuffersWriteNothing) {

@@ -103,6 +103,7 @@ TEST(PipelineApi, RunRefusesASmallBufferAndWritesNothing) {
               KMM_ERROR_BUFFER_TOO_SMALL);
     EXPECT_EQ(kmm_pipeline_run(p.get(), nullptr, out.data(), out.size(), &image), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
+    EXPECT_EQ(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size(), &image), KMM_OK);  // zoom and colour
 }
 
 // Many stages at once through the API, against the object set up by hand.

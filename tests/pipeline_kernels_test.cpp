@@ -29,8 +29,7 @@ void atEveryLevel(Body&& body) {
 }
 
 // The adaptive equalisation as first written: per pixel, the four tile maps weighted by the
-// distances to their centres in 64-bit integers, one quotient per pixel. More than 255 levels
-// overshoot the grey range: the maps clip at both ends before the mean goes back.
+// distances to their centres in 64-bit integers, one quotient per pixel; maps clip to 0..255.
 std::vector<uint8_t> equalisedDirectly(const std::vector<uint8_t>& src, int32_t w, int32_t h,
                                        int32_t tilesX, int32_t tilesY, int64_t levels = 255) {
     tilesX = std::clamp(tilesX, 1, std::min(w, 64));

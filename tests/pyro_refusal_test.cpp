@@ -44,6 +44,7 @@ std::vector<Refusal> refusals() {
         {"init fails", "DV35", none, same, faultsWith([](auto& f) { f.initFails = true; }), true},
         {"init fails, standard", "DV28", none, same, faultsWith([](auto& f) { f.initFails = true; }), true},
         {"scene refused", "DV35", none, same, faultsWith([](auto& f) { f.setSceneResult = 3; }), true},
+        {"asked for the block with no room", "DV35", none, same, faultsWith([](auto& f) { f.requestWithoutRoom = true; }), true},
         {"scene refused, standard", "DV28", none, same,
          faultsWith([](auto& f) { f.setSceneResult = 3; }), true},
         {"calibration longer than the library's room", "DV35",

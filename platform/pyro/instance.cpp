@@ -89,7 +89,8 @@ int32_t PYRO_Register(PyroHandle h, const PYRO_REGISTRATION* registration) {
         std::unique_ptr<uint8_t[]> block(new uint8_t[kCalibrationCapacity]);
         uint32_t length = 0;
         const int32_t served = registration->dataRequest(
-            0, block.get(), int32_t(kCalibrationCapacity), &length, registration->user);
+            0, faults().requestWithoutRoom ? nullptr : block.get(), int32_t(kCalibrationCapacity),
+            &length, registration->user);
         h->calibration = served == 0 ? parseCalibration(block.get(), std::min<size_t>(
                                                                          length, kCalibrationCapacity))
                                      : Calibration{};

@@ -27,6 +27,7 @@ struct Faults {
     bool initFails = false;        // PYRO_Init returns 0
     int32_t setSceneResult = 0;    // PYRO_SetScene returns this
     int32_t dimmingResult = 0;     // PYRO_DimmingType returns this
+    bool requestWithoutRoom = false;  // PYRO_Register asks for the calibration with no buffer
     // PYRO_CalcY16ByTemp writes calcY16(temperature) instead of the radiometric value.
     std::function<int16_t(float)> calcY16;
     std::string throwIn;           // this PYRO_ function throws std::bad_alloc when called

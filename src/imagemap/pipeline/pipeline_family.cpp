@@ -57,8 +57,6 @@ bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoR
     pipeline.setRowStripeFilter(false);
     pipeline.setBadPixelRepair(false);
     // The frame and image copies are left off: the object goes before anyone could read them.
-    pipeline.setPseudoColour(true);
-    pipeline.setColourFormat(2);
     pipeline.setRotation(false);
     pipeline.setPseudoColour(false);  // the image stays grey
     if (autoRange) {
