@@ -126,14 +126,15 @@ TEST(Kernels, PercentileIndexStopsOnlyOnAnOccupiedIndex) {
 }
 
 TEST(Kernels, LinearStretchWindowAndInsideSumMatchTheirFormulas) {
-    const int64_t gains[] = {0, 402, 32767, -300, 32768, 65535, 65536, 261120, -(int64_t(1) << 30)};
+    const int64_t gains[] = {0, 1, 402, 32767, -300, 32768, 65535, 65536, 261120, -(int64_t(1) << 30)};
     const int64_t offsets[] = {0, 100, -5000, int64_t(1) << 30, -(int64_t(1) << 35)};
     forEachFrame(2, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);
         const auto codes = randomFrame<uint16_t>(rng, s.count(), kind);
         const auto n = int64_t(s.count());
         for (int64_t gain : gains) {
-            const int64_t offset = offsets[rng.next() % std::size(offsets)];
+            // A unit gain beside a mid-grey offset shows how every negative sample rounds.
+            const int64_t offset = gain == 1 ? 100 : offsets[rng.next() % std::size(offsets)];
             GuardedBuffer<uint8_t> out(s.count()), outCodes(s.count());
             stretchLinear(out.data(), f.data(), n, gain, offset);
             stretchLinear(outCodes.data(), codes.data(), n, gain, offset);

@@ -7,6 +7,10 @@
 
 #include "kernels/simd_dispatch.h"
 
+#if KMM_SIMD_X86
+#include <immintrin.h>
+#endif
+
 namespace kmm {
 namespace {
 
@@ -22,6 +26,36 @@ KMM_SIMD_BODY void stretchSigned(uint8_t* __restrict dst, const int16_t* __restr
         dst[i] = clampToByte(int32_t(src[i]) * int32_t(gain) / 1024 + offset);
     }
 }
+
+#if KMM_SIMD_X86
+// The same with AVX2 in one multiply-add a pair: each sample beside its sign bit, times the
+// gain beside 1023, is the product with the bias that makes the shift round toward zero. The
+// saturating packs clamp to 0..255 on the way down, within 128-bit halves, so one permutation
+// restores the order.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i quotient(__m256i pairs, __m256i factors,
+                                                                   __m256i add) {
+    return _mm256_add_epi32(_mm256_srai_epi32(_mm256_madd_epi16(pairs, factors), 10), add);
+}
+
+[[gnu::target("avx2")]] int64_t stretchSignedAvx2(uint8_t* dst, const int16_t* src, int64_t count,
+                                                 int16_t gain, int32_t offset) {
+    const __m256i factors = _mm256_set1_epi32(int32_t(uint32_t(uint16_t(gain)) | (1023u << 16)));
+    const __m256i add = _mm256_set1_epi32(offset);
+    int64_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        __m256i words[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16 * h));
+            const __m256i sign = _mm256_srli_epi16(v, 15);
+            words[h] = _mm256_packs_epi32(quotient(_mm256_unpacklo_epi16(v, sign), factors, add),
+                                          quotient(_mm256_unpackhi_epi16(v, sign), factors, add));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(words[0], words[1]), 0xD8));
+    }
+    return i;
+}
+#endif
 
 // Unsigned samples, 0 <= gain < 2^16: the product is unsigned, so the division is a shift.
 KMM_SIMD_BODY void stretchUnsigned(uint8_t* __restrict dst, const uint16_t* __restrict src,
@@ -112,7 +146,11 @@ void stretchLinear(uint8_t* dst, const int16_t* src, int64_t count, int64_t gain
                    int64_t offset) {
     if (gain >= 0 && gain < 32768) {
         const auto o = int32_t(std::clamp(offset, -kNarrowOffset, kNarrowOffset));
-        dispatchSimd<stretchSigned>(dst, src, count, int16_t(gain), o);
+        int64_t done = 0;
+#if KMM_SIMD_X86
+        if (simdLevel() == SimdLevel::Avx2) done = stretchSignedAvx2(dst, src, count, int16_t(gain), o);
+#endif
+        dispatchSimd<stretchSigned>(dst + done, src + done, count - done, int16_t(gain), o);
     } else {
         stretchWide(dst, src, count, gain, offset);
     }
