@@ -87,15 +87,15 @@ void stretchWide(uint8_t* dst, const Sample* src, int64_t count, int64_t gain, i
 }
 
 // Windows of 256 values or more: scale < 512, so ((v - low) x scale) >> 9 is the high half
-// of (v - low) x (scale << 7), one unsigned 16-bit multiply. Values are clamped into the
-// window first and those above it set to 255 afterwards, from the comparison's all-ones
-// lane shifted down (one shift instead of masking and narrowing the comparison separately).
+// of (v - low) x (scale << 7), one unsigned 16-bit multiply. Values below the window are
+// raised to its bottom; those above it, whatever their product, come out as 255 from the
+// comparison's all-ones lane shifted down and joined to the grey's low byte (one shift
+// instead of masking and narrowing the comparison separately).
 KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict src,
                               int64_t count, int16_t high, int16_t low, uint16_t scale7) {
     for (int64_t i = 0; i < count; ++i) {
         const int16_t v = src[i];
-        const int16_t inside = std::min(std::max(v, low), high);
-        const auto d = uint16_t(inside - low);
+        const auto d = uint16_t(std::max(v, low) - low);
         const auto g = uint16_t((uint32_t(d) * scale7) >> 16);
         const auto above = uint16_t(uint16_t(-int16_t(v > high)) >> 8);
         dst[i] = uint8_t(g | above);
@@ -104,7 +104,7 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
 
 #if KMM_SIMD_X86
 // The same with AVX2, the grey and the all-ones byte of the values above the window joined in
-// 16 bits before the one saturating pack (the compiler packs them apart and joins the bytes).
+// 16 bits before one saturating pack (the compiler packs them apart and joins the bytes).
 [[gnu::target("avx2")]] int64_t windowWideAvx2(uint8_t* dst, const int16_t* src, int64_t count,
                                               int16_t high, int16_t low, uint16_t scale7) {
     const __m256i top = _mm256_set1_epi16(high), bottom = _mm256_set1_epi16(low);
@@ -114,6 +114,7 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
         __m256i greys[2];
         for (int h = 0; h < 2; ++h) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16 * h));
+            // Clamped at the top too: the pack reads its words as signed.
             const __m256i inside = _mm256_min_epi16(_mm256_max_epi16(v, bottom), top);
             const __m256i g = _mm256_mulhi_epu16(_mm256_sub_epi16(inside, bottom), factor);
             greys[h] = _mm256_or_si256(g, _mm256_srli_epi16(_mm256_cmpgt_epi16(v, top), 8));
