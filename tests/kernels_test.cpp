@@ -175,12 +175,14 @@ TEST(Kernels, TableLookUpsMatchTheirFormulas) {
             const uint8_t* byValue = mapByValue(byIndex.data(), m, *lo, *hi, scratch.data());
             GuardedBuffer<uint8_t> plain(s.count()), wrapped(s.count()), wide(s.count());
             applyMap(plain.data(), f.data(), int64_t(s.count()), byValue);
-            applyMapWithDetail(wrapped.data(), f.data(), detail.data(), int64_t(s.count()), byValue, 2, true);
-            applyMapWithDetail(wide.data(), f.data(), detail.data(), int64_t(s.count()), byValue, 2, false);
+            // Weights that fit 16 bits, one of them negative, and one that does not.
+            const int32_t weight = std::array{2, -3, 40000}[size_t(kind)];
+            applyMapWithDetail(wrapped.data(), f.data(), detail.data(), int64_t(s.count()), byValue, weight, true);
+            applyMapWithDetail(wide.data(), f.data(), detail.data(), int64_t(s.count()), byValue, weight, false);
             for (size_t i = 0; i < s.count(); ++i) {
                 const int32_t g = byIndex[size_t(std::clamp((m.halved ? f[i] / 2 : f[i]) + m.offset, 0, 65535))];
                 ASSERT_EQ(plain[i], g) << m.offset;
-                const int32_t sum = g + 2 * detail[i];
+                const int32_t sum = g + weight * detail[i];
                 ASSERT_EQ(wide[i], std::clamp(sum, 0, 255));
                 ASSERT_EQ(wrapped[i], std::clamp<int32_t>(int16_t(uint16_t(sum)), 0, 255));
             }
