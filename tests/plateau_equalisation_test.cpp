@@ -94,11 +94,23 @@ TEST(PlateauEqualisation, UniformFramesMapToBrightness) {
     }
 }
 
-TEST(PlateauEqualisation, GainIsCappedAtFour) {
+TEST(PlateauEqualisation, GainCapNarrowPlateauAndMeetingPercentiles) {
     PlateauTuning steep = kFull;
     steep.contrast = 100000;
     const auto frame = twoLevels(kFull, 4);
-    EXPECT_EQ(equalisePlateau(steep, frame.data(), 2000, *freshTables()).gain, 4096);
+    auto tables = freshTables();
+    EXPECT_EQ(equalisePlateau(steep, frame.data(), 2000, *tables).gain, 4096);
+    // The offset codes' tuning with a plateau of 100: 25 a level below R = 128, 100 from 128 on.
+    PlateauTuning plateau100 = kOffset;
+    plateau100.plateau = 100;
+    for (auto [range, perLevel] : {std::pair(127, 25u), {128, 100u}}) {
+        const auto levels = twoLevels(kOffset, range);
+        EXPECT_EQ(tables->cumulative[equalisePlateau(plateau100, levels.data(), 2000, *tables).kMin], perLevel) << range;
+    }
+    // One hot pixel among 1200, inside the discarded share: both percentiles meet on the scene.
+    std::vector<int16_t> spotted(1200, 500);
+    spotted[7] = 2000;
+    EXPECT_EQ(equalisePlateau(kFull, spotted.data(), 1200, *tables).range, 1);
 }
 
 // Normalising at the upper percentile lets the values above it run past the span, so the
