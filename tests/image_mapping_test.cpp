@@ -100,6 +100,9 @@ TEST(ImageMapping, OffsetFamilyScaleFollowsTheLargestTemperature) {
     std::fill(strips.begin() + 2048, strips.end(), 80.0f);
     EXPECT_EQ(mapped("DV01", strips, 64, 64, 100.0f, 10.0f, false).image[4095],
               mapped("DV01", {80.0f}, 1, 1, 100.0f, 10.0f, false).image[0]);
+    // A frame reaching exactly 200 degC under a window below it is coded at scale 10: 150 degC,
+    // code 1000 in 500..1490, gives (500 x 131) >> 9 = 127 (at scale 100, 126).
+    EXPECT_EQ(mapped("DV01", {200.0f, 150.0f}, 2, 1, 199.0f, 100.0f, false).image[1], 127);
     // An automatic range ignores the caller's stale 250: 150 degC keeps scale 100 (149.95, not 149.9).
     EXPECT_NEAR(mapped("DV05", std::vector<float>(16, 150.0f), 4, 4, 250.0f, 0, true).maxTemp, 149.95f, 0.01f);
 }

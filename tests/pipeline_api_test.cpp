@@ -60,6 +60,7 @@ const struct { const char* what; Call good, bad; } kCalls[] = {
     KMM_CALLS("detail", set_detail, (p, 1, 11, 65535), (p, 1, 12, 48)),
     KMM_CALLS("detail gain", set_detail, (p, 1, 1, 65535), (p, 1, 1, 65536)),
     KMM_CALLS("adaptive", set_adaptive_equalisation, (p, 1, 16, 16, 100), (p, 1, 17, 2, 5)),
+    KMM_CALLS("adaptive clip", set_adaptive_equalisation, (p, 1, 1, 1, 1), (p, 1, 2, 2, 101)),
     KMM_CALLS("lut", set_lut, (p, 1), (p, 7)),
     KMM_CALLS("sharpen", set_sharpen, (p, 1, 16.0f), (p, 1, NAN)),
     KMM_CALLS("contrast", set_contrast, (p, 1, 255, 1024), (p, 1, 256, 128)),
