@@ -42,15 +42,48 @@ Axis axisOf(int32_t side, int32_t tiles) {
     return a;
 }
 
-void countQuarters(uint32_t* tables, const uint8_t* pixels, int32_t count) {
-    int32_t x = 0;
-    for (; x + 4 <= count; x += 4) {
-        ++tables[pixels[x]];
-        ++tables[256 + pixels[x + 1]];
-        ++tables[512 + pixels[x + 2]];
-        ++tables[768 + pixels[x + 3]];
+// An increment waits for the one before it when both hit the same count, and neighbouring
+// pixels often share a grey. A tile is read as eight runs at once, run j into table j: eight
+// rows of the tile, or the eight parts of one of its last rows. Neighbours within a run then
+// come eight increments apart, time enough for the one before to be stored, and runs never
+// wait for each other. Tiles too small to repay clearing and merging the tables are counted
+// in one.
+constexpr int kRuns = 8;
+constexpr int64_t kSmallTile = 4096;
+
+void countRuns(uint32_t* tables, const uint8_t* const* starts, int32_t length) {
+    const uint8_t* run[kRuns];
+    std::copy_n(starts, kRuns, run);
+    for (int32_t x = 0; x < length; ++x) {
+        for (int j = 0; j < kRuns; ++j) ++tables[j * 256 + run[j][x]];
     }
-    for (; x < count; ++x) ++tables[pixels[x]];
+}
+
+void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t width, int32_t height) {
+    std::fill_n(histogram, 256, 0u);
+    if (int64_t(width) * height < kSmallTile) {
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) ++histogram[topLeft[y * w + x]];
+        }
+        return;
+    }
+    alignas(64) uint32_t tables[kRuns * 256] = {};
+    const uint8_t* starts[kRuns];
+    int32_t y = 0;
+    for (; y + kRuns <= height; y += kRuns) {
+        for (int j = 0; j < kRuns; ++j) starts[j] = topLeft + (y + j) * w;
+        countRuns(tables, starts, width);
+    }
+    const int32_t part = width / kRuns;
+    for (; y < height; ++y) {
+        const uint8_t* row = topLeft + y * w;
+        for (int j = 0; j < kRuns; ++j) starts[j] = row + j * part;
+        countRuns(tables, starts, part);
+        for (int32_t x = kRuns * part; x < width; ++x) ++histogram[row[x]];
+    }
+    for (int j = 0; j < kRuns; ++j) {
+        for (int32_t g = 0; g < 256; ++g) histogram[g] += tables[j * 256 + g];
+    }
 }
 
 // An interpolation region: the maps of the four surrounding tile centres (upper left, upper
@@ -114,6 +147,12 @@ KMM_SIMD_BODY uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restr
     return sum;
 }
 
+// Moves every grey by the same amount within 0..255: clamped first to the greys that stay in
+// range (low..high), the move then never wraps, so it runs in bytes.
+KMM_SIMD_BODY void shiftGreys(uint8_t* __restrict dst, uint64_t n, uint8_t low, uint8_t high, uint8_t by) {
+    for (uint64_t i = 0; i < n; ++i) dst[i] = uint8_t(std::clamp(dst[i], low, high) + by);
+}
+
 // Blends the region whose top left pixel is at dst and src (image rows w apart) and returns
 // the sum of what it wrote.
 template <class Int>
@@ -152,24 +191,13 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     const Axis ax = axisOf(w, tilesX), ay = axisOf(h, tilesY);
     const size_t tiles = size_t(tilesX) * size_t(tilesY);
 
-    // One histogram per tile, row by row. Neighbouring pixels often share a grey, and an
-    // increment waits for the one before it on the same count: four tables, pixel x into
-    // table x % 4, keep four increments in flight.
     std::vector<std::array<uint32_t, 256>> histograms(tiles);
-    std::vector<std::array<uint32_t, 4 * 256>> quarters(tilesX);
     for (int32_t ty = 0; ty < tilesY; ++ty) {
-        for (auto& q : quarters) q.fill(0);
-        for (int32_t y = ay.tileStart[size_t(ty)]; y < ay.tileStart[size_t(ty) + 1]; ++y) {
-            const uint8_t* row = src + int64_t(y) * w;
-            for (int32_t tx = 0; tx < tilesX; ++tx) {
-                countQuarters(quarters[size_t(tx)].data(), row + ax.tileStart[size_t(tx)],
-                              ax.tileStart[size_t(tx) + 1] - ax.tileStart[size_t(tx)]);
-            }
-        }
+        const int32_t y0 = ay.tileStart[size_t(ty)], tileHeight = ay.tileStart[size_t(ty) + 1] - y0;
         for (int32_t tx = 0; tx < tilesX; ++tx) {
-            const uint32_t* q = quarters[size_t(tx)].data();
-            uint32_t* histogram = histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data();
-            for (size_t g = 0; g < 256; ++g) histogram[g] = q[g] + q[256 + g] + q[512 + g] + q[768 + g];
+            const int32_t x0 = ax.tileStart[size_t(tx)];
+            countTile(histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data(), src + int64_t(y0) * w + x0, w,
+                      ax.tileStart[size_t(tx) + 1] - x0, tileHeight);
         }
     }
     // The image's extremes and byte sum, from the histograms.
@@ -248,9 +276,9 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     // The mean back where it was: both means are whole quotients of the sums.
     const uint64_t n = uint64_t(w) * uint64_t(h);
     const int64_t shift = int64_t(sourceSum / n) - int64_t(destinationSum / n);
-    if (shift != 0) {
-        const auto by = int32_t(shift);  // both means are greys
-        for (uint64_t i = 0; i < n; ++i) dst[i] = clampToByte(int32_t(dst[i]) + by);
+    if (shift != 0) {  // both means are greys, so |shift| < 256
+        const auto low = uint8_t(shift < 0 ? -shift : 0), high = uint8_t(shift > 0 ? 255 - shift : 255);
+        dispatchSimd<shiftGreys>(dst, n, low, high, uint8_t(shift));
     }
     savedTileMaps_.swap(maps);  // this run's maps, for the next run to reuse
 }
