@@ -10,12 +10,16 @@
 // ones (the previous run's, or this run's on the first) when they have the same grid.
 #include <algorithm>
 #include <array>
-#include <type_traits>
+#include <cstring>
 #include <vector>
 
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_dispatch.h"
+
+#if KMM_SIMD_X86
+#include <immintrin.h>
+#endif
 
 namespace kmm {
 namespace {
@@ -93,46 +97,126 @@ struct Region {
     int32_t width, height;
 };
 
-// Along row y of a region the blend's numerator of grey g is a[g] + x b[g], with
+// Along row y of a region the blend's numerator of grey g is a + x b, with
 // a = width (y m3 + (height - y) m1) and b = y (m4 - m3) + (height - y) (m2 - m1): both move
-// by a fixed step from one row to the next.
+// by a fixed step from one row to the next. They sit side by side, one load for a pixel.
 template <class Int>
-struct BlendTables {
-    alignas(64) Int a[256], b[256], stepA[256], stepB[256];
+struct Term {
+    Int a, b;
 };
 
-// Regions up to this area keep every numerator (at most 255 x area) within 32 bits.
+template <class Int>
+struct BlendTables {
+    alignas(64) Term<Int> terms[256], steps[256];
+};
+
+// Regions up to this area keep every numerator (at most 255 x area) below 2^31.
 constexpr int64_t kNarrowArea = (int64_t(1) << 23) - 1;
 
-// dst[x] = trunc(numerator / area) for one row, the sum of what it wrote returned. The
-// quotient is at most 255: with 32-bit numerators (area below 2^23) the single-precision
-// product errs by less than 0.0001 and a check either way mends the truncation; with 64-bit
-// ones the double product errs by far less than the 1/area that separates a fraction from the
-// next whole number, so only a whole quotient can come out just below itself.
-template <class Int>
-KMM_SIMD_BODY uint64_t blendPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
-                                   const Int* __restrict a, const Int* __restrict b,
-                                   int32_t width, Int area) {
-    using Real = std::conditional_t<sizeof(Int) == 4, float, double>;
-    const Real inverse = Real(1) / static_cast<Real>(area);
-    Int sum = 0;  // at most 255 x width
-    for (int32_t x = 0; x < width; ++x) {
-        const uint8_t g = src[x];
-        const Int numerator = a[g] + Int(x) * b[g];
-        Int q = static_cast<Int>(static_cast<Real>(numerator) * inverse);
-        q += Int((q + 1) * area <= numerator);
-        if constexpr (sizeof(Int) == 4) q -= Int(q * area > numerator);
+// floor(n / area) for 0 <= n < 2^31 is (n x multiplier) >> shift, with 2^(shift - 31) >= area
+// and multiplier = ceil(2^shift / area), below 2^32: the product overshoots n / area by less
+// than 2^31 / 2^shift <= 1 / area, too little to reach the next whole quotient.
+struct Reciprocal {
+    uint64_t multiplier;
+    int32_t shift;
+};
+
+Reciprocal reciprocalOf(int64_t area) {
+    int32_t shift = 31;
+    while ((int64_t(1) << (shift - 31)) < area) ++shift;
+    return {((uint64_t(1) << shift) + uint64_t(area) - 1) / uint64_t(area), shift};
+}
+
+// dst[x] = floor(numerator / area) for one row from pixel `from` on, the sum of what it wrote
+// returned (at most 255 x width).
+KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                   const Term<int32_t>* __restrict terms, int32_t from, int32_t width,
+                                   Reciprocal r) {
+    uint32_t sum = 0;
+    for (int32_t x = from; x < width; ++x) {
+        const Term<int32_t> t = terms[src[x]];
+        const auto q = uint32_t(uint64_t(uint32_t(t.a + x * t.b)) * r.multiplier >> r.shift);
         dst[x] = uint8_t(q);
         sum += q;
     }
-    return uint64_t(sum);
+    return sum;
+}
+
+#if KMM_SIMD_X86
+// Eight pixels at a time. The compiler's own loop loads the two halves of a term apart and
+// keeps the greys on the stack; here one read gives eight greys, one load each term, and the
+// even and odd lanes' 64-bit products the quotients. Returns how many pixels it wrote.
+[[gnu::target("avx2")]] int32_t blendNarrowAvx2(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms,
+                                               int32_t width, Reciprocal r, uint64_t& sum) {
+    const __m256i multiplier = _mm256_set1_epi64x(int64_t(r.multiplier)), eight = _mm256_set1_epi32(8);
+    const __m128i shift = _mm_cvtsi32_si128(r.shift);
+    __m256i xs = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), sums = _mm256_setzero_si256();
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        uint64_t greys;
+        std::memcpy(&greys, src + x, 8);
+        const auto termsOf = [&](int k) {  // pixels k and k + 1: a, b, a, b
+            int64_t first, second;
+            std::memcpy(&first, terms + ((greys >> (8 * k)) & 255), 8);
+            std::memcpy(&second, terms + ((greys >> (8 * k + 8)) & 255), 8);
+            return _mm_set_epi64x(second, first);
+        };
+        const __m256 lower = _mm256_castsi256_ps(_mm256_set_m128i(termsOf(4), termsOf(0)));  // 0 1 | 4 5
+        const __m256 upper = _mm256_castsi256_ps(_mm256_set_m128i(termsOf(6), termsOf(2)));  // 2 3 | 6 7
+        const __m256i a = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0x88));
+        const __m256i b = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0xDD));
+        const __m256i n = _mm256_add_epi32(a, _mm256_mullo_epi32(xs, b));
+        const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), shift);
+        const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), shift);
+        const __m256i q = _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
+        sums = _mm256_add_epi32(sums, q);
+        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(words, words));
+        xs = _mm256_add_epi32(xs, eight);
+    }
+    alignas(32) uint32_t lanes[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sums);
+    for (const uint32_t lane : lanes) sum += lane;
+    return x;
+}
+#endif
+
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, int32_t width, Reciprocal r) {
+    uint64_t sum = 0;
+    int32_t done = 0;
+#if KMM_SIMD_X86
+    if (simdLevel() == SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, r, sum);
+#endif
+    return sum + blendNarrow(dst, src, terms, done, width, r);
+}
+
+// The same with 64-bit numerators: the double product errs by far less than the 1/area that
+// separates a fraction from the next whole number, so only a whole quotient can come out just
+// below itself.
+KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                 const Term<int64_t>* __restrict terms, int32_t width, int64_t area) {
+    const double inverse = 1.0 / static_cast<double>(area);
+    uint64_t sum = 0;
+    for (int32_t x = 0; x < width; ++x) {
+        const Term<int64_t> t = terms[src[x]];
+        const int64_t numerator = t.a + x * t.b;
+        auto q = static_cast<int64_t>(static_cast<double>(numerator) * inverse);
+        q += int64_t((q + 1) * area <= numerator);
+        dst[x] = uint8_t(q);
+        sum += uint64_t(q);
+    }
+    return sum;
+}
+
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int64_t>* terms, int32_t width, int64_t area) {
+    return dispatchSimd<blendWide>(dst, src, terms, width, area);
 }
 
 template <class Int>
 KMM_SIMD_BODY void stepTables(BlendTables<Int>* __restrict t) {
     for (int32_t g = 0; g < 256; ++g) {
-        t->a[g] += t->stepA[g];
-        t->b[g] += t->stepB[g];
+        t->terms[g].a += t->steps[g].a;
+        t->terms[g].b += t->steps[g].b;
     }
 }
 
@@ -169,16 +253,17 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
     const bool sameRows = r.m1 == r.m3 && r.m2 == r.m4;
     const Int width = r.width, height = r.height;
     for (int32_t g = 0; g < 256; ++g) {
-        t.a[g] = width * height * r.m1[g];
-        t.b[g] = height * (Int(r.m2[g]) - r.m1[g]);
-        t.stepA[g] = width * (Int(r.m3[g]) - r.m1[g]);
-        t.stepB[g] = (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g]);
+        t.terms[g] = {width * height * r.m1[g], height * (Int(r.m2[g]) - r.m1[g])};
+        t.steps[g] = {width * (Int(r.m3[g]) - r.m1[g]), (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g])};
     }
     const Int area = width * height;
+    const auto divisor = [area] {
+        if constexpr (sizeof(Int) == 4) return reciprocalOf(area);
+        else return area;
+    }();
     for (int32_t y = 0; y < r.height; ++y) {
         if (y > 0 && !sameRows) dispatchSimd<stepTables<Int>>(&t);
-        sum += dispatchSimd<blendPixels<Int>>(dst + y * w, src + y * w, static_cast<const Int*>(t.a),
-                                              static_cast<const Int*>(t.b), r.width, area);
+        sum += blendRow(dst + y * w, src + y * w, static_cast<const Term<Int>*>(t.terms), r.width, divisor);
     }
     return sum;
 }
