@@ -10,6 +10,7 @@
 // ones (the previous run's, or this run's on the first) when they have the same grid.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -220,14 +221,22 @@ KMM_SIMD_BODY void stepTables(BlendTables<Int>* __restrict t) {
     }
 }
 
-// A corner region takes one map as it is (the blend of a map with itself).
-KMM_SIMD_BODY uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
-                                 const uint8_t* __restrict map, int32_t width) {
-    uint32_t sum = 0;  // at most 255 x width, width < 2^23
-    for (int32_t x = 0; x < width; ++x) {
-        dst[x] = map[src[x]];
-        sum += dst[x];
+// A corner region takes one map as it is (the blend of a map with itself): a gather the
+// compiler cannot vectorise. On a little-endian processor eight greys come in one read; the
+// sum is taken afterwards from the bytes written, which it can vectorise.
+uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src, const uint8_t* __restrict map,
+                   int32_t width) {
+    int32_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 8 <= width; x += 8) {
+            uint64_t greys;
+            std::memcpy(&greys, src + x, sizeof greys);
+            for (int k = 0; k < 8; ++k) dst[x + k] = map[(greys >> (8 * k)) & 255];
+        }
     }
+    for (; x < width; ++x) dst[x] = map[src[x]];
+    uint32_t sum = 0;  // at most 255 x width, width < 2^23
+    for (x = 0; x < width; ++x) sum += dst[x];
     return sum;
 }
 
@@ -245,7 +254,7 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
     uint64_t sum = 0;
     if (r.m1 == r.m2 && r.m1 == r.m3 && r.m1 == r.m4) {
         for (int32_t y = 0; y < r.height; ++y) {
-            sum += dispatchSimd<mapPixels>(dst + y * w, src + y * w, r.m1, r.width);
+            sum += mapPixels(dst + y * w, src + y * w, r.m1, r.width);
         }
         return sum;
     }
