@@ -52,15 +52,17 @@ Axis axisOf(int32_t side, int32_t tiles) {
 // rows of the tile, or the eight parts of one of its last rows. Neighbours within a run then
 // come eight increments apart, time enough for the one before to be stored, and runs never
 // wait for each other. Tiles too small to repay clearing and merging the tables are counted
-// in one.
+// in one. Tables 4 KiB apart would alias (a load of one waits for a store to the other at the
+// same grey, which in a flat scene is every increment), so they stand a little further apart.
 constexpr int kRuns = 8;
+constexpr int32_t kTableStride = 256 + 8;
 constexpr int64_t kSmallTile = 4096;
 
 void countRuns(uint32_t* tables, const uint8_t* const* starts, int32_t length) {
     const uint8_t* run[kRuns];
     std::copy_n(starts, kRuns, run);
     for (int32_t x = 0; x < length; ++x) {
-        for (int j = 0; j < kRuns; ++j) ++tables[j * 256 + run[j][x]];
+        for (int j = 0; j < kRuns; ++j) ++tables[j * kTableStride + run[j][x]];
     }
 }
 
@@ -72,7 +74,7 @@ void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t w
         }
         return;
     }
-    alignas(64) uint32_t tables[kRuns * 256] = {};
+    alignas(64) uint32_t tables[kRuns * kTableStride] = {};
     const uint8_t* starts[kRuns];
     int32_t y = 0;
     for (; y + kRuns <= height; y += kRuns) {
@@ -87,7 +89,7 @@ void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t w
         for (int32_t x = kRuns * part; x < width; ++x) ++histogram[row[x]];
     }
     for (int j = 0; j < kRuns; ++j) {
-        for (int32_t g = 0; g < 256; ++g) histogram[g] += tables[j * 256 + g];
+        for (int32_t g = 0; g < 256; ++g) histogram[g] += tables[j * kTableStride + g];
     }
 }
 
