@@ -103,9 +103,15 @@ struct Region {
 // Along row y of a region the blend's numerator of grey g is a + x b, with
 // a = width (y m3 + (height - y) m1) and b = y (m4 - m3) + (height - y) (m2 - m1): both move
 // by a fixed step from one row to the next. They sit side by side, one load for a pixel.
+// Where the blend runs only down (the left and right edges), a + y b with a and b fixed serves
+// every row instead: the position p along the blend is first + x step.
 template <class Int>
 struct Term {
     Int a, b;
+};
+
+struct Position {
+    int32_t first, step;
 };
 
 template <class Int>
@@ -134,11 +140,11 @@ Reciprocal reciprocalOf(int64_t area) {
 // returned (at most 255 x width).
 KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __restrict src,
                                    const Term<int32_t>* __restrict terms, int32_t from, int32_t width,
-                                   Reciprocal r) {
+                                   Position p, Reciprocal r) {
     uint32_t sum = 0;
     for (int32_t x = from; x < width; ++x) {
         const Term<int32_t> t = terms[src[x]];
-        const auto q = uint32_t(uint64_t(uint32_t(t.a + x * t.b)) * r.multiplier >> r.shift);
+        const auto q = uint32_t(uint64_t(uint32_t(t.a + (p.first + x * p.step) * t.b)) * r.multiplier >> r.shift);
         dst[x] = uint8_t(q);
         sum += q;
     }
@@ -150,10 +156,12 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
 // keeps the greys on the stack; here one read gives eight greys, one load each term, and the
 // even and odd lanes' 64-bit products the quotients. Returns how many pixels it wrote.
 [[gnu::target("avx2")]] int32_t blendNarrowAvx2(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms,
-                                               int32_t width, Reciprocal r, uint64_t& sum) {
-    const __m256i multiplier = _mm256_set1_epi64x(int64_t(r.multiplier)), eight = _mm256_set1_epi32(8);
+                                               int32_t width, Position p, Reciprocal r, uint64_t& sum) {
+    const __m256i multiplier = _mm256_set1_epi64x(int64_t(r.multiplier)), eight = _mm256_set1_epi32(8 * p.step);
     const __m128i shift = _mm_cvtsi32_si128(r.shift);
-    __m256i xs = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), sums = _mm256_setzero_si256();
+    __m256i ps = _mm256_add_epi32(_mm256_set1_epi32(p.first),
+                                  _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(p.step)));
+    __m256i sums = _mm256_setzero_si256();
     int32_t x = 0;
     for (; x + 8 <= width; x += 8) {
         uint64_t greys;
@@ -168,14 +176,14 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
         const __m256 upper = _mm256_castsi256_ps(_mm256_set_m128i(termsOf(6), termsOf(2)));  // 2 3 | 6 7
         const __m256i a = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0x88));
         const __m256i b = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0xDD));
-        const __m256i n = _mm256_add_epi32(a, _mm256_mullo_epi32(xs, b));
+        const __m256i n = _mm256_add_epi32(a, _mm256_mullo_epi32(ps, b));
         const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), shift);
         const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), shift);
         const __m256i q = _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
         sums = _mm256_add_epi32(sums, q);
         const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(words, words));
-        xs = _mm256_add_epi32(xs, eight);
+        ps = _mm256_add_epi32(ps, eight);
     }
     alignas(32) uint32_t lanes[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sums);
@@ -184,25 +192,27 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
 }
 #endif
 
-uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, int32_t width, Reciprocal r) {
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, int32_t width, Position p,
+                  Reciprocal r) {
     uint64_t sum = 0;
     int32_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() == SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, r, sum);
+    if (simdLevel() == SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, p, r, sum);
 #endif
-    return sum + blendNarrow(dst, src, terms, done, width, r);
+    return sum + blendNarrow(dst, src, terms, done, width, p, r);
 }
 
 // The same with 64-bit numerators: the double product errs by far less than the 1/area that
 // separates a fraction from the next whole number, so only a whole quotient can come out just
 // below itself.
 KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restrict src,
-                                 const Term<int64_t>* __restrict terms, int32_t width, int64_t area) {
+                                 const Term<int64_t>* __restrict terms, int32_t width, Position p,
+                                 int64_t area) {
     const double inverse = 1.0 / static_cast<double>(area);
     uint64_t sum = 0;
     for (int32_t x = 0; x < width; ++x) {
         const Term<int64_t> t = terms[src[x]];
-        const int64_t numerator = t.a + x * t.b;
+        const int64_t numerator = t.a + (p.first + int64_t(x) * p.step) * t.b;
         auto q = static_cast<int64_t>(static_cast<double>(numerator) * inverse);
         q += int64_t((q + 1) * area <= numerator);
         dst[x] = uint8_t(q);
@@ -211,8 +221,9 @@ KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restr
     return sum;
 }
 
-uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int64_t>* terms, int32_t width, int64_t area) {
-    return dispatchSimd<blendWide>(dst, src, terms, width, area);
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int64_t>* terms, int32_t width, Position p,
+                  int64_t area) {
+    return dispatchSimd<blendWide>(dst, src, terms, width, p, area);
 }
 
 template <class Int>
@@ -260,11 +271,12 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
         }
         return sum;
     }
-    // Regions along the top and bottom edges blend the same two maps on every row.
-    const bool sameRows = r.m1 == r.m3 && r.m2 == r.m4;
+    // Regions along the top and bottom edges blend the same two maps across every row; those
+    // along the left and right edges blend two maps down, the same along a row.
+    const bool across = r.m1 == r.m3 && r.m2 == r.m4, down = r.m1 == r.m2 && r.m3 == r.m4;
     const Int width = r.width, height = r.height;
     for (int32_t g = 0; g < 256; ++g) {
-        t.terms[g] = {width * height * r.m1[g], height * (Int(r.m2[g]) - r.m1[g])};
+        t.terms[g] = {width * height * r.m1[g], down ? width * (Int(r.m3[g]) - r.m1[g]) : height * (Int(r.m2[g]) - r.m1[g])};
         t.steps[g] = {width * (Int(r.m3[g]) - r.m1[g]), (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g])};
     }
     const Int area = width * height;
@@ -273,8 +285,9 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
         else return area;
     }();
     for (int32_t y = 0; y < r.height; ++y) {
-        if (y > 0 && !sameRows) dispatchSimd<stepTables<Int>>(&t);
-        sum += blendRow(dst + y * w, src + y * w, static_cast<const Term<Int>*>(t.terms), r.width, divisor);
+        if (y > 0 && !across && !down) dispatchSimd<stepTables<Int>>(&t);
+        const Position p = down ? Position{y, 0} : Position{0, 1};
+        sum += blendRow(dst + y * w, src + y * w, static_cast<const Term<Int>*>(t.terms), r.width, p, divisor);
     }
     return sum;
 }
