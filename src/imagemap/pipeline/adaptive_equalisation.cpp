@@ -66,7 +66,8 @@ void countRuns(uint32_t* tables, const uint8_t* const* starts, int32_t length) {
     }
 }
 
-void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t width, int32_t height) {
+void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t width,
+               int32_t height) {
     std::fill_n(histogram, 256, 0u);
     if (int64_t(width) * height < kSmallTile) {
         for (int32_t y = 0; y < height; ++y) {
@@ -144,7 +145,8 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
     uint32_t sum = 0;
     for (int32_t x = from; x < width; ++x) {
         const Term<int32_t> t = terms[src[x]];
-        const auto q = uint32_t(uint64_t(uint32_t(t.a + (p.first + x * p.step) * t.b)) * r.multiplier >> r.shift);
+        const auto numerator = uint32_t(t.a + (p.first + x * p.step) * t.b);
+        const auto q = uint32_t(numerator * r.multiplier >> r.shift);
         dst[x] = uint8_t(q);
         sum += q;
     }
@@ -155,12 +157,14 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
 // Eight pixels at a time. The compiler's own loop loads the two halves of a term apart and
 // keeps the greys on the stack; here one read gives eight greys, one load each term, and the
 // even and odd lanes' 64-bit products the quotients. Returns how many pixels it wrote.
-[[gnu::target("avx2")]] int32_t blendNarrowAvx2(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms,
-                                               int32_t width, Position p, Reciprocal r, uint64_t& sum) {
-    const __m256i multiplier = _mm256_set1_epi64x(int64_t(r.multiplier)), eight = _mm256_set1_epi32(8 * p.step);
+[[gnu::target("avx2")]] int32_t blendNarrowAvx2(uint8_t* dst, const uint8_t* src,
+                                               const Term<int32_t>* terms, int32_t width, Position p,
+                                               Reciprocal r, uint64_t& sum) {
+    const __m256i multiplier = _mm256_set1_epi64x(int64_t(r.multiplier));
     const __m128i shift = _mm_cvtsi32_si128(r.shift);
+    const __m256i step = _mm256_set1_epi32(p.step), eightSteps = _mm256_set1_epi32(8 * p.step);
     __m256i ps = _mm256_add_epi32(_mm256_set1_epi32(p.first),
-                                  _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_epi32(p.step)));
+                                  _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), step));
     __m256i sums = _mm256_setzero_si256();
     int32_t x = 0;
     for (; x + 8 <= width; x += 8) {
@@ -178,12 +182,14 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
         const __m256i b = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0xDD));
         const __m256i n = _mm256_add_epi32(a, _mm256_mullo_epi32(ps, b));
         const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), shift);
-        const __m256i odd = _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), shift);
+        const __m256i odd =
+            _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), shift);
         const __m256i q = _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
         sums = _mm256_add_epi32(sums, q);
-        const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
+        const __m128i words =
+            _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(words, words));
-        ps = _mm256_add_epi32(ps, eight);
+        ps = _mm256_add_epi32(ps, eightSteps);
     }
     alignas(32) uint32_t lanes[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sums);
@@ -192,8 +198,8 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
 }
 #endif
 
-uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, int32_t width, Position p,
-                  Reciprocal r) {
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, int32_t width,
+                  Position p, Reciprocal r) {
     uint64_t sum = 0;
     int32_t done = 0;
 #if KMM_SIMD_X86
@@ -221,8 +227,8 @@ KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restr
     return sum;
 }
 
-uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int64_t>* terms, int32_t width, Position p,
-                  int64_t area) {
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int64_t>* terms, int32_t width,
+                  Position p, int64_t area) {
     return dispatchSimd<blendWide>(dst, src, terms, width, p, area);
 }
 
@@ -237,8 +243,8 @@ KMM_SIMD_BODY void stepTables(BlendTables<Int>* __restrict t) {
 // A corner region takes one map as it is (the blend of a map with itself): a gather the
 // compiler cannot vectorise. On a little-endian processor eight greys come in one read; the
 // sum is taken afterwards from the bytes written, which it can vectorise.
-uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src, const uint8_t* __restrict map,
-                   int32_t width) {
+uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                   const uint8_t* __restrict map, int32_t width) {
     int32_t x = 0;
     if constexpr (std::endian::native == std::endian::little) {
         for (; x + 8 <= width; x += 8) {
@@ -255,7 +261,8 @@ uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src, const
 
 // Moves every grey by the same amount within 0..255: clamped first to the greys that stay in
 // range (low..high), the move then never wraps, so it runs in bytes.
-KMM_SIMD_BODY void shiftGreys(uint8_t* __restrict dst, uint64_t n, uint8_t low, uint8_t high, uint8_t by) {
+KMM_SIMD_BODY void shiftGreys(uint8_t* __restrict dst, uint64_t n, uint8_t low, uint8_t high,
+                              uint8_t by) {
     for (uint64_t i = 0; i < n; ++i) dst[i] = uint8_t(std::clamp(dst[i], low, high) + by);
 }
 
@@ -276,8 +283,9 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
     const bool across = r.m1 == r.m3 && r.m2 == r.m4, down = r.m1 == r.m2 && r.m3 == r.m4;
     const Int width = r.width, height = r.height;
     for (int32_t g = 0; g < 256; ++g) {
-        t.terms[g] = {width * height * r.m1[g], down ? width * (Int(r.m3[g]) - r.m1[g]) : height * (Int(r.m2[g]) - r.m1[g])};
-        t.steps[g] = {width * (Int(r.m3[g]) - r.m1[g]), (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g])};
+        const Int right = Int(r.m2[g]) - r.m1[g], lower = Int(r.m3[g]) - r.m1[g];
+        t.terms[g] = {width * height * r.m1[g], down ? width * lower : height * right};
+        t.steps[g] = {width * lower, (Int(r.m4[g]) - r.m3[g]) - right};
     }
     const Int area = width * height;
     const auto divisor = [area] {
@@ -287,7 +295,8 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
     for (int32_t y = 0; y < r.height; ++y) {
         if (y > 0 && !across && !down) dispatchSimd<stepTables<Int>>(&t);
         const Position p = down ? Position{y, 0} : Position{0, 1};
-        sum += blendRow(dst + y * w, src + y * w, static_cast<const Term<Int>*>(t.terms), r.width, p, divisor);
+        sum += blendRow(dst + y * w, src + y * w, static_cast<const Term<Int>*>(t.terms), r.width, p,
+                        divisor);
     }
     return sum;
 }
@@ -305,8 +314,8 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
         const int32_t y0 = ay.tileStart[size_t(ty)], tileHeight = ay.tileStart[size_t(ty) + 1] - y0;
         for (int32_t tx = 0; tx < tilesX; ++tx) {
             const int32_t x0 = ax.tileStart[size_t(tx)];
-            countTile(histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data(), src + int64_t(y0) * w + x0, w,
-                      ax.tileStart[size_t(tx) + 1] - x0, tileHeight);
+            countTile(histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data(),
+                      src + int64_t(y0) * w + x0, w, ax.tileStart[size_t(tx) + 1] - x0, tileHeight);
         }
     }
     // The image's extremes and byte sum, from the histograms.
