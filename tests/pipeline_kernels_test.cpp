@@ -166,12 +166,10 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
     EXPECT_EQ(out, equalisedDirectly(tiled, 15, 15, 3, 3));
     // A row and a column of 2^24 + 2 pixels: middle regions too large for 32-bit sums.
     const int32_t n = (1 << 24) + 2;
-    std::vector<uint8_t> src(static_cast<size_t>(n));
+    std::vector<uint8_t> src(static_cast<size_t>(n)), dst(src.size());
     for (int32_t i = 0; i < n; ++i) src[size_t(i)] = uint8_t(i / (n / 200) + (i & 7));
     for (const auto& [w, h] : {std::pair(n, 1), {1, n}}) {
-        ImagePipeline p(w, h, 1.0f);
-        std::vector<uint8_t> dst(src.size());
-        p.equaliseAdaptive(dst.data(), src.data(), w, h);
+        ImagePipeline(w, h, 1.0f).equaliseAdaptive(dst.data(), src.data(), w, h);
         EXPECT_EQ(dst, equalisedDirectly(src, w, h, 2, 2)) << w;
     }
 }
