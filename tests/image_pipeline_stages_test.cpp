@@ -154,9 +154,12 @@ TEST(PipelineStages, StripeRemovalMatchesItsReference) {
     for (const SimdLevel level : supportedSimdLevels())
     for (auto [w, h] : {std::pair(1, 1), {3, 1}, {1, 4}, {17, 5}, {64, 33}}) {
         const ScopedSimdLevel scope(level);
-        for (auto [window, threshold, clamp, spread] : {std::tuple<uint32_t, uint32_t, uint32_t, int32_t>{
-                 9, 3500, 20, 40}, {4, 3500, 20, 40}, {11, 0, 5, 300}, {1, 4096, 20, 2}, {9, 3500, 20, 1}, {6, 3500, 20, 40}}) {
-            const Frame in = randomFrame(w, h, -32768 + spread * 3, spread, uint64_t(w + window));
+        // Frames near 0 reach means on either side of it, where the smoothing truncates
+        // toward it; spread 20000 wraps through the whole 16-bit range.
+        for (auto [window, threshold, clamp, base, spread] : {std::tuple<uint32_t, uint32_t, uint32_t, int32_t, int32_t>{
+                 9, 3500, 20, -32760, 40}, {4, 3500, 20, -20, 40}, {11, 0, 5, -32760, 300}, {1, 4096, 20, 0, 2},
+                 {9, 3500, 20, -32765, 1}, {6, 3500, 20, -32760, 40}, {7, 0, 65535, 0, 20000}, {9, 0, 20, -3, 7}}) {
+            const Frame in = randomFrame(w, h, base, spread, uint64_t(w + window));
             for (bool rows : {false, true}) {
                 auto p = framePipeline(w, h);
                 (rows ? p->rowStripeWindow : p->columnStripeWindow) = window;

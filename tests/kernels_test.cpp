@@ -126,14 +126,15 @@ TEST(Kernels, PercentileIndexStopsOnlyOnAnOccupiedIndex) {
 }
 
 TEST(Kernels, LinearStretchWindowAndInsideSumMatchTheirFormulas) {
-    const int64_t gains[] = {0, 402, 32767, -300, 32768, 65535, 65536, 261120, -(int64_t(1) << 30)};
+    const int64_t gains[] = {0, 1, 402, 32767, -300, 32768, 65535, 65536, 261120, -(int64_t(1) << 30)};
     const int64_t offsets[] = {0, 100, -5000, int64_t(1) << 30, -(int64_t(1) << 35)};
     forEachFrame(2, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);
         const auto codes = randomFrame<uint16_t>(rng, s.count(), kind);
         const auto n = int64_t(s.count());
         for (int64_t gain : gains) {
-            const int64_t offset = offsets[rng.next() % std::size(offsets)];
+            // A unit gain beside a mid-grey offset shows how every negative sample rounds.
+            const int64_t offset = gain == 1 ? 100 : offsets[rng.next() % std::size(offsets)];
             GuardedBuffer<uint8_t> out(s.count()), outCodes(s.count());
             stretchLinear(out.data(), f.data(), n, gain, offset);
             stretchLinear(outCodes.data(), codes.data(), n, gain, offset);
@@ -143,10 +144,11 @@ TEST(Kernels, LinearStretchWindowAndInsideSumMatchTheirFormulas) {
             }
         }
         for (int trial = 0; trial < 4; ++trial) {
-            const int32_t low = int32_t(rng.next() % 65535) - 32768;
-            // Odd trials: windows under 256 values, whose products need 17 bits.
+            // Odd trials: windows under 256 values, whose products need 17 bits; the first
+            // nearly the whole range, whose scale of 1 leaves values above it small products.
+            const int32_t low = trial == 0 ? -32768 : int32_t(rng.next() % 65535) - 32768;
             const auto span = uint64_t(std::min(32767 - low, trial % 2 ? 300 : 65535));
-            const int32_t high = low + 1 + int32_t(rng.next() % span);
+            const int32_t high = trial == 0 ? 32700 : low + 1 + int32_t(rng.next() % span);
             GuardedBuffer<uint8_t> out(s.count());
             mapWindowQ9(out.data(), f.data(), n, int16_t(high), int16_t(low));
             const int32_t scale = 130560 / (high - low);
@@ -173,12 +175,14 @@ TEST(Kernels, TableLookUpsMatchTheirFormulas) {
             const uint8_t* byValue = mapByValue(byIndex.data(), m, *lo, *hi, scratch.data());
             GuardedBuffer<uint8_t> plain(s.count()), wrapped(s.count()), wide(s.count());
             applyMap(plain.data(), f.data(), int64_t(s.count()), byValue);
-            applyMapWithDetail(wrapped.data(), f.data(), detail.data(), int64_t(s.count()), byValue, 2, true);
-            applyMapWithDetail(wide.data(), f.data(), detail.data(), int64_t(s.count()), byValue, 2, false);
+            // Weights that fit 16 bits, one of them negative, and one that does not.
+            const int32_t weight = std::array{2, -3, 40000}[size_t(kind)];
+            applyMapWithDetail(wrapped.data(), f.data(), detail.data(), int64_t(s.count()), byValue, weight, true);
+            applyMapWithDetail(wide.data(), f.data(), detail.data(), int64_t(s.count()), byValue, weight, false);
             for (size_t i = 0; i < s.count(); ++i) {
                 const int32_t g = byIndex[size_t(std::clamp((m.halved ? f[i] / 2 : f[i]) + m.offset, 0, 65535))];
                 ASSERT_EQ(plain[i], g) << m.offset;
-                const int32_t sum = g + 2 * detail[i];
+                const int32_t sum = g + weight * detail[i];
                 ASSERT_EQ(wide[i], std::clamp(sum, 0, 255));
                 ASSERT_EQ(wrapped[i], std::clamp<int32_t>(int16_t(uint16_t(sum)), 0, 255));
             }

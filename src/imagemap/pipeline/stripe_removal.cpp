@@ -32,9 +32,10 @@ void columnOffsets(int32_t* offsets, const int16_t* frame, int32_t width, int32_
     const int32_t before = p.window / 2, after = p.window - 1 - before;
     // A smoothed value lies within 16 bits, so no difference exceeds 65535 either way, and no
     // weight sum exceeds 11 x 4096: larger limits act like these.
+    const StripeByteTables bytes = stripeByteTables(table);
     const StripeLine line{table, before, after,
                           int32_t(std::min<int64_t>(p.threshold * p.window, INT32_MAX)),
-                          int32_t(std::min<int64_t>(p.clamp, 65535))};
+                          int32_t(std::min<int64_t>(p.clamp, 65535)), &bytes};
     const auto columns = size_t(width);
     const size_t extended = columns + size_t(p.window - 1);
     WorkBlock work(WorkBlock::bytesFor<int16_t>(extended) +
