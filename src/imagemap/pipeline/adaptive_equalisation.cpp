@@ -191,8 +191,8 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(words, words));
         ps = _mm256_add_epi32(ps, eightSteps);
     }
-    alignas(32) uint32_t lanes[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sums);
+    uint32_t lanes[8];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), sums);
     for (const uint32_t lane : lanes) sum += lane;
     return x;
 }

@@ -70,11 +70,11 @@ KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
         low = _mm256_min_epu8(low, v);
         sums = _mm256_add_epi64(sums, _mm256_sad_epu8(v, _mm256_setzero_si256()));
     }
-    alignas(32) uint8_t highs[32], lows[32];
-    alignas(32) uint64_t parts[4];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(highs), high);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lows), low);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(parts), sums);
+    uint8_t highs[32], lows[32];
+    uint64_t parts[4];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(highs), high);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lows), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(parts), sums);
     r.maximum = *std::max_element(highs, highs + 32);  // 0 and 255 when nothing was read, as
     r.minimum = *std::min_element(lows, lows + 32);    // the plain loop starts them
     r.sum = parts[0] + parts[1] + parts[2] + parts[3];
