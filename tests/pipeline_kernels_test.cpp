@@ -165,15 +165,14 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
     std::vector<uint8_t> out(tiled.size());
     t.equaliseAdaptive(out.data(), tiled.data(), 15, 15);
     EXPECT_EQ(out, equalisedDirectly(tiled, 15, 15, 3, 3));
-    // One row of 2^24 + 2 pixels in two tiles: the middle region is too large for 32-bit sums.
-    const int32_t w = (1 << 24) + 2;
-    std::vector<uint8_t> src(static_cast<size_t>(w));
-    for (int32_t x = 0; x < w; ++x) src[size_t(x)] = uint8_t(x / (w / 200) + (x & 7));
-    ImagePipeline p(w, 1, 1.0f);
-    p.claheTilesY = 1;
-    std::vector<uint8_t> dst(src.size());
-    p.equaliseAdaptive(dst.data(), src.data(), w, 1);
-    EXPECT_EQ(dst, equalisedDirectly(src, w, 1, 2, 1));
+    // A row and a column of 2^24 + 2 pixels: middle regions too large for 32-bit sums.
+    const int32_t n = (1 << 24) + 2;
+    std::vector<uint8_t> src(static_cast<size_t>(n)), dst(src.size());
+    for (int32_t i = 0; i < n; ++i) src[size_t(i)] = uint8_t(i / (n / 200) + (i & 7));
+    for (const auto& [w, h] : {std::pair(n, 1), {1, n}}) {
+        ImagePipeline(w, h, 1.0f).equaliseAdaptive(dst.data(), src.data(), w, h);
+        EXPECT_EQ(dst, equalisedDirectly(src, w, h, 2, 2)) << w;
+    }
 }
 
 }  // namespace

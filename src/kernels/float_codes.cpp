@@ -114,9 +114,9 @@ template <class Code, Code (*Convert)(float), bool Offset>
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(codes + i),
                             _mm256_permute4x64_epi64(packed, 0xD8));
     }
-    alignas(32) int32_t lows[8], highs[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lows), low);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(highs), high);
+    int32_t lows[8], highs[8];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lows), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(highs), high);
     KeyRange keys{*std::min_element(lows, lows + 8), *std::max_element(highs, highs + 8)};
     if (i < count) {
         const KeyRange rest = convertBody<Code, Convert, Offset>(codes + i, t + i, count - i, add, scale);

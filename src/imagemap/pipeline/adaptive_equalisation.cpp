@@ -10,12 +10,17 @@
 // ones (the previous run's, or this run's on the first) when they have the same grid.
 #include <algorithm>
 #include <array>
-#include <type_traits>
+#include <bit>
+#include <cstring>
 #include <vector>
 
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_dispatch.h"
+
+#if KMM_SIMD_X86
+#include <immintrin.h>
+#endif
 
 namespace kmm {
 namespace {
@@ -42,15 +47,51 @@ Axis axisOf(int32_t side, int32_t tiles) {
     return a;
 }
 
-void countQuarters(uint32_t* tables, const uint8_t* pixels, int32_t count) {
-    int32_t x = 0;
-    for (; x + 4 <= count; x += 4) {
-        ++tables[pixels[x]];
-        ++tables[256 + pixels[x + 1]];
-        ++tables[512 + pixels[x + 2]];
-        ++tables[768 + pixels[x + 3]];
+// An increment waits for the one before it when both hit the same count, and neighbouring
+// pixels often share a grey. A tile is read as eight runs at once, run j into table j: eight
+// rows of the tile, or the eight parts of one of its last rows. Neighbours within a run then
+// come eight increments apart, time enough for the one before to be stored, and runs never
+// wait for each other. Tiles too small to repay clearing and merging the tables are counted
+// in one. Tables 4 KiB apart would alias (a load of one waits for a store to the other at the
+// same grey, which in a flat scene is every increment), so they stand a little further apart.
+constexpr int kRuns = 8;
+constexpr int32_t kTableStride = 256 + 8;
+constexpr int64_t kSmallTile = 4096;
+
+void countRuns(uint32_t* tables, const uint8_t* const* starts, int32_t length) {
+    const uint8_t* run[kRuns];
+    std::copy_n(starts, kRuns, run);
+    for (int32_t x = 0; x < length; ++x) {
+        for (int j = 0; j < kRuns; ++j) ++tables[j * kTableStride + run[j][x]];
     }
-    for (; x < count; ++x) ++tables[pixels[x]];
+}
+
+void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t width,
+               int32_t height) {
+    std::fill_n(histogram, 256, 0u);
+    if (int64_t(width) * height < kSmallTile) {
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) ++histogram[topLeft[y * w + x]];
+        }
+        return;
+    }
+    alignas(64) uint32_t tables[kRuns * kTableStride] = {};
+    const uint8_t* starts[kRuns];
+    int32_t y = 0;
+    for (; y + kRuns <= height; y += kRuns) {
+        for (int j = 0; j < kRuns; ++j) starts[j] = topLeft + (y + j) * w;
+        countRuns(tables, starts, width);
+    }
+    const int32_t part = width / kRuns;
+    for (; y < height; ++y) {
+        const uint8_t* row = topLeft + y * w;
+        for (int j = 0; j < kRuns; ++j) starts[j] = row + j * part;
+        countRuns(tables, starts, part);
+        for (int32_t x = kRuns * part; x < width; ++x) ++histogram[row[x]];
+    }
+    for (int j = 0; j < kRuns; ++j) {
+        for (int32_t g = 0; g < 256; ++g) histogram[g] += tables[j * kTableStride + g];
+    }
 }
 
 // An interpolation region: the maps of the four surrounding tile centres (upper left, upper
@@ -60,58 +101,169 @@ struct Region {
     int32_t width, height;
 };
 
-// Along row y of a region the blend's numerator of grey g is a[g] + x b[g], with
+// Along row y of a region the blend's numerator of grey g is a + x b, with
 // a = width (y m3 + (height - y) m1) and b = y (m4 - m3) + (height - y) (m2 - m1): both move
-// by a fixed step from one row to the next.
+// by a fixed step from one row to the next. They sit side by side, one load for a pixel.
+// Where the blend runs only down (the left and right edges), a + y b with a and b fixed serves
+// every row instead: the position p along the blend is first + x step.
 template <class Int>
-struct BlendTables {
-    alignas(64) Int a[256], b[256], stepA[256], stepB[256];
+struct Term {
+    Int a, b;
 };
 
-// Regions up to this area keep every numerator (at most 255 x area) within 32 bits.
+struct Position {
+    int32_t first, step;
+};
+
+template <class Int>
+struct BlendTables {
+    alignas(64) Term<Int> terms[256], steps[256];
+};
+
+// Regions up to this area keep every numerator (at most 255 x area) below 2^31.
 constexpr int64_t kNarrowArea = (int64_t(1) << 23) - 1;
 
-// dst[x] = trunc(numerator / area) for one row, the sum of what it wrote returned. The
-// quotient is at most 255: with 32-bit numerators (area below 2^23) the single-precision
-// product errs by less than 0.0001 and a check either way mends the truncation; with 64-bit
-// ones the double product errs by far less than the 1/area that separates a fraction from the
-// next whole number, so only a whole quotient can come out just below itself.
-template <class Int>
-KMM_SIMD_BODY uint64_t blendPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
-                                   const Int* __restrict a, const Int* __restrict b,
-                                   int32_t width, Int area) {
-    using Real = std::conditional_t<sizeof(Int) == 4, float, double>;
-    const Real inverse = Real(1) / static_cast<Real>(area);
-    Int sum = 0;  // at most 255 x width
-    for (int32_t x = 0; x < width; ++x) {
-        const uint8_t g = src[x];
-        const Int numerator = a[g] + Int(x) * b[g];
-        Int q = static_cast<Int>(static_cast<Real>(numerator) * inverse);
-        q += Int((q + 1) * area <= numerator);
-        if constexpr (sizeof(Int) == 4) q -= Int(q * area > numerator);
+// floor(n / area) for 0 <= n < 2^31 is (n x multiplier) >> shift, with 2^(shift - 31) >= area
+// and multiplier = ceil(2^shift / area), below 2^32: the product overshoots n / area by less
+// than 2^31 / 2^shift <= 1 / area, too little to reach the next whole quotient.
+struct Reciprocal {
+    uint64_t multiplier;
+    int32_t shift;
+};
+
+Reciprocal reciprocalOf(int64_t area) {
+    int32_t shift = 31;
+    while ((int64_t(1) << (shift - 31)) < area) ++shift;
+    return {((uint64_t(1) << shift) + uint64_t(area) - 1) / uint64_t(area), shift};
+}
+
+// dst[x] = floor(numerator / area) for one row from pixel `from` on, the sum of what it wrote
+// returned (at most 255 x width).
+KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                   const Term<int32_t>* __restrict terms, int32_t from, int32_t width,
+                                   Position p, Reciprocal r) {
+    uint32_t sum = 0;
+    for (int32_t x = from; x < width; ++x) {
+        const Term<int32_t> t = terms[src[x]];
+        const auto numerator = uint32_t(t.a + (p.first + x * p.step) * t.b);
+        const auto q = uint32_t(numerator * r.multiplier >> r.shift);
         dst[x] = uint8_t(q);
         sum += q;
     }
-    return uint64_t(sum);
+    return sum;
+}
+
+#if KMM_SIMD_X86
+// Eight pixels at a time. The compiler's own loop loads the two halves of a term apart and
+// keeps the greys on the stack; here one read gives eight greys, one load each term, and the
+// even and odd lanes' 64-bit products the quotients. Returns how many pixels it wrote.
+[[gnu::target("avx2")]] int32_t blendNarrowAvx2(uint8_t* dst, const uint8_t* src,
+                                               const Term<int32_t>* terms, int32_t width, Position p,
+                                               Reciprocal r, uint64_t& sum) {
+    const __m256i multiplier = _mm256_set1_epi64x(int64_t(r.multiplier));
+    const __m128i shift = _mm_cvtsi32_si128(r.shift);
+    const __m256i step = _mm256_set1_epi32(p.step), eightSteps = _mm256_set1_epi32(8 * p.step);
+    __m256i ps = _mm256_add_epi32(_mm256_set1_epi32(p.first),
+                                  _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), step));
+    __m256i sums = _mm256_setzero_si256();
+    int32_t x = 0;
+    for (; x + 8 <= width; x += 8) {
+        uint64_t greys;
+        std::memcpy(&greys, src + x, 8);
+        const auto termsOf = [&](int k) {  // pixels k and k + 1: a, b, a, b
+            int64_t first, second;
+            std::memcpy(&first, terms + ((greys >> (8 * k)) & 255), 8);
+            std::memcpy(&second, terms + ((greys >> (8 * k + 8)) & 255), 8);
+            return _mm_set_epi64x(second, first);
+        };
+        const __m256 lower = _mm256_castsi256_ps(_mm256_set_m128i(termsOf(4), termsOf(0)));  // 0 1 | 4 5
+        const __m256 upper = _mm256_castsi256_ps(_mm256_set_m128i(termsOf(6), termsOf(2)));  // 2 3 | 6 7
+        const __m256i a = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0x88));
+        const __m256i b = _mm256_castps_si256(_mm256_shuffle_ps(lower, upper, 0xDD));
+        const __m256i n = _mm256_add_epi32(a, _mm256_mullo_epi32(ps, b));
+        const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), shift);
+        const __m256i odd =
+            _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), shift);
+        const __m256i q = _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
+        sums = _mm256_add_epi32(sums, q);
+        const __m128i words =
+            _mm_packs_epi32(_mm256_castsi256_si128(q), _mm256_extracti128_si256(q, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(words, words));
+        ps = _mm256_add_epi32(ps, eightSteps);
+    }
+    uint32_t lanes[8];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), sums);
+    for (const uint32_t lane : lanes) sum += lane;
+    return x;
+}
+#endif
+
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, int32_t width,
+                  Position p, Reciprocal r) {
+    uint64_t sum = 0;
+    int32_t done = 0;
+#if KMM_SIMD_X86
+    if (simdLevel() == SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, p, r, sum);
+#endif
+    return sum + blendNarrow(dst, src, terms, done, width, p, r);
+}
+
+// The same with 64-bit numerators: the double product errs by far less than the 1/area that
+// separates a fraction from the next whole number, so only a whole quotient can come out just
+// below itself.
+KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                 const Term<int64_t>* __restrict terms, int32_t width, Position p,
+                                 int64_t area) {
+    const double inverse = 1.0 / static_cast<double>(area);
+    uint64_t sum = 0;
+    for (int32_t x = 0; x < width; ++x) {
+        const Term<int64_t> t = terms[src[x]];
+        const int64_t numerator = t.a + (p.first + int64_t(x) * p.step) * t.b;
+        auto q = static_cast<int64_t>(static_cast<double>(numerator) * inverse);
+        q += int64_t((q + 1) * area <= numerator);
+        dst[x] = uint8_t(q);
+        sum += uint64_t(q);
+    }
+    return sum;
+}
+
+uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int64_t>* terms, int32_t width,
+                  Position p, int64_t area) {
+    return dispatchSimd<blendWide>(dst, src, terms, width, p, area);
 }
 
 template <class Int>
 KMM_SIMD_BODY void stepTables(BlendTables<Int>* __restrict t) {
     for (int32_t g = 0; g < 256; ++g) {
-        t->a[g] += t->stepA[g];
-        t->b[g] += t->stepB[g];
+        t->terms[g].a += t->steps[g].a;
+        t->terms[g].b += t->steps[g].b;
     }
 }
 
-// A corner region takes one map as it is (the blend of a map with itself).
-KMM_SIMD_BODY uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
-                                 const uint8_t* __restrict map, int32_t width) {
-    uint32_t sum = 0;  // at most 255 x width, width < 2^23
-    for (int32_t x = 0; x < width; ++x) {
-        dst[x] = map[src[x]];
-        sum += dst[x];
+// A corner region takes one map as it is (the blend of a map with itself): a gather the
+// compiler cannot vectorise. On a little-endian processor eight greys come in one read; the
+// sum is taken afterwards from the bytes written, which it can vectorise.
+uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                   const uint8_t* __restrict map, int32_t width) {
+    int32_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 8 <= width; x += 8) {
+            uint64_t greys;
+            std::memcpy(&greys, src + x, sizeof greys);
+            for (int k = 0; k < 8; ++k) dst[x + k] = map[(greys >> (8 * k)) & 255];
+        }
     }
+    for (; x < width; ++x) dst[x] = map[src[x]];
+    uint32_t sum = 0;  // at most 255 x width, width < 2^23
+    for (x = 0; x < width; ++x) sum += dst[x];
     return sum;
+}
+
+// Moves every grey by the same amount within 0..255: clamped first to the greys that stay in
+// range (low..high), the move then never wraps, so it runs in bytes.
+KMM_SIMD_BODY void shiftGreys(uint8_t* __restrict dst, uint64_t n, uint8_t low, uint8_t high,
+                              uint8_t by) {
+    for (uint64_t i = 0; i < n; ++i) dst[i] = uint8_t(std::clamp(dst[i], low, high) + by);
 }
 
 // Blends the region whose top left pixel is at dst and src (image rows w apart) and returns
@@ -122,24 +274,29 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
     uint64_t sum = 0;
     if (r.m1 == r.m2 && r.m1 == r.m3 && r.m1 == r.m4) {
         for (int32_t y = 0; y < r.height; ++y) {
-            sum += dispatchSimd<mapPixels>(dst + y * w, src + y * w, r.m1, r.width);
+            sum += mapPixels(dst + y * w, src + y * w, r.m1, r.width);
         }
         return sum;
     }
-    // Regions along the top and bottom edges blend the same two maps on every row.
-    const bool sameRows = r.m1 == r.m3 && r.m2 == r.m4;
+    // Regions along the top and bottom edges blend the same two maps across every row; those
+    // along the left and right edges blend two maps down, the same along a row.
+    const bool across = r.m1 == r.m3 && r.m2 == r.m4, down = r.m1 == r.m2 && r.m3 == r.m4;
     const Int width = r.width, height = r.height;
     for (int32_t g = 0; g < 256; ++g) {
-        t.a[g] = width * height * r.m1[g];
-        t.b[g] = height * (Int(r.m2[g]) - r.m1[g]);
-        t.stepA[g] = width * (Int(r.m3[g]) - r.m1[g]);
-        t.stepB[g] = (Int(r.m4[g]) - r.m3[g]) - (Int(r.m2[g]) - r.m1[g]);
+        const Int right = Int(r.m2[g]) - r.m1[g], lower = Int(r.m3[g]) - r.m1[g];
+        t.terms[g] = {width * height * r.m1[g], down ? width * lower : height * right};
+        t.steps[g] = {width * lower, (Int(r.m4[g]) - r.m3[g]) - right};
     }
     const Int area = width * height;
+    const auto divisor = [area] {
+        if constexpr (sizeof(Int) == 4) return reciprocalOf(area);
+        else return area;
+    }();
     for (int32_t y = 0; y < r.height; ++y) {
-        if (y > 0 && !sameRows) dispatchSimd<stepTables<Int>>(&t);
-        sum += dispatchSimd<blendPixels<Int>>(dst + y * w, src + y * w, static_cast<const Int*>(t.a),
-                                              static_cast<const Int*>(t.b), r.width, area);
+        if (y > 0 && !across && !down) dispatchSimd<stepTables<Int>>(&t);
+        const Position p = down ? Position{y, 0} : Position{0, 1};
+        sum += blendRow(dst + y * w, src + y * w, static_cast<const Term<Int>*>(t.terms), r.width, p,
+                        divisor);
     }
     return sum;
 }
@@ -152,24 +309,13 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     const Axis ax = axisOf(w, tilesX), ay = axisOf(h, tilesY);
     const size_t tiles = size_t(tilesX) * size_t(tilesY);
 
-    // One histogram per tile, row by row. Neighbouring pixels often share a grey, and an
-    // increment waits for the one before it on the same count: four tables, pixel x into
-    // table x % 4, keep four increments in flight.
     std::vector<std::array<uint32_t, 256>> histograms(tiles);
-    std::vector<std::array<uint32_t, 4 * 256>> quarters(tilesX);
     for (int32_t ty = 0; ty < tilesY; ++ty) {
-        for (auto& q : quarters) q.fill(0);
-        for (int32_t y = ay.tileStart[size_t(ty)]; y < ay.tileStart[size_t(ty) + 1]; ++y) {
-            const uint8_t* row = src + int64_t(y) * w;
-            for (int32_t tx = 0; tx < tilesX; ++tx) {
-                countQuarters(quarters[size_t(tx)].data(), row + ax.tileStart[size_t(tx)],
-                              ax.tileStart[size_t(tx) + 1] - ax.tileStart[size_t(tx)]);
-            }
-        }
+        const int32_t y0 = ay.tileStart[size_t(ty)], tileHeight = ay.tileStart[size_t(ty) + 1] - y0;
         for (int32_t tx = 0; tx < tilesX; ++tx) {
-            const uint32_t* q = quarters[size_t(tx)].data();
-            uint32_t* histogram = histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data();
-            for (size_t g = 0; g < 256; ++g) histogram[g] = q[g] + q[256 + g] + q[512 + g] + q[768 + g];
+            const int32_t x0 = ax.tileStart[size_t(tx)];
+            countTile(histograms[size_t(ty) * size_t(tilesX) + size_t(tx)].data(),
+                      src + int64_t(y0) * w + x0, w, ax.tileStart[size_t(tx) + 1] - x0, tileHeight);
         }
     }
     // The image's extremes and byte sum, from the histograms.
@@ -248,9 +394,9 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     // The mean back where it was: both means are whole quotients of the sums.
     const uint64_t n = uint64_t(w) * uint64_t(h);
     const int64_t shift = int64_t(sourceSum / n) - int64_t(destinationSum / n);
-    if (shift != 0) {
-        const auto by = int32_t(shift);  // both means are greys
-        for (uint64_t i = 0; i < n; ++i) dst[i] = clampToByte(int32_t(dst[i]) + by);
+    if (shift != 0) {  // both means are greys, so |shift| < 256
+        const auto low = uint8_t(shift < 0 ? -shift : 0), high = uint8_t(shift > 0 ? 255 - shift : 255);
+        dispatchSimd<shiftGreys>(dst, n, low, high, uint8_t(shift));
     }
     savedTileMaps_.swap(maps);  // this run's maps, for the next run to reuse
 }

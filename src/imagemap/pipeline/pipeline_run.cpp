@@ -15,6 +15,10 @@
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "kernels/simd_dispatch.h"
 
+#if KMM_SIMD_X86
+#include <immintrin.h>
+#endif
+
 namespace kmm {
 
 void ImagePipeline::mapByMode(uint8_t* out, const int16_t* in, int32_t w, int32_t h,
@@ -53,10 +57,43 @@ KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
     return r;
 }
 
+#if KMM_SIMD_X86
+// The same with AVX2: byte maxima and minima, and sums of absolute differences from 0, which
+// add eight bytes into each 64-bit lane. The rest go through the plain loop.
+[[gnu::target("avx2")]] size_t imageSumsAvx2(ImageSums& r, const uint8_t* image, size_t count) {
+    __m256i high = _mm256_setzero_si256(), low = _mm256_set1_epi8(char(255));
+    __m256i sums = _mm256_setzero_si256();
+    size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(image + i));
+        high = _mm256_max_epu8(high, v);
+        low = _mm256_min_epu8(low, v);
+        sums = _mm256_add_epi64(sums, _mm256_sad_epu8(v, _mm256_setzero_si256()));
+    }
+    uint8_t highs[32], lows[32];
+    uint64_t parts[4];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(highs), high);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lows), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(parts), sums);
+    r.maximum = *std::max_element(highs, highs + 32);  // 0 and 255 when nothing was read, as
+    r.minimum = *std::min_element(lows, lows + 32);    // the plain loop starts them
+    r.sum = parts[0] + parts[1] + parts[2] + parts[3];
+    return i;
+}
+#endif
+
 }  // namespace
 
 void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
-    const ImageSums s = dispatchSimd<imageSums>(image, count);
+    ImageSums s{0, 255, 0};
+    size_t done = 0;
+#if KMM_SIMD_X86
+    if (simdLevel() == SimdLevel::Avx2) done = imageSumsAvx2(s, image, count);
+#endif
+    if (done < count) {
+        const ImageSums rest = dispatchSimd<imageSums>(image + done, count - done);
+        s = {std::max(s.maximum, rest.maximum), std::min(s.minimum, rest.minimum), s.sum + rest.sum};
+    }
     const uint64_t mean = count > 0 ? s.sum / count : 0;
     imageStats = {s.maximum, s.minimum, static_cast<uint8_t>(std::min<uint64_t>(mean, 255)),
                   static_cast<uint8_t>(s.maximum > s.minimum ? s.maximum - s.minimum : 0)};
