@@ -55,10 +55,11 @@ TEST(PlateauEqualisation, EqualisedTermIsCentredWhereTheTuningSaysSo) {
     // Values 0..999 once each (halved: 0..1999): R = 992, weight 204, and the mean value's
     // linear term is the brightness 100. Its equalised term is the middle of the span: on
     // full resolution 145 (the centre), on half resolution 128 (half of 256, from 0). Value
-    // 510 (1020) has the terms 146 and 102 (130 and 103).
-    const struct { const char* name; const PlateauTuning& tuning; int32_t step; uint8_t grey, grey510; } rows[] = {
-        {"full: (145 x 820 + 100 x 204) >> 10", kFull, 1, 136, 137},
-        {"half: (128 x 820 + 100 x 204) >> 10", kHalf, 2, 122, 124}};
+    // 510 (1020) has the terms 146 and 102 (130 and 103); at 732 (1464) the equalised term's
+    // share of 820 / 1024 decides the grey within a 1024th.
+    const struct { const char* name; const PlateauTuning& tuning; int32_t step; uint8_t grey, grey510, grey732; } rows[] = {
+        {"full: (145 x 820 + 100 x 204) >> 10", kFull, 1, 136, 137, 180},
+        {"half: (128 x 820 + 100 x 204) >> 10", kHalf, 2, 122, 124, 180}};
     auto tables = freshTables();
     for (const auto& r : rows) {
         std::vector<int16_t> frame;
@@ -68,6 +69,7 @@ TEST(PlateauEqualisation, EqualisedTermIsCentredWhereTheTuningSaysSo) {
         EXPECT_EQ(res.mean, 499) << r.name;
         EXPECT_EQ(tables->lut[histogramIndex(499 * r.step, r.tuning.index)], r.grey) << r.name;
         EXPECT_EQ(tables->lut[histogramIndex(510 * r.step, r.tuning.index)], r.grey510) << r.name;
+        EXPECT_EQ(tables->lut[histogramIndex(732 * r.step, r.tuning.index)], r.grey732) << r.name;
     }
 }
 

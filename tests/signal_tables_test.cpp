@@ -90,6 +90,8 @@ TEST(SignalTables, InverseBlendRoundTripsAcrossTheRange) {
                 }
             }
         }
+        // From 0.99 on the target counts as a black body: the apparent temperature is its own.
+        EXPECT_EQ(objectFromApparent(*t, 365, tempToSignalIndex(*t, -200), 99), 365);
     }
 }
 
