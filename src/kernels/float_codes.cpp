@@ -9,11 +9,8 @@
 #include <bit>
 #include <type_traits>
 
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 namespace {
@@ -70,8 +67,6 @@ KMM_SIMD_BODY KeyRange convertBody(Code* __restrict codes, const float* __restri
 }
 
 #if KMM_SIMD_X86
-#define KMM_AVX2 [[gnu::target("avx2"), gnu::always_inline]] inline
-
 // The same conversions written for AVX2, where the compiler's own blends of the selects above
 // take half again as many instructions. A truncation of a value outside the 32-bit range, or
 // of NaN, gives 0x80000000, whose low half is 0: the wrapped codes only need the values at or
@@ -111,12 +106,11 @@ template <class Code, Code (*Convert)(float), bool Offset>
         // The packs work within 128-bit halves; the permutation puts the quarters in order.
         const __m256i packed = Saturated ? _mm256_packus_epi32(lanes[0], lanes[1])
                                          : _mm256_packs_epi32(lanes[0], lanes[1]);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(codes + i),
-                            _mm256_permute4x64_epi64(packed, 0xD8));
+        storeLanes(codes + i, _mm256_permute4x64_epi64(packed, 0xD8));
     }
     int32_t lows[8], highs[8];
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lows), low);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(highs), high);
+    storeLanes(lows, low);
+    storeLanes(highs, high);
     KeyRange keys{*std::min_element(lows, lows + 8), *std::max_element(highs, highs + 8)};
     if (i < count) {
         const KeyRange rest = convertBody<Code, Convert, Offset>(codes + i, t + i, count - i, add, scale);

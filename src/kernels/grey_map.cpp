@@ -6,11 +6,8 @@
 #include <cstring>
 
 #include "kernels/conversions.h"
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 namespace {
@@ -60,17 +57,16 @@ template <bool Wrap16>
     const __m256i weightAndOne = _mm256_set1_epi32(int32_t((uint32_t(weight) & 0xFFFF) | (1u << 16)));
     int64_t i = 0;
     for (; i + 32 <= count; i += 32) {
-        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        const __m256i bytes = loadLanes(dst + i);
         __m256i sums[2];
         for (int h = 0; h < 2; ++h) {
             const __m256i g = _mm256_cvtepu8_epi16(h ? _mm256_extracti128_si256(bytes, 1) : _mm256_castsi256_si128(bytes));
-            const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(detail + i + 16 * h));
+            const __m256i d = loadLanes(detail + i + 16 * h);
             sums[h] = Wrap16 ? _mm256_add_epi16(g, _mm256_mullo_epi16(d, low16))
                              : _mm256_packs_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(d, g), weightAndOne),
                                                   _mm256_madd_epi16(_mm256_unpackhi_epi16(d, g), weightAndOne));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                            _mm256_permute4x64_epi64(_mm256_packus_epi16(sums[0], sums[1]), 0xD8));
+        storeLanes(dst + i, _mm256_permute4x64_epi64(_mm256_packus_epi16(sums[0], sums[1]), 0xD8));
     }
     return i;
 }

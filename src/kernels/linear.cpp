@@ -5,11 +5,8 @@
 
 #include <algorithm>
 
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 namespace {
@@ -45,13 +42,12 @@ KMM_SIMD_BODY void stretchSigned(uint8_t* __restrict dst, const int16_t* __restr
     for (; i + 32 <= count; i += 32) {
         __m256i words[2];
         for (int h = 0; h < 2; ++h) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16 * h));
+            const __m256i v = loadLanes(src + i + 16 * h);
             const __m256i sign = _mm256_srli_epi16(v, 15);
             words[h] = _mm256_packs_epi32(quotient(_mm256_unpacklo_epi16(v, sign), factors, add),
                                           quotient(_mm256_unpackhi_epi16(v, sign), factors, add));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                            _mm256_permute4x64_epi64(_mm256_packus_epi16(words[0], words[1]), 0xD8));
+        storeLanes(dst + i, _mm256_permute4x64_epi64(_mm256_packus_epi16(words[0], words[1]), 0xD8));
     }
     return i;
 }
@@ -113,14 +109,13 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
     for (; i + 32 <= count; i += 32) {
         __m256i greys[2];
         for (int h = 0; h < 2; ++h) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16 * h));
+            const __m256i v = loadLanes(src + i + 16 * h);
             // Clamped at the top too: the pack reads its words as signed.
             const __m256i inside = _mm256_min_epi16(_mm256_max_epi16(v, bottom), top);
             const __m256i g = _mm256_mulhi_epu16(_mm256_sub_epi16(inside, bottom), factor);
             greys[h] = _mm256_or_si256(g, _mm256_srli_epi16(_mm256_cmpgt_epi16(v, top), 8));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                            _mm256_permute4x64_epi64(_mm256_packus_epi16(greys[0], greys[1]), 0xD8));
+        storeLanes(dst + i, _mm256_permute4x64_epi64(_mm256_packus_epi16(greys[0], greys[1]), 0xD8));
     }
     return i;
 }

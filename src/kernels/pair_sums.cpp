@@ -7,22 +7,13 @@
 
 #include <algorithm>
 
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 
 #if KMM_SIMD_X86
 namespace {
-
-#define KMM_AVX2 [[gnu::target("avx2"), gnu::always_inline]] inline
-
-KMM_AVX2 __m256i load16(const int16_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
 
 // (sum >> 12) kept in 16 bits: the low half sign-extended, so the saturating pack copies it.
 KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
@@ -42,9 +33,11 @@ KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
     for (int32_t next = 0; next < n; next += kLanes) {
         const int32_t x = std::min(next, n - kLanes);
         const __m256i pairs[5][2] = {
-            {load16(up + x - 1), load16(up + x + 1)},   {load16(down + x - 1), load16(down + x + 1)},
-            {load16(mid + x - 1), load16(mid + x + 1)}, {load16(up + x), load16(down + x)},
-            {load16(mid + x), zero},
+            {loadLanes(up + x - 1), loadLanes(up + x + 1)},
+            {loadLanes(down + x - 1), loadLanes(down + x + 1)},
+            {loadLanes(mid + x - 1), loadLanes(mid + x + 1)},
+            {loadLanes(up + x), loadLanes(down + x)},
+            {loadLanes(mid + x), zero},
         };
         // The unpacks and the pack work within 128-bit halves, so the pack restores the order.
         __m256i lo = zero, hi = zero;
@@ -53,8 +46,7 @@ KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
             lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), weights[p]));
             hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), weights[p]));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
-                            _mm256_packs_epi32(shiftAndWrap(lo), shiftAndWrap(hi)));
+        storeLanes(out + x, _mm256_packs_epi32(shiftAndWrap(lo), shiftAndWrap(hi)));
     }
     return n;
 }
@@ -68,12 +60,12 @@ KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
     if (n < kLanes) return 0;
     for (int32_t next = 0; next < n; next += kLanes) {  // the last step overlaps, as above
         const int32_t x = std::min(next, n - kLanes);
-        const __m256i centre = load16(mid + x);
+        const __m256i centre = loadLanes(mid + x);
         const __m256i pairs[4][2] = {
-            {load16(up + x - 1), load16(up + x + 1)},
-            {load16(mid + x - 1), load16(mid + x + 1)},
-            {load16(down + x - 1), load16(up + x)},
-            {centre, load16(down + x)},
+            {loadLanes(up + x - 1), loadLanes(up + x + 1)},
+            {loadLanes(mid + x - 1), loadLanes(mid + x + 1)},
+            {loadLanes(down + x - 1), loadLanes(up + x)},
+            {centre, loadLanes(down + x)},
         };
         __m256i lo = zero, hi = zero;
         for (const auto& [a, b] : pairs) {
@@ -83,14 +75,13 @@ KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
         // The mean of 16-bit values fits 16 bits, so the pack is exact.
         const __m256i mean = _mm256_packs_epi32(_mm256_srai_epi32(lo, 3), _mm256_srai_epi32(hi, 3));
         const __m256i difference = _mm256_subs_epi16(centre, mean);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
-                            _mm256_min_epi16(_mm256_max_epi16(difference, low), high));
+        storeLanes(out + x, _mm256_min_epi16(_mm256_max_epi16(difference, low), high));
     }
     return n;
 }
 
 KMM_AVX2 __m256i load8(const uint8_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    return loadLanes(p);
 }
 
 [[gnu::target("avx2")]] int32_t unsharpUnitAvx2(uint8_t* out, const uint8_t* up,
@@ -122,7 +113,7 @@ KMM_AVX2 __m256i load8(const uint8_t* p) {
             grey[h] = _mm256_sub_epi16(sum[h][4], _mm256_srli_epi16(neighbours, 3));
         }
         // The saturating pack is the clamp to 0..255, and restores the order as above.
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_packus_epi16(grey[0], grey[1]));
+        storeLanes(out + x, _mm256_packus_epi16(grey[0], grey[1]));
     }
     return n;
 }

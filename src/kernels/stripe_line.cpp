@@ -15,11 +15,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 namespace {
@@ -70,16 +67,6 @@ int64_t extended(int32_t length, const StripeLine& p) {
 }
 
 #if KMM_SIMD_X86
-#define KMM_AVX2 [[gnu::target("avx2"), gnu::always_inline]] inline
-
-KMM_AVX2 __m256i load16(const int16_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-KMM_AVX2 void store16(int16_t* p, __m256i v) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
-
 // The byte tables as shuffle operands, both 128-bit halves alike, the high blocks ending no
 // later than the low ones.
 struct ShuffleTables {
@@ -120,16 +107,17 @@ KMM_AVX2 void lookUp(__m256i& low, __m256i& high, const ShuffleTables& t, __m256
     for (; i + 32 <= count; i += 32) {
         __m256i e[2];
         for (int h = 0; h < 2; ++h) {
-            const __m256i d = _mm256_subs_epi16(load16(line + i + 16 * h), load16(line + i + 16 * h + distance));
+            const __m256i d = _mm256_subs_epi16(loadLanes(line + i + 16 * h),
+                                                loadLanes(line + i + 16 * h + distance));
             e[h] = _mm256_max_epi16(_mm256_min_epi16(d, limit), lowest);
-            store16(differences + i + 16 * h, e[h]);
+            storeLanes(differences + i + 16 * h, e[h]);
         }
         // The pack and unpacks work within 128-bit halves, so the unpacks restore the order.
         const __m256i greys = _mm256_packus_epi16(_mm256_abs_epi16(e[0]), _mm256_abs_epi16(e[1]));
         __m256i low, high;
         lookUp(low, high, shuffles, greys);
-        store16(weights + i, _mm256_unpacklo_epi8(low, high));
-        store16(weights + i + 16, _mm256_unpackhi_epi8(low, high));
+        storeLanes(weights + i, _mm256_unpacklo_epi8(low, high));
+        storeLanes(weights + i + 16, _mm256_unpackhi_epi8(low, high));
     }
     for (; i < count; ++i) {
         const int32_t d = std::clamp(int32_t(line[i]) - int32_t(line[i + distance]), -127, 127);
@@ -157,15 +145,15 @@ template <int Before, int After>
         for (int d = 1; d <= kRows; ++d) {  // pairs x, x + d and x - d, x
             const int16_t* rowW = weights + (d - 1) * n + Before + x;
             const int16_t* rowE = differences + (d - 1) * n + Before + x;
-            const __m256i wf = d <= After ? load16(rowW) : zero;
-            const __m256i ef = d <= After ? load16(rowE) : zero;
-            const __m256i wb = d <= Before ? load16(rowW - d) : zero;
-            const __m256i eb = d <= Before ? _mm256_sub_epi16(zero, load16(rowE - d)) : zero;
+            const __m256i wf = d <= After ? loadLanes(rowW) : zero;
+            const __m256i ef = d <= After ? loadLanes(rowE) : zero;
+            const __m256i wb = d <= Before ? loadLanes(rowW - d) : zero;
+            const __m256i eb = d <= Before ? _mm256_sub_epi16(zero, loadLanes(rowE - d)) : zero;
             w = _mm256_add_epi16(w, _mm256_add_epi16(wf, wb));  // at most 11 x 4096: no wrap
             sums[0] = _mm256_add_epi32(sums[0], _mm256_madd_epi16(_mm256_unpacklo_epi16(wf, wb), _mm256_unpacklo_epi16(ef, eb)));
             sums[1] = _mm256_add_epi32(sums[1], _mm256_madd_epi16(_mm256_unpackhi_epi16(wf, wb), _mm256_unpackhi_epi16(ef, eb)));
         }
-        const __m256i c = load16(centre + x);
+        const __m256i c = loadLanes(centre + x);
         const __m256i weightSums[2] = {_mm256_unpacklo_epi16(w, zero), _mm256_unpackhi_epi16(w, zero)};
         const __m256i values[2] = {_mm256_srai_epi32(_mm256_unpacklo_epi16(c, c), 16),
                                    _mm256_srai_epi32(_mm256_unpackhi_epi16(c, c), 16)};
@@ -188,12 +176,12 @@ template <int Before, int After>
         const __m256i kept16 = _mm256_packs_epi32(kept[0], kept[1]);  // within +-126
         const __m256i flat16 = _mm256_packs_epi32(flat[0], flat[1]);
         for (int h = 0; h < 2; ++h) {
-            auto* sum = reinterpret_cast<__m256i*>(differenceSums + x + 8 * h);
-            auto* count = reinterpret_cast<__m256i*>(flatCounts + x + 8 * h);
+            int32_t* sum = differenceSums + x + 8 * h;
+            int32_t* count = flatCounts + x + 8 * h;
             const __m128i k = h ? _mm256_extracti128_si256(kept16, 1) : _mm256_castsi256_si128(kept16);
             const __m128i f = h ? _mm256_extracti128_si256(flat16, 1) : _mm256_castsi256_si128(flat16);
-            _mm256_storeu_si256(sum, _mm256_add_epi32(_mm256_loadu_si256(sum), _mm256_cvtepi16_epi32(k)));
-            _mm256_storeu_si256(count, _mm256_sub_epi32(_mm256_loadu_si256(count), _mm256_cvtepi16_epi32(f)));
+            storeLanes(sum, _mm256_add_epi32(loadLanes(sum), _mm256_cvtepi16_epi32(k)));
+            storeLanes(count, _mm256_sub_epi32(loadLanes(count), _mm256_cvtepi16_epi32(f)));
         }
     }
     for (; x < length; ++x) {

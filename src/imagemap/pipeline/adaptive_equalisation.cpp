@@ -16,11 +16,8 @@
 
 #include "imagemap/pipeline/image_pipeline.h"
 #include "kernels/conversions.h"
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 namespace {
@@ -192,7 +189,7 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
         ps = _mm256_add_epi32(ps, eightSteps);
     }
     uint32_t lanes[8];
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), sums);
+    storeLanes(lanes, sums);
     for (const uint32_t lane : lanes) sum += lane;
     return x;
 }

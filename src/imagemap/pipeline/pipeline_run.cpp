@@ -13,11 +13,8 @@
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "imagemap/pipeline/pipeline_stages.h"
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
-
-#if KMM_SIMD_X86
-#include <immintrin.h>
-#endif
 
 namespace kmm {
 
@@ -65,16 +62,16 @@ KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
     __m256i sums = _mm256_setzero_si256();
     size_t i = 0;
     for (; i + 32 <= count; i += 32) {
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(image + i));
+        const __m256i v = loadLanes(image + i);
         high = _mm256_max_epu8(high, v);
         low = _mm256_min_epu8(low, v);
         sums = _mm256_add_epi64(sums, _mm256_sad_epu8(v, _mm256_setzero_si256()));
     }
     uint8_t highs[32], lows[32];
     uint64_t parts[4];
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(highs), high);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lows), low);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(parts), sums);
+    storeLanes(highs, high);
+    storeLanes(lows, low);
+    storeLanes(parts, sums);
     r.maximum = *std::max_element(highs, highs + 32);  // 0 and 255 when nothing was read, as
     r.minimum = *std::min_element(lows, lows + 32);    // the plain loop starts them
     r.sum = parts[0] + parts[1] + parts[2] + parts[3];
