@@ -15,11 +15,12 @@ constexpr size_t kReading = 172;
 constexpr size_t kFirstBreak = 792;
 constexpr size_t kSecondBreak = 794;
 constexpr size_t kBaseOffset = 796;
-constexpr size_t kSlopes[3] = {798, 804, 810};  // each: base, below-2500 term, above-2500 term
+// Each slope: its base, then its below-2500 and above-2500 terms.
+constexpr size_t kFirstSlope = 798, kSecondSlope = 804, kThirdSlope = 810;
 constexpr size_t kReference = 820;
 constexpr int32_t kPivot = 2500;
 
-// Slope j in units per whole D unit: its base, leaning on the below or the above term when R
+// A slope in units per whole D unit: its base, leaning on the below or the above term when R
 // is off 2500 to that side.
 float slope(std::span<const uint8_t> line, size_t at, int32_t reading, int32_t reference) {
     const float base = float(paramField(line, at)) / 100.0f;
@@ -50,19 +51,19 @@ int32_t paramLineOffset(std::span<const uint8_t> line) {
     const int32_t reading = paramField(line, kReading);
     const int32_t reference = paramField(line, kReference);
     const int32_t d = reading - reference;
-    float k[3];
-    for (int j = 0; j < 3; ++j) k[j] = slope(line, kSlopes[j], reading, reference);
+    const auto slopeAt = [&](size_t at) { return slope(line, at, reading, reference); };
     const int32_t t1 = paramField(line, kFirstBreak);
     const int32_t t2 = paramField(line, kSecondBreak);
     const float off = float(paramField(line, kBaseOffset));
     const float dUnits = float(d) / 100.0f;
     float result;
     if (d < t1 * 100)
-        result = (dUnits - float(t1)) * k[0] + off;
+        result = (dUnits - float(t1)) * slopeAt(kFirstSlope) + off;
     else if (d < t2 * 100)
-        result = (dUnits - float(t1)) * k[1] + off;
+        result = (dUnits - float(t1)) * slopeAt(kSecondSlope) + off;
     else
-        result = (dUnits - float(t2)) * k[2] + float(t2 - t1) * k[1] + off;
+        result = (dUnits - float(t2)) * slopeAt(kThirdSlope) +
+                 float(t2 - t1) * slopeAt(kSecondSlope) + off;
     return saturatingTrunc<int32_t>(result);
 }
 
