@@ -78,7 +78,7 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
     const int32_t last = std::max(first, searchCount(response, highest));
     const int32_t n = last - first;
     // Four buckets a threshold over their span, so that most hold none or one.
-    const int32_t bucketCount = n > 1 ? 4 * n : 1;
+    const int32_t bucketCount = std::max(1, 4 * n);
     WorkBlock work(WorkBlock::bytesFor<float>(size_t(n) + 1) +
                    WorkBlock::bytesFor<uint16_t>(size_t(bucketCount)) +
                    WorkBlock::bytesFor<float>(size_t(bucketCount)));
@@ -92,10 +92,10 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
 
     // For bucket j, start[j] = thresholds in the buckets before it, and edge[j] the first
     // threshold from there on when the bucket holds at most one (NaN when it holds more): the
-    // two loads are independent, and one comparison gives the count. Thresholds all equal (a
-    // run crowded against the pole) keep one bucket.
+    // two loads are independent, and one comparison gives the count. Fewer than two thresholds,
+    // or all equal (a run crowded against the pole), keep one bucket.
     Buckets buckets;
-    if (n > 1 && top > thresholds[0]) {
+    if (top > thresholds[0]) {
         buckets.count = bucketCount;
         buckets.last = float(buckets.count - 1);
         buckets.base = thresholds[0];
@@ -131,7 +131,7 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
 void celsiusFrameToRawReference(const RawResponse& response, const float* celsius,
                                 int32_t count, uint16_t* raw) {
     std::vector<float> thresholds(static_cast<size_t>(kThresholds));
-    for (int32_t k = 0; k < kThresholds; ++k) thresholds[size_t(k)] = countThreshold(response, k);
+    std::ranges::generate(thresholds, [&, k = 0]() mutable { return countThreshold(response, k++); });
     for (int32_t i = 0; i < count; ++i) {
         const float t = celsius[i];
         const auto above = std::upper_bound(thresholds.begin(), thresholds.end(), t);
