@@ -110,6 +110,7 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         int32_t blendDoneAfter, slopeMode = 0, blendDoneBefore = 0;
         float tPrev = 25.0f;
         int32_t driftEnable = 1;
+        float tLast = 30.0f;
     };
     const Case cases[] = {
         {"type 0 keeps the current slope", 0, true, 100, 150, 8, 3, 0},
@@ -121,6 +122,7 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         {"type 3, negative reference", 3, true, 100, 200, -8, -16, 0},
         {"no estimate: no earlier sample", 1, true, 0, 150, 8, 3, 0},
         {"no estimate: samples 0.05 apart", 3, true, 100, 150, 8, 3, 0, 0, 0, 29.95f},
+        {"samples 0.1f apart: 1 / 0.1f", 3, true, 100, 101, 8, 10, 0, 0, 0, 0.1f, 1, 0.2f},
         {"no estimate: earlier temperature 0", 3, true, 100, 150, 8, 3, 0, 0, 0, 0.0f},
         {"drift off: nothing chosen", 3, true, 100, 200, 8, 3, 0, 0, 0, 25.0f, 0},
         {"type 2, 1.5x clamp, blend off clears the flag", 2, true, 100, 200, 8, 12, 0, 0, 1},
@@ -138,7 +140,7 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         s.driftSlopeMode = c.slopeMode;
         s.driftBlendDone = c.blendDoneBefore;
         s.driftY16Prev = c.yPrev, s.driftY16Last = c.yLast;
-        s.driftTempPrev = c.tPrev, s.driftTempLast = s.driftTempNow = 30.0f;
+        s.driftTempPrev = c.tPrev, s.driftTempLast = c.tLast, s.driftTempNow = 30.0f;
         (c.high ? s.driftSlopeRefHigh : s.driftSlopeRefLow) = c.ref;
         (c.high ? s.driftSlopeHigh : s.driftSlopeLow) = 3.0f;
         (c.high ? s.driftSlopeRefLow : s.driftSlopeRefHigh) = 100.0f;

@@ -12,9 +12,10 @@ namespace {
 
 // Slope of the reference between its two drift samples, when the samples allow one.
 std::optional<float> slopeEstimate(const MeasureState& s) {
-    // The difference is a float one; only the comparison with 0.1 is made in double.
+    // The difference is a float one, and 0.1f is the first float from 0.1 on: the float
+    // comparison decides as one in double would.
     const float span = s.driftTempLast - s.driftTempPrev;
-    if (!(double(std::fabs(span)) >= 0.1) || s.driftY16Prev == 0 || s.driftTempPrev == 0.0f)
+    if (!(std::fabs(span) >= 0.1f) || s.driftY16Prev == 0 || s.driftTempPrev == 0.0f)
         return std::nullopt;
     return float(double(int32_t(s.driftY16Last) - s.driftY16Prev) / double(span));
 }
