@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "failing_allocation.h"
+#include "pyro/pyro_call.h"
 #include "pyro_fixture.h"
 
 namespace kmm {
@@ -45,6 +46,7 @@ std::vector<Refusal> refusals() {
         {"init fails, standard", "DV28", none, same, faultsWith([](auto& f) { f.initFails = true; }), true},
         {"scene refused", "DV35", none, same, faultsWith([](auto& f) { f.setSceneResult = 3; }), true},
         {"asked for the block with no room", "DV35", none, same, faultsWith([](auto& f) { f.requestWithoutRoom = true; }), true},
+        {"asked for the block with nowhere for its length", "DV35", none, same, faultsWith([](auto& f) { f.requestWithoutLength = true; }), true},
         {"scene refused, standard", "DV28", none, same,
          faultsWith([](auto& f) { f.setSceneResult = 3; }), true},
         {"calibration longer than the library's room", "DV35",
@@ -68,6 +70,14 @@ TEST_F(PyroTest, RefusedOrFailedCallsWriteNothing) {
             EXPECT_EQ(pyro_test::liveInstances(), 0);
         }
     }
+}
+
+// The longest frame whose byte length fits the library's int32 is taken (one sample more is
+// refused above); the checks never read past width x height.
+TEST(PyroCall, LongestFrameIsAccepted) {
+    PYRO_PARAM p = PyroInputs().param();
+    p.y16Count = kMaxFrameSamples;
+    EXPECT_TRUE(acceptPyroCall("DV35", p));
 }
 
 // A null output an export needs ends the call before the library; one it does not use does

@@ -90,7 +90,7 @@ int32_t PYRO_Register(PyroHandle h, const PYRO_REGISTRATION* registration) {
         uint32_t length = 0;
         const int32_t served = registration->dataRequest(
             0, faults().requestWithoutRoom ? nullptr : block.get(), int32_t(kCalibrationCapacity),
-            &length, registration->user);
+            faults().requestWithoutLength ? nullptr : &length, registration->user);
         h->calibration = served == 0 ? parseCalibration(block.get(), std::min<size_t>(
                                                                          length, kCalibrationCapacity))
                                      : Calibration{};

@@ -28,6 +28,7 @@ struct Faults {
     int32_t setSceneResult = 0;    // PYRO_SetScene returns this
     int32_t dimmingResult = 0;     // PYRO_DimmingType returns this
     bool requestWithoutRoom = false;  // PYRO_Register asks for the calibration with no buffer
+    bool requestWithoutLength = false;  // ... or with nowhere to put its length
     // PYRO_CalcY16ByTemp writes calcY16(temperature) instead of the radiometric value.
     std::function<int16_t(float)> calcY16;
     std::string throwIn;           // this PYRO_ function throws std::bad_alloc when called

@@ -6,9 +6,6 @@
 namespace kmm {
 namespace {
 
-// A positive length promises a readable block.
-bool blockReadable(const void* data, int32_t length) { return length <= 0 || data != nullptr; }
-
 uint32_t side(int value) { return value > 0 ? uint32_t(value) : 0; }
 
 }  // namespace
@@ -17,9 +14,6 @@ bool acceptPyroCall(const char* modelName, const PYRO_PARAM& p) {
     if (modelName == nullptr || p.width == 0 || p.height == 0 || p.y16Data == nullptr ||
         p.y16Count <= 0 || p.y16Count > kMaxFrameSamples ||
         uint64_t(p.width) * p.height > uint64_t(p.y16Count))
-        return false;
-    if (!blockReadable(p.calibData, p.calibLength) || !blockReadable(p.sceneA, p.sceneALength) ||
-        !blockReadable(p.sceneB, p.sceneBLength))
         return false;
     const bool listed = lookupModel(modelName).pyroSetup != PyroSetup::Standard;
     return !listed || (p.paramLine != nullptr && p.paramLineLength >= kParamLineMinLength);

@@ -13,9 +13,9 @@ namespace kmm {
 inline constexpr int32_t kMaxFrameSamples = INT32_MAX / 2;
 
 // False for a null model name, a zero size, a frame that is null, holds fewer than
-// width x height samples or more than kMaxFrameSamples, a null calibration or scene A/B
-// pointer with a positive length, or a model of the standard or fire list without a parameter
-// line of kParamLineMinLength.
+// width x height samples or more than kMaxFrameSamples, or a model of the standard or fire
+// list without a parameter line of kParamLineMinLength. A null block is left to the context,
+// which takes it as absent.
 bool acceptPyroCall(const char* modelName, const PYRO_PARAM& param);
 
 // The plain exports' frame and block arguments, in the order of PYRO_PARAM; a width or height

@@ -65,6 +65,7 @@ int32_t dataRequestCallback(int32_t, void* destination, int32_t capacity, uint32
     return 0;
 }
 
+// A null block is absent whatever its length.
 void loadBlock(OwnedBlock& held, const void* data, int32_t length) {
     if (data == nullptr || length <= 0) return;
     held.bytes = std::make_unique_for_overwrite<uint8_t[]>(size_t(length));
