@@ -147,14 +147,20 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
                 p.equaliseAdaptive(dst.data(), src.data(), w, h);
                 ASSERT_EQ(dst.contents(), equalisedDirectly(src, w, h, tx, ty, levels)) << w << "x" << h << " " << tx << "x" << ty;
             }
-            // Reusing the saved maps: a grid that changes across only starts from its own maps.
+            // Reusing the saved maps: a grid that changes across only starts from its own maps;
+            // on the same grid each run blends with the maps of the run before it.
             ImagePipeline reuse(w, h, 1.0f);
             reuse.claheReuseMaps = 1;
-            std::vector<uint8_t> dst(src.size());
+            std::vector<uint8_t> dst(src.size()), inverted(src.size());
             reuse.equaliseAdaptive(dst.data(), src.data(), w, h);
             reuse.claheTilesX = 3;
             reuse.equaliseAdaptive(dst.data(), src.data(), w, h);
             ASSERT_EQ(dst, equalisedDirectly(src, w, h, 3, 2)) << w << "x" << h;
+            for (size_t i = 0; i < src.size(); ++i) inverted[i] = uint8_t(255 - src[i]);
+            reuse.equaliseAdaptive(dst.data(), inverted.data(), w, h);
+            if (w > 100) { EXPECT_NE(dst, equalisedDirectly(inverted, w, h, 3, 2)); }
+            reuse.equaliseAdaptive(dst.data(), inverted.data(), w, h);
+            ASSERT_EQ(dst, equalisedDirectly(inverted, w, h, 3, 2)) << w << "x" << h;
         }
     });
     // Tiles of one pattern share their maps: every blend is a whole multiple of the 5 x 5 area.

@@ -102,6 +102,11 @@ TEST(PlateauEqualisation, GainCapNarrowPlateauAndMeetingPercentiles) {
     const auto frame = twoLevels(kFull, 4);
     auto tables = freshTables();
     EXPECT_EQ(equalisePlateau(steep, frame.data(), 2000, *tables).gain, 4096);
+    // Each AGC clips a crowded level at its plateau: 20 at full resolution, 100 at half.
+    for (auto [tuning, perLevel] : {std::pair(&kFull, 20u), {&kHalf, 100u}}) {
+        const auto levels = twoLevels(*tuning, 300);
+        EXPECT_EQ(tables->cumulative[equalisePlateau(*tuning, levels.data(), 2000, *tables).kMin], perLevel);
+    }
     // The offset codes' tuning with a plateau of 100: 25 a level below R = 128, 100 from 128 on.
     PlateauTuning plateau100 = kOffset;
     plateau100.plateau = 100;

@@ -239,6 +239,8 @@ TEST(Radiometry, RefusalsWriteNothing) {
         KMM_SPOIL("humidity above 100", s.humidity_percent = 101),
         KMM_SPOIL("window transmission 0", s.window_transmission = 0),
         KMM_SPOIL("model constant NaN", s.atm_beta2 = NAN),
+        // Over 5 m it would only clear one band, leaving a finite transmission.
+        KMM_SPOIL("model constant infinite", s.atm_alpha2 = INFINITY, s.distance_m = 5),
         KMM_SPOIL("no transmission left", s.distance_m = 10000, s.humidity_percent = 100, s.atmosphere_celsius = 30),
         KMM_SPOIL("background past the pole", p.f = 1.5, s.emissivity = 0.5, s.reflected_celsius = 5000),
     };
