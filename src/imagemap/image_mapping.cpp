@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/blocks.h"
 #include "common/work_block.h"
 #include "imagemap/kelvin_mapping.h"
 #include "imagemap/offset_code_mapping.h"
@@ -38,8 +39,8 @@ bool mapOffsetCodeWindow(FrameView<const float> frame, uint8_t* image, float max
         const int16_t highCode = offsetCode(maxTemp, int32_t(scale));
         const int16_t lowCode = offsetCode(minTemp, int32_t(scale));
         bool reaches = false;
-        for (int32_t start = 0; start < count; start += kBlock) {
-            const int32_t n = std::min(kBlock, count - start);
+        for (const auto [start, end] : blocks(count, kBlock)) {
+            const int32_t n = end - start;
             const FloatExtremes ends =
                 toWrappedCodes(codes, frame.pixels + start, n, -kOffsetCodeZero, scale);
             if (!ends.finite()) return false;

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "common/blocks.h"
 #include "kernels/conversions.h"
 #include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
@@ -78,8 +79,7 @@ template <bool Wrap16>
 void addDetail(uint8_t* dst, const int16_t* src, const int16_t* detail, int64_t count,
                const uint8_t* byValue, int32_t weight) {
     constexpr int64_t kBlock = 4096;
-    for (int64_t start = 0; start < count; start += kBlock) {
-        const int64_t end = std::min(count, start + kBlock);
+    for (const auto [start, end] : blocks(count, kBlock)) {
         lookUp(dst + start, src + start, end - start, byValue);
         int64_t done = start;
 #if KMM_SIMD_X86

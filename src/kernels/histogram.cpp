@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "common/blocks.h"
 #include "kernels/simd_dispatch.h"
 
 namespace kmm {
@@ -28,10 +29,9 @@ struct ValueScan {
 template <class Sample, bool Halved>
 KMM_SIMD_BODY ValueScan scanValues(const Sample* samples, int64_t count) {
     ValueScan r{samples[0], samples[0], 0, 0};
-    for (int64_t start = 0; start < count; start += kSumBlock) {
-        const int64_t end = std::min(count, start + kSumBlock);
+    for (const auto b : blocks(count, kSumBlock)) {
         int32_t blockValues = 0, blockScaled = 0;
-        for (int64_t i = start; i < end; ++i) {
+        for (int64_t i = b.start; i < b.end; ++i) {
             const int32_t v = samples[i];
             r.vMin = std::min(r.vMin, v);
             r.vMax = std::max(r.vMax, v);

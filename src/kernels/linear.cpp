@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/blocks.h"
 #include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
 
@@ -138,10 +139,9 @@ KMM_SIMD_BODY WindowSum sumStrictlyInside(const Sample* src, int64_t count, int3
                                           int32_t high) {
     constexpr int64_t kBlock = 16384;
     WindowSum total;
-    for (int64_t start = 0; start < count; start += kBlock) {
-        const int64_t end = std::min(count, start + kBlock);
+    for (const auto b : blocks(count, kBlock)) {
         int32_t blockSum = 0, blockCount = 0;
-        for (int64_t i = start; i < end; ++i) {
+        for (int64_t i = b.start; i < b.end; ++i) {
             const int32_t v = src[i];
             const int32_t in = int32_t(v > low) & int32_t(v < high);
             blockSum += in * v;

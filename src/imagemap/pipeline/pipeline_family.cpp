@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/blocks.h"
 #include "common/work_block.h"
 #include "imagemap/image_mapping.h"
 #include "imagemap/pipeline/grey_mapping.h"
@@ -24,8 +25,8 @@ bool mapWindowByStrips(const float* temperatures, int32_t count, uint8_t* image,
                        int16_t highCode, int16_t lowCode) {
     constexpr int32_t kStrip = 4096;
     int16_t codes[kStrip];
-    for (int32_t start = 0; start < count; start += kStrip) {
-        const int32_t n = std::min(kStrip, count - start);
+    for (const auto [start, end] : blocks(count, kStrip)) {
+        const int32_t n = end - start;
         if (!toWrappedCodes(codes, temperatures + start, n, 0.0f, kCodesPerDegree).finite()) {
             return false;
         }

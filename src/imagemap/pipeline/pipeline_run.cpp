@@ -9,6 +9,7 @@
 // caller's image directly.
 #include <algorithm>
 
+#include "common/blocks.h"
 #include "common/work_block.h"
 #include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
@@ -41,10 +42,9 @@ struct ImageSums {
 KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
     constexpr size_t kBlock = size_t(1) << 23;  // 2^23 x 255 < 2^32
     ImageSums r{0, 255, 0};
-    for (size_t start = 0; start < count; start += kBlock) {
-        const size_t end = std::min(count, start + kBlock);
+    for (const auto b : blocks(count, kBlock)) {
         uint32_t blockSum = 0;
-        for (size_t i = start; i < end; ++i) {
+        for (size_t i = b.start; i < b.end; ++i) {
             r.maximum = std::max(r.maximum, image[i]);
             r.minimum = std::min(r.minimum, image[i]);
             blockSum += image[i];

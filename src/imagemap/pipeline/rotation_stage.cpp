@@ -2,6 +2,7 @@
 // turn; the transposition also serves the row-stripe removal.
 #include <algorithm>
 
+#include "common/blocks.h"
 #include "imagemap/pipeline/pipeline_stages.h"
 
 namespace kmm {
@@ -11,11 +12,11 @@ void transposeFrame(int16_t* out, const int16_t* in, int32_t width, int32_t heig
     // Tiles of 32 x 32 keep both the rows read and the rows written in the cache.
     constexpr int64_t kTile = 32;
     const int64_t w = width, h = height;
-    for (int64_t y0 = 0; y0 < h; y0 += kTile) {
-        for (int64_t x0 = 0; x0 < w; x0 += kTile) {
-            for (int64_t x = x0; x < std::min(x0 + kTile, w); ++x) {
+    for (const auto rows : blocks(h, kTile)) {
+        for (const auto columns : blocks(w, kTile)) {
+            for (int64_t x = columns.start; x < columns.end; ++x) {
                 int16_t* row = out + (flipRows ? w - 1 - x : x) * h;
-                for (int64_t y = y0; y < std::min(y0 + kTile, h); ++y) {
+                for (int64_t y = rows.start; y < rows.end; ++y) {
                     row[flipColumns ? h - 1 - y : y] = in[y * w + x];
                 }
             }
