@@ -77,8 +77,8 @@ TEST(Kernels, HistogramCountsTheOccupiedRangeAndWritesNothingElse) {
         const auto f = randomFrame(rng, s.count(), kind);
         std::vector<uint16_t> codes(f.size());
         for (size_t i = 0; i < f.size(); ++i) codes[i] = uint16_t(f[i] + 32768);
-        // Y16, halved Y16, the percentile stretch's bins (the low end limited), Kelvin codes.
-        for (const IndexMapping m : {IndexMapping{32768, false}, {8192, true}, {16384, false}, {0, false}}) {
+        // Y16, halved Y16, the percentile stretch's bins (the low end limited), the high end limited, Kelvin codes.
+        for (const IndexMapping m : {IndexMapping{32768, false}, {8192, true}, {16384, false}, {49152, false}, {0, false}}) {
             const bool codeSamples = m.offset == 0;
             auto h = std::make_unique<Histogram>();
             std::fill(std::begin(h->counts), std::end(h->counts), 0xC0FFEEu);
@@ -126,7 +126,7 @@ TEST(Kernels, PercentileIndexStopsOnlyOnAnOccupiedIndex) {
 }
 
 TEST(Kernels, LinearStretchWindowAndInsideSumMatchTheirFormulas) {
-    const int64_t gains[] = {0, 1, 402, 32767, -300, 32768, 65535, 65536, 261120, -(int64_t(1) << 30)};
+    const int64_t gains[] = {0, 1, 402, 1023, 1024, 32767, -300, 32768, 65535, 65536, 261120, -(int64_t(1) << 30)};
     const int64_t offsets[] = {0, 100, -5000, int64_t(1) << 30, -(int64_t(1) << 35)};
     forEachFrame(2, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);
@@ -193,6 +193,7 @@ TEST(Kernels, TableLookUpsMatchTheirFormulas) {
 TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
     std::vector<uint32_t> range(512);
     buildRangeTable(range, 25);
+    size_t odd = 0;  // the weight that kind 2 sets apart, each in turn
     forEachFrame(4, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);
         for (auto [a, b] : {std::pair{1, 1}, {3, 3}, {5, 3}, {9, 1}, {1, 9}, {11, 11}}) {
@@ -229,9 +230,9 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
         for (auto& k : kernel) k = uint32_t(rng.next() % 4097);
         if (kind != 0) kernel = {kernel[0], kernel[1], kernel[0], kernel[1], kernel[4], kernel[1],
                                  kernel[0], kernel[1], kernel[0]};  // symmetric like the built ones
-        if (kind == 2) {  // eight equal outer weights but one: only the general path has it right
-            for (size_t k : {1u, 2u, 3u, 5u, 6u, 7u, 8u}) kernel[k] = kernel[0];
-            ++kernel[std::array{0u, 1u, 2u, 3u, 5u, 6u, 7u, 8u}[rng.next() % 8]];
+        if (kind == 2) {  // nine equal weights but one outer: only the general path has it right
+            std::fill(kernel.begin() + 1, kernel.end(), kernel[0]);
+            ++kernel[std::array{0u, 1u, 2u, 3u, 5u, 6u, 7u, 8u}[odd++ % 8]];
         }
         GuardedBuffer<int16_t> out(s.count());
         gaussianFilter3x3(out.data(), f.data(), s.width, s.height, kernel.data());

@@ -3,7 +3,6 @@
 #include "kernels/histogram.h"
 
 #include <algorithm>
-#include <cassert>
 
 #include "common/blocks.h"
 #include "kernels/simd_dispatch.h"
@@ -44,12 +43,12 @@ KMM_SIMD_BODY ValueScan scanValues(const Sample* samples, int64_t count) {
     return r;
 }
 
-// Each sample's index; Limited applies the table's ends, which only samples beyond the
-// scale's range need.
+// Each sample's index less first; Limited applies the table's ends, which only samples
+// beyond the scale's range need, before first is taken off.
 template <class Sample, bool Halved, bool Limited>
-int32_t indexOf(Sample v, int32_t offset) {
-    if constexpr (Limited) return histogramIndex(v, {offset, Halved});
-    return scaled<Halved>(v) + offset;
+int32_t indexOf(Sample v, int32_t offset, int32_t first) {
+    if constexpr (Limited) return histogramIndex(v, {offset, Halved}) - first;
+    return scaled<Halved>(v) + (offset - first);
 }
 
 // An increment waits for the one before it when both hit the same count, so the counting
@@ -62,19 +61,20 @@ int32_t indexOf(Sample v, int32_t offset) {
 constexpr int kStreams = 8;
 constexpr int32_t kNarrowStride = Histogram::kNarrowStride;
 
-// Stride 0 counts every stream into one table.
+// Stride 0 counts every stream into one table; tables start at index first.
 template <class Sample, bool Halved, bool Limited, int32_t Stride>
-void countStreams(const Sample* samples, int64_t count, int32_t offset, uint32_t* tables) {
+void countStreams(const Sample* samples, int64_t count, int32_t offset, int32_t first,
+                  uint32_t* tables) {
     const int64_t part = count / kStreams;
     const Sample* s[kStreams];
     for (int j = 0; j < kStreams; ++j) s[j] = samples + j * part;
     for (int64_t i = 0; i < part; ++i) {
         for (int j = 0; j < kStreams; ++j) {
-            ++tables[j * Stride + indexOf<Sample, Halved, Limited>(s[j][i], offset)];
+            ++tables[j * Stride + indexOf<Sample, Halved, Limited>(s[j][i], offset, first)];
         }
     }
     for (int64_t i = kStreams * part; i < count; ++i) {
-        ++tables[indexOf<Sample, Halved, Limited>(samples[i], offset)];
+        ++tables[indexOf<Sample, Halved, Limited>(samples[i], offset, first)];
     }
 }
 
@@ -85,7 +85,7 @@ void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t 
     const int32_t range = last - first + 1;
     if (range > Histogram::kNarrowRange) {
         std::fill(counts + first, counts + last + 1, 0u);
-        countStreams<Sample, Halved, Limited, 0>(samples, count, offset, counts);
+        countStreams<Sample, Halved, Limited, 0>(samples, count, offset, 0, counts);
         return;
     }
     // The small tables start at index first: table j holds index k at j x stride + k - first.
@@ -93,7 +93,7 @@ void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t 
     for (int j = 0; j < kStreams; ++j) {
         std::fill(tables + j * kNarrowStride, tables + j * kNarrowStride + range, 0u);
     }
-    countStreams<Sample, Halved, Limited, kNarrowStride>(samples, count, offset - first, tables);
+    countStreams<Sample, Halved, Limited, kNarrowStride>(samples, count, offset, first, tables);
     for (int32_t k = 0; k < range; ++k) {
         uint32_t sum = 0;
         for (int j = 0; j < kStreams; ++j) sum += tables[j * kNarrowStride + k];
@@ -103,7 +103,6 @@ void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t 
 
 template <class Sample, bool Halved>
 HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histogram& h) {
-    assert(count >= 1);
     const ValueScan v = dispatchSimd<scanValues<Sample, Halved>>(samples, count);
     const IndexMapping mapping{offset, Halved};
     // The index never decreases with the sample, so the extreme samples give the range.
