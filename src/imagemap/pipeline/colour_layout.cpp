@@ -50,7 +50,7 @@ void writeInterleaved422(uint8_t* out, const uint8_t* grey, size_t n, const uint
 
 void writeLuma(uint8_t* out, const uint8_t* grey, size_t n, const uint8_t* ycc) {
     std::array<uint8_t, 256> y;
-    for (int g = 0; g < 256; ++g) y[size_t(g)] = ycc[g * 4];
+    std::ranges::generate(y, [ycc, g = 0]() mutable { return ycc[4 * g++]; });
     for (size_t i = 0; i < n; ++i) out[i] = y[grey[i]];
 }
 
@@ -86,7 +86,7 @@ bool writeColourLayout(uint8_t* out, const uint8_t* grey, int32_t width, int32_t
     const uint8_t* ycc = colours.ycc;
     std::array<uint32_t, 256> packed;
     const auto packEach = [&](auto of) {
-        for (int g = 0; g < 256; ++g) packed[size_t(g)] = of(rgb + g * 4);
+        std::ranges::generate(packed, [&, g = 0]() mutable { return of(rgb + 4 * g++); });
     };
     switch (ColourFormat(format)) {
         case ColourFormat::Bgr24:
