@@ -3,7 +3,6 @@
 #include "kernels/neighbourhood.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdlib>
 #include <vector>
 
@@ -103,10 +102,9 @@ KMM_SIMD_BODY void gaussianBody(int16_t* __restrict out, const int16_t* up, cons
 }  // namespace
 
 void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
-                 int32_t n, int32_t limit) {
-    if (limit >= 0 && limit <= 32767 && highPassPairs(out, up, mid, down, n, int16_t(limit)) == n)
-        return;
-    dispatchSimd<highPassBody>(out, up, mid, down, n, limit);
+                 int32_t n, int16_t limit) {
+    if (highPassPairs(out, up, mid, down, n, limit) == n) return;
+    dispatchSimd<highPassBody>(out, up, mid, down, n, int32_t(limit));
 }
 
 void unsharpRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8_t* down,
@@ -282,8 +280,6 @@ KMM_SIMD_BODY void window3x3(int16_t* out, const int16_t* bordered, int32_t widt
 void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, int32_t width,
                          int32_t height, const uint32_t* table, int32_t windowWidth,
                          int32_t windowHeight, int16_t* bordered) {
-    assert(windowWidth >= 1 && windowHeight >= 1);
-    assert(windowWidth <= kMaxWindow && windowHeight <= kMaxWindow);
     fillBorder(bordered, in, width, height, windowWidth, windowHeight);
     const int64_t stride = int64_t(width) + 2 * (windowWidth / 2);
     const int64_t windowPixels = int64_t(windowWidth) * windowHeight;

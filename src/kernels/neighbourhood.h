@@ -38,9 +38,9 @@ inline int32_t neighbourMean(const T* up, const T* mid, const T* down, int32_t x
 }
 
 // The high-pass of the detail layer: the centre minus the mean of itself and seven
-// neighbours (the lower-right one left out), limited to -limit..limit.
+// neighbours (the lower-right one left out), limited to -limit..limit, limit >= 0.
 void highPassRow(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
-                 int32_t n, int32_t limit);
+                 int32_t n, int16_t limit);
 
 // Unsharp mask with a Q10 strength s: (c (1024 + s) - m s) >> 10, clamped to 0..255, m the
 // mean (shifted right by 3) of the eight neighbours. |s| <= 2^20 keeps it in 32 bits.

@@ -23,7 +23,7 @@ struct DetailKernel {
     int count;
 };
 
-constexpr int32_t kDetailClamp = 20;
+constexpr int16_t kDetailClamp = 20;
 
 // Indexed [row class][column class]: 0 first, 1 inside, 2 last.
 constexpr DetailKernel kKernels[3][3] = {
