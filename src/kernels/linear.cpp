@@ -156,7 +156,7 @@ KMM_SIMD_BODY WindowSum sumStrictlyInside(const Sample* src, int64_t count, int3
 }  // namespace
 
 int64_t gainWithKnee(int64_t numerator, int64_t range, Knee knee, int64_t limit) {
-    int64_t divisor = range < knee.below ? range + knee.slope * (knee.below - range) : range;
+    int64_t divisor = range + knee.slope * std::max<int64_t>(knee.below - range, 0);
     if (divisor == 0) divisor = 1;
     return std::min(numerator / divisor, limit);
 }
