@@ -4,7 +4,6 @@
 #include "imagemap/kelvin_mapping.h"
 
 #include <algorithm>
-#include <cassert>
 #include <limits>
 
 #include "common/work_block.h"
@@ -68,7 +67,6 @@ void mapCodesByPercentile(FrameView<const uint16_t> codes, uint8_t* image, int32
     const int32_t n = codes.count();
     int64_t gain = 0, offset = 0;
     if (autoRange) {
-        assert(histogram != nullptr);
         const HistogramScan scan = buildHistogram(codes.pixels, n, {0, false}, *histogram);
         // With a threshold of 0 (under 100 pixels) the limits are the ends of the code
         // range. Otherwise the running totals over the empty codes outside the occupied

@@ -30,10 +30,10 @@ bool mapKelvinFrame(float tuning, FrameView<const float> temperatures, uint8_t* 
                     bool autoRange);
 
 // Linear stretch of Kelvin codes between minCode and maxCode. With autoRange the two are
-// first set to the 1 % / 99 % points (counted in histogram, which only autoRange needs) and
-// the gain comes from contrast and the frame mean lands on brightness; without it the gain
-// spans 0..255 over the window and the mean of the pixels strictly inside the window (or
-// the window's middle) lands on 128. Same choices as mapKelvinFrame.
+// first set to the 1 % / 99 % points (counted in histogram, which only autoRange needs, and
+// then not null) and the gain comes from contrast and the frame mean lands on brightness;
+// without it the gain spans 0..255 over the window and the mean of the pixels strictly
+// inside the window (or the window's middle) lands on 128. Same choices as mapKelvinFrame.
 void mapCodesByPercentile(FrameView<const uint16_t> codes, uint8_t* image, int32_t contrast,
                           int32_t brightness, uint16_t& maxCode, uint16_t& minCode,
                           bool autoRange, Histogram* histogram);
