@@ -202,9 +202,7 @@ public:
     uint32_t customTuning = 0, presetTuning = 0;
 
     // ---- State left by runs ----
-    uint32_t linearCalls = 0;
-    int32_t linearGain = 0, linearOffset = 0, linearSpan = 0, linearMean = 0;
-    int32_t lastHigh = 0, lastLow = 0, lastSpan = 0;
+    int32_t linearGain = 0, linearOffset = 0, lastSpan = 0;
     uint32_t lastEqualiseBrightness = 0;
     int32_t equalisedRange = 0;  // grey range of the last equalised mapping
     std::array<uint16_t, 6> linearStats{};  // extreme high, extreme low, high, low, mean, span

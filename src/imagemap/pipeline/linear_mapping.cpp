@@ -20,12 +20,6 @@ LinearMap ImagePipeline::prepareLinear(const PercentileScan& scan, uint32_t brig
     linearStats = {static_cast<uint16_t>(scan.extremeHigh), static_cast<uint16_t>(scan.extremeLow),
                    static_cast<uint16_t>(scan.high),        static_cast<uint16_t>(scan.low),
                    static_cast<uint16_t>(scan.mean),        static_cast<uint16_t>(span)};
-    if (linearCalls == 0) {
-        linearSpan = span;
-        linearMean = scan.mean;
-    }
-    ++linearCalls;
-
     // Below minimumSpan the divisor grows four times as fast as the span shrinks, so a
     // nearly flat scene is not stretched into noise.
     const int64_t gain = gainWithKnee(int64_t(contrast) * 1024, span, {minimumSpan, 4},
@@ -34,10 +28,6 @@ LinearMap ImagePipeline::prepareLinear(const PercentileScan& scan, uint32_t brig
     linearGain = static_cast<int32_t>(gain);
     linearOffset = static_cast<int32_t>(offset);
 
-    linearSpan = span;
-    linearMean = scan.mean;
-    lastHigh = scan.high;
-    lastLow = scan.low;
     lastSpan = span;
     return {gain, offset};
 }
