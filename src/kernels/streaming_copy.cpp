@@ -17,8 +17,9 @@ void streamingCopy(void* dst, const void* src, size_t bytes) {
 #if KMM_SIMD_X86
     auto* out = static_cast<unsigned char*>(dst);
     const auto* in = static_cast<const unsigned char*>(src);
-    // Streaming stores need 16-byte aligned addresses: the unaligned head and tail go plainly.
-    const size_t head = std::min(bytes, (16 - reinterpret_cast<uintptr_t>(out) % 16) % 16);
+    // Streaming stores need 16-byte aligned addresses: the unaligned head (the bytes up to
+    // the next multiple of 16) and tail go plainly.
+    const size_t head = std::min(bytes, size_t(-reinterpret_cast<uintptr_t>(out) & 15));
     std::memcpy(out, in, head);
     size_t i = head;
     for (; i + 16 <= bytes; i += 16) {

@@ -2,10 +2,10 @@
 // AGC variant, then the window, the AGC chain (detail layer, equalisation, sharpening) or the
 // percentile stretch. Work memory is taken before dst is touched, so a failed allocation
 // leaves the caller's image as it was.
-#include <algorithm>
 #include <cstdint>
 
 #include "KModuleMeasure.h"
+#include "common/blocks.h"
 #include "common/export_guard.h"
 #include "common/frame_view.h"
 #include "common/work_block.h"
@@ -34,8 +34,7 @@ void mapAutomatic(const AgcParams& params, uint8_t* dst, FrameView<const int16_t
     int16_t* detail = work.take<int16_t>(bandPixels);
     uint8_t* grey = sharpen ? work.take<uint8_t>(pixels) : dst;
     const uint8_t* byValue = equalisedTable(params, src.pixels, src.count(), tables);
-    for (int32_t y0 = 0; y0 < src.height; y0 += kBandRows) {
-        const int32_t y1 = std::min(src.height, y0 + kBandRows);
+    for (const auto [y0, y1] : blocks(src.height, kBandRows)) {
         const int64_t first = int64_t(y0) * src.width, count = int64_t(y1 - y0) * src.width;
         computeDetailRows(detail, src.pixels, src.width, src.height, y0, y1);
         applyMapWithDetail(grey + first, src.pixels + first, detail, count, byValue,

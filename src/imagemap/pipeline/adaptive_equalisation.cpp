@@ -269,7 +269,9 @@ template <class Int>
 uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& r,
                      BlendTables<Int>& t) {
     uint64_t sum = 0;
-    if (r.m1 == r.m2 && r.m1 == r.m3 && r.m1 == r.m4) {
+    // The maps come from a grid (upper or lower row, left or right column), so with the upper
+    // two and the left two alike the lower right one is that map too.
+    if (r.m1 == r.m2 && r.m1 == r.m3) {
         for (int32_t y = 0; y < r.height; ++y) {
             sum += mapPixels(dst + y * w, src + y * w, r.m1, r.width);
         }
