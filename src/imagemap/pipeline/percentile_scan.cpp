@@ -9,14 +9,17 @@ namespace {
 constexpr uint32_t kCounterLimit = 65535;
 
 // One walk from `from` to `to` for the cut point and the extreme point: it stops at the cut,
-// so an extreme point beyond it is never found. Either not found is notFound.
+// so an extreme point beyond it is never found; a cut not found is notFound. The extreme count
+// (a 100,000th of the frame, at most 21,475) is always reached: one full counter holds it, or
+// all the counters together do.
 void walk(const uint32_t* counts, int32_t from, int32_t to, int64_t extremeCount,
           int64_t cutCount, int32_t notFound, int32_t& extreme, int32_t& cut) {
     const auto c = percentileIndex(counts, from, to, cutCount, kCounterLimit);
-    const auto e = percentileIndex(counts, from, to, extremeCount, kCounterLimit);
-    const bool beforeCut = e && (!c || (from <= to ? *e <= *c : *e >= *c));
+    const int32_t e = *percentileIndex(counts, from, to, extremeCount, kCounterLimit);
+    // e comes at or before c when c - e is 0 or runs the way of the walk.
+    const bool beforeCut = !c || int64_t(*c - e) * (to - from) >= 0;
     cut = c.value_or(notFound);
-    extreme = beforeCut ? *e : notFound;
+    extreme = beforeCut ? e : notFound;
 }
 
 }  // namespace
