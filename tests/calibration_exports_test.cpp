@@ -33,6 +33,9 @@ TEST(CalibrationExports, SetParaConfigWritesItsFieldsOnly) {
     ParaConfig c = kSentinel;
     SetParaConfig_dll(&c, values, 3, 80.0f, 20.0f, -20.0f, 7.0f, 0.95f, 23.0f, 0.9f, 3);
     EXPECT_EQ(std::memcmp(&c, &expected, sizeof c), 0);
+    const float ten[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};  // the most a record holds
+    SetParaConfig_dll(&c, ten, 10, 80.0f, 20.0f, -20.0f, 7.0f, 0.95f, 23.0f, 0.9f, 3);
+    EXPECT_EQ(c.breakpointCount, 10);
 }
 
 TEST(CalibrationExports, RefusedCallsComputeNothingAndLeaveTheRecord) {

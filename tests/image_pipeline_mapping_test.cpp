@@ -65,6 +65,13 @@ TEST(ImagePipelineMapping, LinearGainForUniformAndRampFrames) {
     std::vector<uint8_t> heavyOut(heavy.size());
     p.mapLinear(heavyOut.data(), heavy.data(), 256, 512, 500, 100, 200, 128, tables());
     EXPECT_EQ(p.linearStats[3], 400);
+    // 200,000 pixels: the extreme points lie two pixels in, past a lone coldest and hottest one.
+    std::vector<int16_t> many(200000, 500);
+    std::copy_n(std::array<int16_t, 6>{100, 200, 200, 900, 800, 800}.begin(), 6, many.begin());
+    std::vector<uint8_t> manyOut(many.size());
+    p.mapLinear(manyOut.data(), many.data(), 400, 500, 10, 100, 200, 128, tables());
+    EXPECT_EQ(p.linearStats[0], 800);
+    EXPECT_EQ(p.linearStats[1], 200);
     // The largest contrast on a span of 200: 1024 x 1024 / 200 stops at four times unity.
     p.mapLinear(out.data(), frame.data(), 200, 1, 10, 100, 1024, 128, tables());
     EXPECT_EQ(p.linearGain, 4096);

@@ -165,6 +165,7 @@ TEST(Kernels, LinearStretchWindowAndInsideSumMatchTheirFormulas) {
 }
 
 TEST(Kernels, TableLookUpsMatchTheirFormulas) {
+    size_t turn = 0;
     forEachFrame(3, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);
         const auto detail = randomFrame(rng, s.count(), kind == 0 ? 0 : 1);
@@ -175,8 +176,8 @@ TEST(Kernels, TableLookUpsMatchTheirFormulas) {
             const uint8_t* byValue = mapByValue(byIndex.data(), m, *lo, *hi, scratch.data());
             GuardedBuffer<uint8_t> plain(s.count()), wrapped(s.count()), wide(s.count());
             applyMap(plain.data(), f.data(), int64_t(s.count()), byValue);
-            // Weights that fit 16 bits, one of them negative, and one that does not.
-            const int32_t weight = std::array{2, -3, 40000}[size_t(kind)];
+            // Weights that fit 16 bits, the ends among them, and ones just past either end.
+            const int32_t weight = std::array{2, -3, 40000, -32769, 32768, -32768, 32767}[turn++ % 7];
             applyMapWithDetail(wrapped.data(), f.data(), detail.data(), int64_t(s.count()), byValue, weight, true);
             applyMapWithDetail(wide.data(), f.data(), detail.data(), int64_t(s.count()), byValue, weight, false);
             for (size_t i = 0; i < s.count(); ++i) {
