@@ -48,10 +48,10 @@ std::unique_ptr<ImagePipeline> framePipeline(int32_t w, int32_t h) {
 // The kept image copy is the grey before zoom and colour: a grey run without zoom returns it.
 std::vector<uint8_t> runImage(ImagePipeline& p, const Frame& in) {
     p.setKeepImageCopy(true);
-    std::vector<uint8_t> out(p.outputShape().bytes);
+    GuardedBuffer<uint8_t> out(p.outputShape().bytes);
     EXPECT_TRUE(p.run(in.data(), out.data(), out.size()));
-    if (!p.pseudoColourOn && p.imageCopy().size() == out.size()) { EXPECT_EQ(p.imageCopy(), out); }
-    return out;
+    if (!p.pseudoColourOn && p.imageCopy().size() == out.size()) { EXPECT_EQ(p.imageCopy(), out.contents()); }
+    return out.contents();
 }
 
 Frame runFrame(ImagePipeline& p, const Frame& in) {
