@@ -101,11 +101,28 @@ void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t 
     }
 }
 
+// The sum of every counted index, from the counts of the occupied range.
+int64_t indexSumOfCounts(const uint32_t* counts, int32_t first, int32_t last) {
+    int64_t sum = 0;
+    for (int32_t k = first; k <= last; ++k) sum += int64_t(k) * counts[k];
+    return sum;
+}
+
 template <class Sample, bool Halved>
-HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histogram& h) {
+HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histogram& h,
+                    std::optional<SampleRange> known) {
     assert(count >= 1);
-    const ValueScan v = dispatchSimd<scanValues<Sample, Halved>>(samples, count);
     const IndexMapping mapping{offset, Halved};
+    // Known extremes on a whole-value scale whose ends are not limited: every sum follows
+    // from the counts, so the samples are read once.
+    if (!Halved && known && known->min + offset >= 0 && known->max + offset < kIndexCount) {
+        HistogramScan s{known->min + offset, known->max + offset, 0, 0, known->min, known->max};
+        countSamples<Sample, false, false>(samples, count, offset, s.first, s.last, h);
+        s.indexSum = indexSumOfCounts(h.counts, s.first, s.last);
+        s.valueSum = s.indexSum - count * offset;
+        return s;
+    }
+    const ValueScan v = dispatchSimd<scanValues<Sample, Halved>>(samples, count);
     // The index never decreases with the sample, so the extreme samples give the range.
     HistogramScan s{histogramIndex(v.vMin, mapping), histogramIndex(v.vMax, mapping), 0,
                     v.valueSum, v.vMin, v.vMax};
@@ -114,7 +131,7 @@ HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histog
     if (limited) {
         countSamples<Sample, Halved, true>(samples, count, offset, s.first, s.last, h);
         // Where the ends are limited, the index sum comes from the counts.
-        for (int32_t k = s.first; k <= s.last; ++k) s.indexSum += int64_t(k) * h.counts[k];
+        s.indexSum = indexSumOfCounts(h.counts, s.first, s.last);
     } else {
         countSamples<Sample, Halved, false>(samples, count, offset, s.first, s.last, h);
         s.indexSum = v.scaledSum + count * offset;
@@ -123,16 +140,17 @@ HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histog
 }
 
 template <class Sample>
-HistogramScan buildAny(const Sample* samples, int64_t count, IndexMapping m, Histogram& h) {
-    return m.halved ? build<Sample, true>(samples, count, m.offset, h)
-                    : build<Sample, false>(samples, count, m.offset, h);
+HistogramScan buildAny(const Sample* samples, int64_t count, IndexMapping m, Histogram& h,
+                       std::optional<SampleRange> known = {}) {
+    return m.halved ? build<Sample, true>(samples, count, m.offset, h, known)
+                    : build<Sample, false>(samples, count, m.offset, h, known);
 }
 
 }  // namespace
 
 HistogramScan buildHistogram(const int16_t* samples, int64_t count, IndexMapping mapping,
-                             Histogram& histogram) {
-    return buildAny(samples, count, mapping, histogram);
+                             Histogram& histogram, std::optional<SampleRange> known) {
+    return buildAny(samples, count, mapping, histogram, known);
 }
 
 HistogramScan buildHistogram(const uint16_t* samples, int64_t count, IndexMapping mapping,
