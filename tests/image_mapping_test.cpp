@@ -9,6 +9,8 @@
 #include "guarded_buffer.h"
 #include "imagemap/image_mapping.h"
 #include "imagemap/kelvin_mapping.h"
+#include "imagemap/pipeline/image_pipeline.h"
+#include "real_frames.h"
 
 namespace kmm {
 namespace {
@@ -56,6 +58,37 @@ TEST(ImageMapping, PipelineRangeComesBackQuantised) {
     // Mixed mapping under the preset: a uniform frame lands on brightness 60 in both halves.
     EXPECT_EQ(mapped("DV07", std::vector<float>(100, 25.0f), 10, 10, 0, 0, true).image,
               [] { std::vector<uint8_t> v(101, 60); v.back() = kCanary; return v; }());
+}
+
+// The family's shortcuts (strips for the plain window, the converted ends standing in for
+// the histogram's scan, one work block) against the pipeline configured as the family runs
+// it, over the codes, on real frames turned into temperatures; one frame reaches past the
+// 16-bit codes, so its codes wrap and the ends no longer bound them.
+TEST(ImageMapping, PipelineFamilyEqualsThePipelineOverTheCodes) {
+    const auto frames = realFramesY16();
+    ASSERT_GE(frames.size(), 2u);
+    for (const float scale : {0.01f, 0.3f}) {
+        std::vector<float> temps(kRealPixels);
+        std::vector<int16_t> codes(kRealPixels);
+        for (size_t i = 0; i < kRealPixels; ++i) {
+            temps[i] = float(frames[scale == 0.01f ? 0 : 1][i]) * scale - 20.0f;
+            codes[i] = temperatureCode(temps[i]);
+        }
+        for (const bool autoRange : {true, false}) {
+            const Result got = mapped("DV07", temps, kRealWidth, kRealHeight, 60.0f, 10.0f, autoRange);
+            ImagePipeline pipeline(kRealWidth, kRealHeight, 1.0f);
+            pipeline.setColumnStripeFilter(false);
+            pipeline.setPseudoColour(false);
+            pipeline.setMappingMode(autoRange ? 2 : 3);
+            pipeline.setRangeHigh(temperatureCode(60.0f));
+            pipeline.setRangeLow(temperatureCode(10.0f));
+            pipeline.setLinearBrightness(60);
+            pipeline.setPresetTuning(true);
+            std::vector<uint8_t> want(kRealPixels + 1, kCanary);
+            ASSERT_TRUE(pipeline.run(codes.data(), want.data(), kRealPixels));
+            EXPECT_EQ(got.image, want) << scale << " auto " << autoRange;
+        }
+    }
 }
 
 TEST(ImageMapping, FineTuningSmoothsAManualWindow) {

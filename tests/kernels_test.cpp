@@ -97,6 +97,13 @@ TEST(Kernels, HistogramCountsTheOccupiedRangeAndWritesNothingElse) {
             ASSERT_EQ(std::tie(scan.first, scan.last, scan.indexSum, scan.valueSum, scan.valueMin, scan.valueMax),
                       std::tie(want.first, want.last, want.indexSum, want.valueSum, want.valueMin, want.valueMax))
                 << m.offset;
+            if (!codeSamples) {  // the extremes given rather than scanned: the same scan
+                const SampleRange known{want.valueMin, want.valueMax};
+                const HistogramScan given = buildHistogram(f.data(), int64_t(f.size()), m, *h, known);
+                ASSERT_EQ(std::tie(given.first, given.last, given.indexSum, given.valueSum, given.valueMin, given.valueMax),
+                          std::tie(want.first, want.last, want.indexSum, want.valueSum, want.valueMin, want.valueMax))
+                    << m.offset;
+            }
             for (int32_t k = 0; k < kIndexCount; ++k) {
                 const bool inside = k >= scan.first && k <= scan.last;
                 ASSERT_EQ(h->counts[k], inside ? counts[size_t(k)] : 0xC0FFEEu) << k;

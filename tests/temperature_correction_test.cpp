@@ -187,9 +187,9 @@ TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
         SCOPED_TRACE(testing::Message() << "model " << r.model << " at " << r.distance);
         const DeviceCorrectionParam& rec = r.model == 3 ? identity : record;
         const float applied = r.model < 2 ? kmm::applyShortRangeDistance(r.t, r.distance, r.model)
-                                          : kmm::applyRecordDistance(r.t, r.distance, rec);
+                                          : kmm::RecordDistanceModel(rec).apply(r.t, r.distance);
         const float removed = r.model < 2 ? kmm::removeShortRangeDistance(r.t, r.distance, r.model)
-                                          : kmm::removeRecordDistance(r.t, r.distance, rec);
+                                          : kmm::RecordDistanceModel(rec).remove(r.t, r.distance);
         EXPECT_NEAR(applied, r.applied, 2e-5f * std::fabs(r.applied));
         EXPECT_NEAR(removed, r.removed, 2e-5f * std::fabs(r.removed));
     }

@@ -3,8 +3,10 @@
 #include "kernels/histogram.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "common/blocks.h"
+#include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
 
 namespace kmm {
@@ -41,6 +43,67 @@ KMM_SIMD_BODY ValueScan scanValues(const Sample* samples, int64_t count) {
         r.scaledSum += Halved ? blockScaled : blockValues;
     }
     return r;
+}
+
+#if KMM_SIMD_X86
+// The same scan with AVX2 in 16-bit lanes: minima and maxima, and the sums by multiply-adds
+// with 1, which add neighbouring pairs into 32-bit lanes (a block's lane sums stay below
+// 2^27). Unsigned samples are summed with the top bit flipped, as v - 32768 in a signed
+// lane, and the 32768s added back. Folds the whole vectors into r; returns the count done.
+template <class Sample, bool Halved>
+[[gnu::target("avx2")]] int64_t scanValuesAvx2(ValueScan& r, const Sample* samples, int64_t count) {
+    constexpr bool kSigned = std::is_signed_v<Sample>;
+    const __m256i ones = _mm256_set1_epi16(1);
+    const __m256i topBit = _mm256_set1_epi16(int16_t(0x8000));
+    __m256i low = _mm256_set1_epi16(int16_t(samples[0])), high = low;
+    int64_t i = 0;
+    for (; i + 16 <= count;) {
+        const int64_t start = i, end = std::min(count, i + kSumBlock) & ~int64_t(15);
+        __m256i values = _mm256_setzero_si256(), halves = _mm256_setzero_si256();
+        for (; i < end; i += 16) {
+            const __m256i v = loadLanes(samples + i);
+            low = kSigned ? _mm256_min_epi16(low, v) : _mm256_min_epu16(low, v);
+            high = kSigned ? _mm256_max_epi16(high, v) : _mm256_max_epu16(high, v);
+            values = _mm256_add_epi32(values, _mm256_madd_epi16(kSigned ? v : _mm256_xor_si256(v, topBit), ones));
+            if constexpr (Halved) {
+                // trunc(v / 2): a negative odd value first steps up by one
+                const __m256i h = kSigned ? _mm256_srai_epi16(_mm256_add_epi16(v, _mm256_srli_epi16(v, 15)), 1)
+                                          : _mm256_srli_epi16(v, 1);
+                halves = _mm256_add_epi32(halves, _mm256_madd_epi16(h, ones));
+            }
+        }
+        int32_t parts[8], halfParts[8];
+        storeLanes(parts, values);
+        storeLanes(halfParts, halves);
+        int64_t blockValues = kSigned ? 0 : 32768 * (end - start), blockHalves = 0;
+        for (int j = 0; j < 8; ++j) {
+            blockValues += parts[j];
+            blockHalves += halfParts[j];
+        }
+        r.valueSum += blockValues;
+        r.scaledSum += Halved ? blockHalves : blockValues;
+    }
+    Sample lows[16], highs[16];
+    storeLanes(lows, low);
+    storeLanes(highs, high);
+    r.vMin = std::min<int32_t>(r.vMin, *std::min_element(lows, lows + 16));
+    r.vMax = std::max<int32_t>(r.vMax, *std::max_element(highs, highs + 16));
+    return i;
+}
+#endif
+
+// The scan at the thread's level: whole vectors in the AVX2 form, the rest in the plain loop.
+template <class Sample, bool Halved>
+ValueScan scanAll(const Sample* samples, int64_t count) {
+    ValueScan r{samples[0], samples[0], 0, 0};
+    int64_t done = 0;
+#if KMM_SIMD_X86
+    if (simdLevel() == SimdLevel::Avx2) done = scanValuesAvx2<Sample, Halved>(r, samples, count);
+#endif
+    if (done == count) return r;
+    const ValueScan rest = dispatchSimd<scanValues<Sample, Halved>>(samples + done, count - done);
+    return {std::min(r.vMin, rest.vMin), std::max(r.vMax, rest.vMax), r.valueSum + rest.valueSum,
+            r.scaledSum + rest.scaledSum};
 }
 
 // Each sample's index less first; Limited applies the table's ends, which only samples
@@ -101,10 +164,27 @@ void countSamples(const Sample* samples, int64_t count, int32_t offset, int32_t 
     }
 }
 
+// The sum of every counted index, from the counts of the occupied range.
+int64_t indexSumOfCounts(const uint32_t* counts, int32_t first, int32_t last) {
+    int64_t sum = 0;
+    for (int32_t k = first; k <= last; ++k) sum += int64_t(k) * counts[k];
+    return sum;
+}
+
 template <class Sample, bool Halved>
-HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histogram& h) {
-    const ValueScan v = dispatchSimd<scanValues<Sample, Halved>>(samples, count);
+HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histogram& h,
+                    std::optional<SampleRange> known) {
     const IndexMapping mapping{offset, Halved};
+    // Known extremes on a whole-value scale whose ends are not limited: every sum follows
+    // from the counts, so the samples are read once.
+    if (!Halved && known && known->min + offset >= 0 && known->max + offset < kIndexCount) {
+        HistogramScan s{known->min + offset, known->max + offset, 0, 0, known->min, known->max};
+        countSamples<Sample, false, false>(samples, count, offset, s.first, s.last, h);
+        s.indexSum = indexSumOfCounts(h.counts, s.first, s.last);
+        s.valueSum = s.indexSum - count * offset;
+        return s;
+    }
+    const ValueScan v = scanAll<Sample, Halved>(samples, count);
     // The index never decreases with the sample, so the extreme samples give the range.
     HistogramScan s{histogramIndex(v.vMin, mapping), histogramIndex(v.vMax, mapping), 0,
                     v.valueSum, v.vMin, v.vMax};
@@ -113,7 +193,7 @@ HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histog
     if (limited) {
         countSamples<Sample, Halved, true>(samples, count, offset, s.first, s.last, h);
         // Where the ends are limited, the index sum comes from the counts.
-        for (int32_t k = s.first; k <= s.last; ++k) s.indexSum += int64_t(k) * h.counts[k];
+        s.indexSum = indexSumOfCounts(h.counts, s.first, s.last);
     } else {
         countSamples<Sample, Halved, false>(samples, count, offset, s.first, s.last, h);
         s.indexSum = v.scaledSum + count * offset;
@@ -122,16 +202,17 @@ HistogramScan build(const Sample* samples, int64_t count, int32_t offset, Histog
 }
 
 template <class Sample>
-HistogramScan buildAny(const Sample* samples, int64_t count, IndexMapping m, Histogram& h) {
-    return m.halved ? build<Sample, true>(samples, count, m.offset, h)
-                    : build<Sample, false>(samples, count, m.offset, h);
+HistogramScan buildAny(const Sample* samples, int64_t count, IndexMapping m, Histogram& h,
+                       std::optional<SampleRange> known = {}) {
+    return m.halved ? build<Sample, true>(samples, count, m.offset, h, known)
+                    : build<Sample, false>(samples, count, m.offset, h, known);
 }
 
 }  // namespace
 
 HistogramScan buildHistogram(const int16_t* samples, int64_t count, IndexMapping mapping,
-                             Histogram& histogram) {
-    return buildAny(samples, count, mapping, histogram);
+                             Histogram& histogram, std::optional<SampleRange> known) {
+    return buildAny(samples, count, mapping, histogram, known);
 }
 
 HistogramScan buildHistogram(const uint16_t* samples, int64_t count, IndexMapping mapping,

@@ -44,9 +44,16 @@ struct HistogramScan {
     int32_t valueMin = 0, valueMax = 0;
 };
 
-// Counts count >= 1 samples. Clears and fills only the occupied range.
+// The smallest and largest of a frame's samples, both present in it.
+struct SampleRange {
+    int32_t min, max;
+};
+
+// Counts count >= 1 samples. Clears and fills only the occupied range. A caller that already
+// knows the samples' exact extremes (from the pass that wrote them) passes them as known:
+// the scan for them is skipped, and on a whole-value scale the sums come from the counts.
 HistogramScan buildHistogram(const int16_t* samples, int64_t count, IndexMapping mapping,
-                             Histogram& histogram);
+                             Histogram& histogram, std::optional<SampleRange> known = {});
 HistogramScan buildHistogram(const uint16_t* samples, int64_t count, IndexMapping mapping,
                              Histogram& histogram);
 

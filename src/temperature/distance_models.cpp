@@ -19,17 +19,6 @@ Quadratic shortRangeCoefficients(float d, int set) {
             -0.46497512f - 0.034558285f * d};
 }
 
-struct RecordQuadratic {
-    double q, l, k;
-};
-
-RecordQuadratic recordCoefficients(const DeviceCorrectionParam& r, float distance) {
-    const double d = distance;
-    return {r.distQuadPerDist / 1e9 * d + r.distQuad / 1e9,
-            r.distLinPerDist / 1e6 * d + r.distLin / 1e6,
-            r.distConstPerDist / 1000.0 * d + r.distConst / 1000.0};
-}
-
 // 273.5 rather than 273.15: the offset the record coefficients were fitted with.
 constexpr float kRecordScaleOffset = 273.5f;
 
@@ -49,17 +38,30 @@ float removeShortRangeDistance(float y, float distance, int set) {
     return (std::pow(discriminant, 0.5f) - c.p1) / c.p2 * 0.5f;
 }
 
-float applyRecordDistance(float t, float distance, const DeviceCorrectionParam& record) {
-    const RecordQuadratic c = recordCoefficients(record, distance);
+RecordDistanceModel::RecordDistanceModel(const DeviceCorrectionParam& r)
+    : quadPerDist_(r.distQuadPerDist / 1e9),
+      quad_(r.distQuad / 1e9),
+      linPerDist_(r.distLinPerDist / 1e6),
+      lin_(r.distLin / 1e6),
+      constPerDist_(r.distConstPerDist / 1000.0),
+      const_(r.distConst / 1000.0) {}
+
+RecordDistanceModel::Quadratic RecordDistanceModel::at(float distance) const {
+    const double d = distance;
+    return {quadPerDist_ * d + quad_, linPerDist_ * d + lin_, constPerDist_ * d + const_};
+}
+
+float RecordDistanceModel::apply(float t, float distance) const {
+    const Quadratic c = at(distance);
     if (c.l == 0.0 && c.q == 0.0) return t;
     const double x = double(t + kRecordScaleOffset);
     const float y = float(c.q * x * x + c.l * x + c.k);
     return float(double(y) / 10.0 - double(kRecordScaleOffset));
 }
 
-float removeRecordDistance(float t, float distance, const DeviceCorrectionParam& record) {
+float RecordDistanceModel::remove(float t, float distance) const {
     if (!(distance > 0.0f)) return t;
-    const RecordQuadratic c = recordCoefficients(record, distance);
+    const Quadratic c = at(distance);
     const float y = (t + kRecordScaleOffset) * 10.0f;
     if (c.q == 0.0) {
         if (c.l == 0.0) return t;

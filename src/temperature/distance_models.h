@@ -11,8 +11,21 @@ namespace kmm {
 float applyShortRangeDistance(float celsius, float distance, int coefficientSet);
 float removeShortRangeDistance(float celsius, float distance, int coefficientSet);
 
-// Device record model. remove is skipped for distances of 0 or below.
-float applyRecordDistance(float celsius, float distance, const DeviceCorrectionParam& record);
-float removeRecordDistance(float celsius, float distance, const DeviceCorrectionParam& record);
+// Device record model: a quadratic whose coefficients grow linearly with the distance. The
+// record's six integers are scaled once, so one correction pays the divisions once.
+class RecordDistanceModel {
+public:
+    explicit RecordDistanceModel(const DeviceCorrectionParam& record);
+    float apply(float celsius, float distance) const;
+    // Skipped for distances of 0 or below.
+    float remove(float celsius, float distance) const;
+
+private:
+    struct Quadratic {
+        double q, l, k;
+    };
+    Quadratic at(float distance) const;
+    double quadPerDist_, quad_, linPerDist_, lin_, constPerDist_, const_;
+};
 
 }  // namespace kmm

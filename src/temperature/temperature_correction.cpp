@@ -59,6 +59,7 @@ float correctFullRange(float celsius, const CorrectionConditions& c,
     // Widened: the setting is a free 32-bit field and the difference must not overflow.
     const float k = 1.0f - float(int64_t(r.scaleSetting) - 60) / 5000.0f;
     const Compensation compensation(r);
+    const RecordDistanceModel distanceModel(r);
 
     // Take out the device's own correction.
     const float t1 = tenthsToCelsius(apparentFromObject(wide, toTableTenths(celsius), refDev,
@@ -69,8 +70,8 @@ float correctFullRange(float celsius, const CorrectionConditions& c,
     const uint32_t refOld = tempToSignalIndex(wide, toReferenceTenths(c.oldReflectedTemp));
     const float t3 = tenthsToCelsius(apparentFromObject(
         wide, toTableTenths(t2), refOld, toEmissivityPercent(c.oldEmissivity)));
-    const float t4 = removeRecordDistance(t3, c.oldDistance, r);
-    const float t5 = applyRecordDistance(t4, c.newDistance, r);
+    const float t4 = distanceModel.remove(t3, c.oldDistance);
+    const float t5 = distanceModel.apply(t4, c.newDistance);
     const uint32_t refNew = tempToSignalIndex(wide, toReferenceTenths(c.newReflectedTemp));
     const float t6 = tenthsToCelsius(objectFromApparent(
         wide, toTableTenths(t5), refNew, toEmissivityPercent(c.newEmissivity)));

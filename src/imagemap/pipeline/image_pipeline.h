@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "common/work_block.h"
 #include "kernels/histogram.h"
 
 namespace kmm {
@@ -117,8 +119,14 @@ public:
     // Runs the width x height values of frame through the switched-on stages into out, which
     // holds capacity bytes. Returns false, writing nothing and changing nothing, when the
     // object is empty, a pointer is null or the image would not fit (outputShape().bytes).
-    // May throw std::bad_alloc for its work memory, before anything is written.
-    bool run(const int16_t* frame, uint8_t* out, size_t capacity);
+    // May throw std::bad_alloc for its work memory, before anything is written. A caller that
+    // knows the frame's exact extremes passes them as frameRange; the mapping then skips its
+    // own scan when the frame reaches it unchanged. A caller that keeps its own parts in one
+    // work block with runWorkBytes() more passes it as sharedWork: one block a call is what
+    // lets the heap keep it from call to call without faulting pages in.
+    bool run(const int16_t* frame, uint8_t* out, size_t capacity,
+             std::optional<SampleRange> frameRange = {}, WorkBlock* sharedWork = nullptr);
+    size_t runWorkBytes() const;
 
     // The grey mappings, each over width x height values (at least one) of in into as many
     // bytes of out.
@@ -211,6 +219,19 @@ public:
     uint32_t claheRuns = 0;
 
 private:
+    // Which stages act in the next run, and so which work memory it takes.
+    struct RunPlan {
+        bool flatField, badPixels, detail, tables, zoom, colour;
+        int frameWrites, imageWrites;
+        size_t pixels, imageBytes, borderedCount, workBytes;
+    };
+    RunPlan plan() const;
+
+    // The running frame's extremes as the caller gave them, for the histogram of that frame
+    // only; cleared by every run.
+    const int16_t* rangedFrame_ = nullptr;
+    SampleRange frameRange_{0, 0};
+
     // A weight table built the first time a run needs it.
     struct LazyTable {
         std::array<uint32_t, 512> entries{};

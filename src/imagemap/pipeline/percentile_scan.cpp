@@ -26,7 +26,9 @@ void walk(const uint32_t* counts, int32_t from, int32_t to, int64_t extremeCount
 
 PercentileScan ImagePipeline::scanHistogram(const int16_t* in, int32_t count,
                                             uint32_t percentile, Histogram& histogram) const {
-    const HistogramScan s = buildHistogram(in, count, {histogramOffset, false}, histogram);
+    const HistogramScan s =
+        buildHistogram(in, count, {histogramOffset, false}, histogram,
+                       in == rangedFrame_ ? std::optional(frameRange_) : std::nullopt);
     PercentileScan scan{};
     scan.count = count;
     scan.minValue = s.valueMin;

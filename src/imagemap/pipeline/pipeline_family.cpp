@@ -39,17 +39,6 @@ bool mapWindowByStrips(const float* temperatures, int32_t count, uint8_t* image,
 // finds the automatic range. False, before anything is written, when a value is not finite.
 bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoRange, bool fine,
                         int16_t& highCode, int16_t& lowCode) {
-    const int32_t count = frame.count();
-    // The codes are the call's only frame; the pipeline maps them straight into the image.
-    WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)));
-    int16_t* codes = work.take<int16_t>(size_t(count));
-    const FloatExtremes ends = toWrappedCodes(codes, frame.pixels, count, 0.0f, kCodesPerDegree);
-    if (!ends.finite()) return false;
-    if (autoRange) {
-        highCode = temperatureCode(ends.largest);
-        lowCode = temperatureCode(ends.smallest);
-    }
-
     ImagePipeline pipeline(frame.width, frame.height, 1.0f);
     pipeline.setFlatFieldCorrection(false);
     pipeline.setTemporalFilter(false);
@@ -64,8 +53,6 @@ bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoR
         pipeline.setMappingMode(2);
     } else {
         pipeline.setMappingMode(3);
-        pipeline.setRangeHigh(highCode);
-        pipeline.setRangeLow(lowCode);
         if (fine) {
             pipeline.setSmoothing(true);
             pipeline.setSmoothingSigma(5);
@@ -74,7 +61,27 @@ bool mapThroughPipeline(FrameView<const float> frame, uint8_t* image, bool autoR
     pipeline.setLinearBrightness(60);
     pipeline.setCustomTuning(fine);
     pipeline.setPresetTuning(true);
-    pipeline.run(codes, image, size_t(count));
+
+    // The codes and the pipeline's work memory are one block: see WorkBlock.
+    const int32_t count = frame.count();
+    WorkBlock work(WorkBlock::bytesFor<int16_t>(size_t(count)) + pipeline.runWorkBytes());
+    int16_t* codes = work.take<int16_t>(size_t(count));
+    const FloatExtremes ends = toWrappedCodes(codes, frame.pixels, count, 0.0f, kCodesPerDegree);
+    if (!ends.finite()) return false;
+    if (autoRange) {
+        highCode = temperatureCode(ends.largest);
+        lowCode = temperatureCode(ends.smallest);
+    } else {
+        pipeline.setRangeHigh(highCode);
+        pipeline.setRangeLow(lowCode);
+    }
+    // Codes follow the values in order unless the 16-bit wrap acts, which only a value
+    // beyond the code range makes happen: then the converted ends are the codes' extremes.
+    const int32_t lowest = saturatingTrunc<int32_t>(ends.smallest * kCodesPerDegree);
+    const int32_t highest = saturatingTrunc<int32_t>(ends.largest * kCodesPerDegree);
+    const bool unwrapped = lowest >= -32768 && highest <= 32767;
+    pipeline.run(codes, image, size_t(count),
+                 unwrapped ? std::optional(SampleRange{lowest, highest}) : std::nullopt, &work);
     return true;
 }
 

@@ -8,6 +8,7 @@
 // writes the caller's image. With the configuration of imageMapping_dll the mapping writes the
 // caller's image directly.
 #include <algorithm>
+#include <optional>
 
 #include "common/blocks.h"
 #include "common/work_block.h"
@@ -95,31 +96,51 @@ void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
                   static_cast<uint8_t>(s.maximum > s.minimum ? s.maximum - s.minimum : 0)};
 }
 
-bool ImagePipeline::run(const int16_t* frame, uint8_t* out, size_t capacity) {
+ImagePipeline::RunPlan ImagePipeline::plan() const {
+    RunPlan p{};
+    p.pixels = size_t(width_) * size_t(height_);
+    p.flatField = flatFieldOn && flatFieldLoaded_;
+    p.badPixels = badPixelOn && !flatFieldGain_.empty() && flatFieldGain_[0] != 0;
+    p.frameWrites = p.flatField + p.badPixels + temporalOn + columnStripeOn + rowStripeOn +
+                    smoothingOn + flipOn + rotateOn;
+    p.detail = mappingOn && detailOn;
+    p.tables = mappingOn && mappingMode <= 2;
+    p.zoom = zoomApplies();
+    p.colour = colourApplies();
+    p.imageWrites = 1 + sharpenOn + p.zoom + p.colour;
+    const ImageShape shape = outputShape();
+    p.imageBytes = size_t(shape.width) * size_t(shape.height);
+    p.borderedCount = (size_t(width_) + 10) * (size_t(height_) + 10);
+
+    const auto frameBytes = WorkBlock::bytesFor<int16_t>(p.pixels);
+    const auto borderedBytes = WorkBlock::bytesFor<int16_t>(p.borderedCount);
+    p.workBytes = std::min(p.frameWrites, 2) * frameBytes +
+                  (smoothingOn || p.detail ? borderedBytes : 0) +
+                  (rowStripeOn ? frameBytes : 0) +
+                  (p.detail ? 2 * frameBytes + WorkBlock::bytesFor<uint8_t>(detailPostOn ? p.pixels : 0) : 0) +
+                  (p.tables ? WorkBlock::bytesFor<MappingTables>(1) : 0) +
+                  (p.imageWrites > 1 ? WorkBlock::bytesFor<uint8_t>(p.imageBytes) : 0);
+    return p;
+}
+
+size_t ImagePipeline::runWorkBytes() const { return plan().workBytes; }
+
+bool ImagePipeline::run(const int16_t* frame, uint8_t* out, size_t capacity,
+                        std::optional<SampleRange> frameRange, WorkBlock* sharedWork) {
     const ImageShape shape = outputShape();
     if (width_ == 0 || frame == nullptr || out == nullptr || capacity < shape.bytes) return false;
-    const size_t pixels = size_t(width_) * size_t(height_);
+    rangedFrame_ = frameRange ? frame : nullptr;
+    if (frameRange) frameRange_ = *frameRange;
 
     // Which stages act, and so which work memory the run takes.
-    const bool flatField = flatFieldOn && flatFieldLoaded_;
-    const bool badPixels = badPixelOn && !flatFieldGain_.empty() && flatFieldGain_[0] != 0;
-    const int frameWrites = flatField + badPixels + temporalOn + columnStripeOn + rowStripeOn +
-                            smoothingOn + flipOn + rotateOn;
-    const bool detail = mappingOn && detailOn;
-    const bool tables = mappingOn && mappingMode <= 2;
-    const bool zoom = zoomApplies(), colour = colourApplies();
-    int imageWrites = 1 + sharpenOn + zoom + colour;  // stages that write a new image
-    const size_t imageBytes = size_t(shape.width) * size_t(shape.height);  // the zoomed grey
-
-    const size_t borderedCount = (size_t(width_) + 10) * (size_t(height_) + 10);
-    const auto frameBytes = WorkBlock::bytesFor<int16_t>(pixels);
-    const auto borderedBytes = WorkBlock::bytesFor<int16_t>(borderedCount);
-    WorkBlock work(std::min(frameWrites, 2) * frameBytes +
-                   (smoothingOn || detail ? borderedBytes : 0) +
-                   (rowStripeOn ? frameBytes : 0) +
-                   (detail ? 2 * frameBytes + WorkBlock::bytesFor<uint8_t>(detailPostOn ? pixels : 0) : 0) +
-                   (tables ? WorkBlock::bytesFor<MappingTables>(1) : 0) +
-                   (imageWrites > 1 ? WorkBlock::bytesFor<uint8_t>(imageBytes) : 0));
+    const RunPlan p = plan();
+    const size_t pixels = p.pixels, imageBytes = p.imageBytes, borderedCount = p.borderedCount;
+    const bool flatField = p.flatField, badPixels = p.badPixels, detail = p.detail;
+    const bool tables = p.tables, zoom = p.zoom, colour = p.colour;
+    const int frameWrites = p.frameWrites;
+    int imageWrites = p.imageWrites;  // stages that write a new image, counted down
+    std::optional<WorkBlock> ownWork;
+    WorkBlock& work = sharedWork != nullptr ? *sharedWork : ownWork.emplace(p.workBytes);
     int16_t* frames[2] = {frameWrites > 0 ? work.take<int16_t>(pixels) : nullptr,
                           frameWrites > 1 ? work.take<int16_t>(pixels) : nullptr};
     int16_t* bordered = smoothingOn || detail ? work.take<int16_t>(borderedCount) : nullptr;
