@@ -118,6 +118,7 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
         {"type 3, opposite sign in band kept", 3, true, 100, 50, 8, -10, 0},
         {"type 3, below half: half the reference", 3, true, 100, 110, 8, 4, 0},
         {"type 3, small and opposite: reference sign", 3, true, 100, 90, 8, 4, 0},
+        {"type 3, exactly half and opposite: kept", 3, true, 100, 80, 8, -4, 0},
         {"type 3, estimate above 2x, low range", 3, false, 100, 200, 8, 16, 0},
         {"type 3, negative reference", 3, true, 100, 200, -8, -16, 0},
         {"no estimate: no earlier sample", 1, true, 0, 150, 8, 3, 0},

@@ -173,6 +173,7 @@ TEST(ImageMapping, NonFiniteTemperaturesMapAsTheFrameFiniteEnds) {
         clean[s.index] = s.standsFor;
     }
     const std::vector<float> none = {kNaN, kInf, -kInf, kNaN, -kNaN, kInf}, zeros(none.size(), 0.0f);
+    const std::vector<float> one = {kNaN, 25.0f, kInf, -kInf, 25.0f, -kNaN}, all25(one.size(), 25.0f);
     for (const char* model : {"DV07", "DV01", "XY99"}) {
         for (bool autoRange : {true, false}) {
             SCOPED_TRACE(testing::Message() << model << " auto " << autoRange);
@@ -180,6 +181,8 @@ TEST(ImageMapping, NonFiniteTemperaturesMapAsTheFrameFiniteEnds) {
                       mapped(model, clean, 17, 9, 30.0f, 15.0f, autoRange));
             EXPECT_EQ(mapped(model, none, 3, 2, 30.0f, 15.0f, autoRange),
                       mapped(model, zeros, 3, 2, 30.0f, 15.0f, autoRange));
+            EXPECT_EQ(mapped(model, one, 3, 2, 30.0f, 15.0f, autoRange),
+                      mapped(model, all25, 3, 2, 30.0f, 15.0f, autoRange));
         }
     }
 }

@@ -30,6 +30,7 @@ TEST(ImagePipelineMapping, FixedWindowGainsAndGreys) {
              {false, 999, 0, -40, 0},   {false, 0, 0, 100, 50},     // span 1: gain 513
              {true, 62, 0, 1, 4},       {true, 62, 0, 63, 252},     // narrow span 63
              {true, 62, 0, 64, 255},    {false, 127, 0, 63, 251},   // span at the cap: 4080
+             {true, 49, 0, 40, 74},     {false, 99, 0, 50, 78},     // 522240 / (50 + 16 x 14), / (100 + 8 x 28)
              {false, -2001, -3000, -2800, 102},  // -2800 x 522 / 1024 + 3000 x 522 / 1024
              {false, 0, 100, 100, 0}}) {                            // inverted: flat
         GuardedBuffer<uint8_t> out(1);

@@ -41,6 +41,7 @@ TEST(KelvinMapping, ManualWindowComesBackQuantisedToTheChosenScale) {
              std::array{30.0f, 36.567f, 20.0f, 36.56f, 20.0f},
              {200.0f, 36.567f, 20.0f, 36.56f, 20.0f},    // exactly 200 stays fine
              {200.01f, 36.567f, 20.0f, 36.5f, 20.0f},    // 200.01 is coarse
+             {150.0f, 200.0f, 36.567f, 200.0f, 36.56f},    // the caller's exactly 200 stays fine
              {150.0f, 250.0f, 36.567f, 250.0f, 36.5f}}) {  // the caller's 250 chooses coarse
         std::vector<float> t(120, 25.0f);
         t[0] = frameMax;

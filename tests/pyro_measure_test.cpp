@@ -149,7 +149,7 @@ TEST(ParamLine, OffsetBySegmentAndLeanedSlope) {
         {"last segment: (15 - 10) x 3 + 5 x 2 + 40", line(2500, 1000), 65},
         {"negative D: (-6 - 5) x 1.5 + 40", line(2500, 3100), 23},
         {"R below 2500 leans k1 by 0.2 x 5: (4 - 5) x 2.5 + 40", line(2400, 2000), 37},
-        {"R above 2500 leans k2 by 0.3 x 5: (6 - 5) x 3.5 + 40", line(2600, 2000), 43},
+        {"R above 2500 leans k2 by 0.3 x 8: (9 - 5) x 4.4 + 40", line(2600, 1700), 57},
         {"R above 2500, first: k1 = -0.4 x -1 + 1.5", line(3000, 2600), 38},
         // k1 = trunc((0.99 x 501 / 100 + 1.5) x 100) / 100 = 6.45 (6.4599 untruncated):
         // (4.01 - 100) x 6.45 + 40 = -579.1355 (-580.09 untruncated).

@@ -75,6 +75,7 @@ TEST(TemperatureCorrection, NoChangeShortcutsReturnTheInputBitForBit) {
         SCOPED_TRACE(row.call.model);
         EXPECT_EQ(bits(correct(row.call, row.record)), bits(row.call.temp));
     }
+    EXPECT_EQ(correct({nullptr, 77.77f, 0.2f, 0.9f, 1.0f, 9.0f, 0.0f, 50.0f}, nullptr), kSentinel);
 }
 
 // Any one distance field of the record switches its distance model on, and with it the whole
