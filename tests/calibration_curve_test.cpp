@@ -182,6 +182,7 @@ TEST(CalibrationRange, BlendAlongBothAxes) {
         {"equal breakpoints: half and half", 1, 2, 0, 1.0f, 12.5f, 10.0f, 10.0f},
         {"index above the count: curve 0 only", 5, 2, 0, 1.0f, 10.0f},
         {"count above 10, index 11: curve 0 only", 11, 12, 0, 1.0f, 10.0f},
+        {"count above 10, index 10: curve 0 only, no eleventh breakpoint", 10, 12, 0, 1.0f, 10.0f},
         {"count above 10, index 9: between", 9, 12, 0, 1.0f, 11.25f},
     };
     for (const Case& b : cases) {

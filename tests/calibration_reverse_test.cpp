@@ -51,6 +51,7 @@ TEST(CalibrationReverse, LookupCorrectionsAndBlend) {
         {"below the curve reads 16383", 19.0f, 0, 16383 - 3015},
         {"just past the last entry reads 16383, not the next curve", 40.0f, 0, 16383 - 3015},
         {"reference off the curve reads 0", 25.0f, 0, 3150, KMM_SET(s.curveRefTemp = 10.0f)},
+        {"reference at the curve's start reads entry 0", 25.0f, 0, 150, KMM_SET(s.curveRefTemp = 20.0f)},
         {"reference at the curve's length reads 0, not the next curve", 25.0f, 0, 3150,
          KMM_SET(s.curveRefTemp = 40.0f)},
         {"types 1 to 3 take the alternative reference", 25.0f, 3, 3150, KMM_SET(s.curveRefTempAlt = 10.0f)},

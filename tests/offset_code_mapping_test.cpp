@@ -15,10 +15,11 @@ struct AutoResult { std::vector<uint8_t> image; int16_t maxCode, minCode; };
 
 // The tuning the temperature-matrix entry uses, with a choice of detail gain and sigma.
 AutoResult mapAuto(const std::vector<int16_t>& codes, int32_t width, int32_t detailGain = 0,
-                   int32_t sigma = 5) {
+                   int32_t sigma = 5, int32_t contrast = kOffsetCodeEntryTuning.contrast) {
     OffsetCodeTuning tuning = kOffsetCodeEntryTuning;
     tuning.detailGain = detailGain;
     tuning.smoothingSigma = sigma;
+    tuning.contrast = contrast;
     const int32_t height = int32_t(codes.size()) / width;
     GuardedBuffer<uint8_t> image(codes.size());
     int16_t maxCode = -1, minCode = -1;
@@ -73,6 +74,16 @@ TEST(OffsetCodeMapping, DetailLayerBrightensAHotSpotAndDarkensAColdOneOnlyWithGa
     EXPECT_EQ(int(detailed.image[cold]), std::max(0, plain.image[cold] - 20));
     EXPECT_EQ(mapAuto(codes, 32, 1 << 30).image[hot], 255);  // wide products, saturated
     EXPECT_EQ(int(mapAuto(codes, 32, 31).image[hot]), plain.image[hot] + 38);  // 20 x 31 x 64 / 1024
+}
+
+TEST(OffsetCodeMapping, GainStopsAtFour) {
+    // A ramp of about 200 codes: contrasts 805 and 1000 ask for gains just above 4 and of
+    // about 5; both stop at 4 and give the same image, which 700 (about 3.5) does not.
+    std::vector<int16_t> codes(64 * 64);
+    for (size_t i = 0; i < codes.size(); ++i) codes[i] = int16_t(i % 201);
+    const auto image = [&](int32_t contrast) { return mapAuto(codes, 64, 0, 1, contrast).image; };
+    EXPECT_EQ(image(805), image(1000));
+    EXPECT_NE(image(700), image(1000));
 }
 
 TEST(OffsetCodeMapping, SmallSpotsFarOutsideTheRangeKeepTheirEnd) {
