@@ -73,6 +73,12 @@ TEST(KelvinMapping, AutomaticLimitsAreTheOnePercentPoints) {
         const Codes r = mapCodes(codes, width, 0, 0, true);
         EXPECT_EQ((std::pair<int, int>(r.minCode, r.maxCode)), std::pair(wantMin, wantMax)) << width;
     }
+    // 128 codes, right at the knee: the full gain 255 x 1024 / 128 (a wider divisor would
+    // leave the top code one grey darker).
+    std::vector<uint16_t> knee(128);
+    for (size_t i = 0; i < knee.size(); ++i) knee[i] = uint16_t(30000 + i);
+    const Codes k = mapCodes(knee, 128, 0, 0, true);
+    EXPECT_EQ((std::array<int, 3>{k.image[0], k.image[64], k.image[127]}), (std::array{0, 82, 207}));
 }
 
 TEST(KelvinMapping, OutOfScaleTemperaturesSaturateToBlackOrWhite) {
@@ -103,6 +109,8 @@ TEST(KelvinMapping, ManualWindowGreys) {
     EXPECT_EQ(inside.minCode, 1000);
     EXPECT_EQ(mapCodes({1000, 1100, 900, 1200}, 4, 1100, 1000, false).image,
               (std::vector<uint8_t>{2, 254, 0, 255}));
+    // A 511-code window: 255 x 1024 / 511 truncates to gain 510 (511 x 511 is 261121).
+    EXPECT_EQ(mapCodes({1000, 1297, 1510}, 3, 1510, 1000, false).image, (std::vector<uint8_t>{0, 128, 235}));
     // An inverted window is black.
     EXPECT_EQ(mapFrame(std::vector<float>(100, 25.0f), 10, 19.99f, 20.0f, false).image,
               std::vector<uint8_t>(100, 0));
