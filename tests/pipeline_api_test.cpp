@@ -66,6 +66,7 @@ const struct { const char* what; Call good, bad; } kCalls[] = {
     KMM_CALLS("contrast", set_contrast, (p, 1, 255, 1024), (p, 1, 256, 128)),
     KMM_CALLS("zoom mode", set_zoom_mode, (p, 1), (p, 2)),
     KMM_CALLS("colour", set_colour, (p, 1, 11, KMM_COLOUR_YV12, 1), (p, 1, 12, KMM_COLOUR_RGBA32, 0)),
+    KMM_CALLS("colour format", set_colour, (p, 1, 0, KMM_COLOUR_YV12, 0), (p, 1, 0, kmm_colour_format(12), 0)),
     KMM_CALLS("marks", set_marks, (p, 3, 900, 100, 0xFF0000, 0), (p, 4, 900, 100, 0, 0)),
     KMM_CALLS("load lut", load_lut, (p, kTable), (p, nullptr)),
     {"load flat field", [](auto p) {
