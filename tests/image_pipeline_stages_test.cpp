@@ -111,15 +111,12 @@ TEST(PipelineStages, BadPixelRepairTakesTheMedianOfGoodNeighbours) {
 }
 
 TEST(PipelineStages, FlatFieldCorrectionArithmeticAndUniformGain) {
-    // {raw, dark, gain, result}: Q13 gain, the flag bit ignored, truncation toward zero, 16 bits.
-    for (auto [raw, dark, gain, result] : {std::tuple<uint16_t, uint16_t, uint16_t, int16_t>{
-             1000, 0, 8192, 1000}, {1000, 0, 0x8000 | 8192, 1000}, {0, 3, 4096, -1},
-             {3, 0, 4096, 1}, {1000, 200, 12288, 1200}, {40000, 0, 8192, -25536},
-             {65535, 0, 0xFFFF, -12}}) {  // 262,132 in 16 bits
-        int16_t out = 0;
-        correctFlatField(&out, &raw, &dark, &gain, 1);
-        EXPECT_EQ(out, result) << raw << " " << dark << " " << gain;
-    }
+    // Q13 gain, the flag bit ignored, truncation toward zero, 16 bits (the last 262,132).
+    const std::vector<uint16_t> raws{1000, 1000, 0, 3, 1000, 40000, 65535}, darks{0, 0, 3, 0, 200, 0, 0},
+        gains{8192, 0x8000 | 8192, 4096, 4096, 12288, 8192, 0xFFFF};
+    GuardedBuffer<int16_t> corrected(raws.size());
+    correctFlatField(corrected.data(), raws.data(), darks.data(), gains.data(), int64_t(raws.size()));
+    EXPECT_EQ(corrected.contents(), (Frame{1000, 1000, -1, 1, 1200, -25536, -12}));
     // Through the run: the loaded raw frame replaces the input; a unit gain gives it back.
     const Frame real = realFramesY16().at(1);
     std::vector<uint16_t> raw(real.size()), dark(real.size(), 0), gain(real.size(), 8192);
@@ -267,6 +264,16 @@ TEST(PipelineStages, DetailMappingMatchesItsReference) {
             expected[i] = uint8_t(std::clamp(v, 0.0, 255.0));
         }
         EXPECT_EQ(runImage(p, in), expected) << w << "x" << h << " gain " << gain;
+        // Without detail gain, the other modes map the base layer as they map any frame.
+        for (const uint32_t mode : {0u, 1u, 2u}) {
+            const auto mapped = [&](const Frame& frame, uint32_t detail) {
+                ImagePipeline q(w, h, 1.0f);
+                q.setColumnStripeFilter(false), q.setPseudoColour(false), q.setMappingMode(mode);
+                q.detailOn = detail, q.detailGain = 0;
+                return runImage(q, frame);
+            };
+            EXPECT_EQ(mapped(in, 1), mapped(base, 0)) << w << "x" << h << " mode " << mode;
+        }
     }
 }
 
@@ -324,16 +331,25 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     mixedGrey.setMappingMode(2);  // the mapping whose greys the mark levels take
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
     using Rgb = std::array<int, 3>;
-    for (const auto& [mode, high, low] : {std::tuple<uint32_t, int16_t, int16_t>{0, median, 0},
-                                          {1, 0, median}, {2, median, median}, {3, 32767, median}}) {
+    // A packed colour of 0 or all ones marks in the palette's top colour.
+    const auto unpacked = [](uint32_t packed) {
+        const uint8_t* top = rgbEntry(3, 255);
+        return packed == 0 || packed == ~0u ? Rgb{top[0], top[1], top[2]}
+                                            : Rgb{int(packed >> 16), int(packed >> 8 & 255), int(packed & 255)};
+    };
+    for (const auto& [mode, high, low, markColour, lowMarkColour] :
+         {std::tuple<uint32_t, int16_t, int16_t, uint32_t, uint32_t>{0, median, 0, 0x123456, 0x654321},
+          {1, 0, median, 0x123456, 0x654321}, {2, median, median, 0x123456, 0x654321},
+          {3, 32767, median, 0x123456, 0x654321}, {0, median, 0, 0, 0}, {2, median, median, ~0u, 0}}) {
+        const Rgb m = unpacked(markColour), lm = unpacked(lowMarkColour);
         for (uint32_t format : {2u, 4u}) {
             ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
             p.setMappingMode(2);
             p.setColourFormat(format);
             p.palette = 3;
             p.paletteKind = 1;
-            p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = 0x123456,
-                             .lowMarkColour = 0x654321};
+            p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = markColour,
+                             .lowMarkColour = lowMarkColour};
             const std::vector<uint8_t> marked = runImage(p, real);
             const float hi = p.greyOfValue(high), lo = p.greyOfValue(low);
             const float hottest = p.greyOfValue(*std::max_element(real.begin(), real.end()));
@@ -344,11 +360,11 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
                 const int g = greys[i];
                 const uint8_t* e = rgbEntry(3, greys[i]);
                 Rgb c{e[0], e[1], e[2]};
-                if (mode == 0 && g > threshold) c = {g * 0x12 >> 8, 0x34, 0x56};
-                if (mode == 1 && g <= threshold) c = {0x12, std::min((g * 0x34 >> 8) + 10, 255), 0x56};
-                if (mode == 2 && g > hi) c = {g * 0x12 >> 8, 0x34, 0x56};
-                if (mode == 2 && g <= lo) c = {0x65, std::min((g * 0x43 >> 8) + 10, 255), 0x21};
-                if (mode == 3 && g >= lo && g <= hi) c = {0x12 * g >> 8, 0x34 * g >> 8, 0x56};
+                if (mode == 0 && g > threshold) c = {g * m[0] >> 8, m[1], m[2]};
+                if (mode == 1 && g <= threshold) c = {m[0], std::min((g * m[1] >> 8) + 10, 255), m[2]};
+                if (mode == 2 && g > hi) c = {g * m[0] >> 8, m[1], m[2]};
+                if (mode == 2 && g <= lo) c = {lm[0], std::min((g * lm[1] >> 8) + 10, 255), lm[2]};
+                if (mode == 3 && g >= lo && g <= hi) c = {m[0] * g >> 8, m[1] * g >> 8, m[2]};
                 const float r = float(c[0]), gr = float(c[1]), b = float(c[2]);
                 const Rgb ycc{int(std::clamp(0.183f * r + 0.614f * gr + 0.062f * b + 16.0f, 0.0f, 255.0f)),
                               int(std::clamp(128.0f - 0.101f * r - 0.339f * gr + 0.439f * b, 0.0f, 255.0f)),

@@ -230,7 +230,7 @@ TEST(Radiometry, RefusalsWriteNothing) {
     using Planck = kmm_planck_constants;
 #define KMM_SPOIL(what, ...) {what, []([[maybe_unused]] Planck& p, [[maybe_unused]] Scene& s) { __VA_ARGS__; }}
     const struct { const char* what; std::function<void(Planck&, Scene&)> spoil; } rows[] = {
-        KMM_SPOIL("R1 0", p.r1 = 0), KMM_SPOIL("B 0", p.b = 0), KMM_SPOIL("F NaN", p.f = NAN),
+        KMM_SPOIL("R1 0", p.r1 = 0), KMM_SPOIL("B 0", p.b = 0, p.f = 0.5), KMM_SPOIL("F NaN", p.f = NAN),
         KMM_SPOIL("O infinite", p.o = INFINITY), KMM_SPOIL("emissivity 0", s.emissivity = 0),
         KMM_SPOIL("emissivity above 1", s.emissivity = 1.001),
         KMM_SPOIL("reflected at absolute zero", s.reflected_celsius = -273.15),
@@ -242,6 +242,7 @@ TEST(Radiometry, RefusalsWriteNothing) {
         // Over 5 m it would only clear one band, leaving a finite transmission.
         KMM_SPOIL("model constant infinite", s.atm_alpha2 = INFINITY, s.distance_m = 5),
         KMM_SPOIL("no transmission left", s.distance_m = 10000, s.humidity_percent = 100, s.atmosphere_celsius = 30),
+        KMM_SPOIL("transmission exactly 0", s.distance_m = 1e30, s.humidity_percent = 0),
         KMM_SPOIL("background past the pole", p.f = 1.5, s.emissivity = 0.5, s.reflected_celsius = 5000),
     };
 #undef KMM_SPOIL

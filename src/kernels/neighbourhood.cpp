@@ -308,7 +308,7 @@ void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, 
                 for (int64_t wx = 0; wx < windowWidth; ++wx) {
                     const int32_t v = row[wx];
                     const int32_t difference = std::abs(centre - v);
-                    const uint32_t weight = table[difference < 511 ? difference : 511];
+                    const uint32_t weight = table[std::min(difference, 511)];
                     weightSum += weight;
                     // The weight x value product is 32-bit; written unsigned so that its
                     // wrap (impossible with tables of at most 4096) stays defined.

@@ -123,7 +123,7 @@ void celsiusFrameToRaw(const RawResponse& response, const float* celsius, int32_
             }
             raw[i] = static_cast<uint16_t>(first + k);
         } else {
-            raw[i] = t != t ? 0 : t < 0.0f ? belowAll : UINT16_MAX;
+            raw[i] = t != t ? 0 : std::signbit(t) ? belowAll : UINT16_MAX;  // NaN or an infinity
         }
     }
 }

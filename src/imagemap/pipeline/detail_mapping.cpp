@@ -50,12 +50,10 @@ void ImagePipeline::mapWithDetail(uint8_t* out, const int16_t* in, int32_t w, in
                         s.bordered);
     gaussianFilter3x3(s.smoothedBase, s.base, w, h, detailKernel_.entries.data());
 
-    if (mappingMode <= 2) {
-        mapByMode(out, s.base, w, h, s.tables);
-    } else if (mappingMode == 3) {
+    if (mappingMode == 3) {
         mapWindowCentred(out, s.base, count, rangeHigh, rangeLow, linearBrightness, linearContrast);
     } else {
-        std::fill_n(out, count, uint8_t{0});  // no mapping: a black base
+        mapByMode(out, s.base, w, h, s.tables);
     }
     const uint8_t* baseImage = out;
     if (detailPostOn) {

@@ -12,12 +12,14 @@ namespace {
 template <class Int>
 KMM_SIMD_BODY void windowCentredBody(uint8_t* __restrict out, const int16_t* __restrict in,
                                      int64_t count, int16_t high, int16_t low, Int gain, Int start,
-                                     uint8_t bottom, uint8_t top) {
+                                     uint8_t top) {
+    // Below the window the clamped value maps to the bottom by itself; above it, the
+    // truncated gain may fall short of the top, so the top is set.
     for (int64_t i = 0; i < count; ++i) {
         const int16_t v = in[i];
         const int16_t inside = std::min(std::max(v, low), high);
         const uint8_t mapped = clampToByte(((Int(inside) - low) * gain >> 9) + start);
-        out[i] = v < low ? bottom : (v > high ? top : mapped);
+        out[i] = v > high ? top : mapped;
     }
 }
 
@@ -51,9 +53,9 @@ void mapWindowCentred(uint8_t* out, const int16_t* in, int64_t count, int16_t hi
     // Inside the window v - low <= span, so the product stays below 2^16 x gain.
     if (gain < (int64_t(1) << 15) && start > -(int64_t(1) << 30) && start < (int64_t(1) << 30)) {
         dispatchSimd<windowCentredBody<int32_t>>(out, in, count, high, low, int32_t(gain),
-                                                 int32_t(start), bottom, top);
+                                                 int32_t(start), top);
     } else {
-        windowCentredBody<int64_t>(out, in, count, high, low, gain, start, bottom, top);
+        windowCentredBody<int64_t>(out, in, count, high, low, gain, start, top);
     }
 }
 

@@ -138,7 +138,7 @@ public:
                       uint32_t brightness, MappingTables& tables);
     void mapMixed(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                   MappingTables& tables);
-    // Mode 0..3 by mappingMode; a mode above 3 writes nothing.
+    // Mode 0..3 by mappingMode.
     // tables may be null for mode 3.
     void mapByMode(uint8_t* out, const int16_t* in, int32_t width, int32_t height,
                    MappingTables* tables);

@@ -26,8 +26,7 @@ void ImagePipeline::mapByMode(uint8_t* out, const int16_t* in, int32_t w, int32_
         case 0: mapLinear(out, in, w, h, percentile, linearBrightness, linearContrast, minimumSpan, *tables); break;
         case 1: mapEqualised(out, in, w, h, plateau, percentile, equaliseMaxRange, equaliseBrightness, *tables); break;
         case 2: mapMixed(out, in, w, h, *tables); break;
-        case 3: mapFixedWindow(out, in, w, h, rangeHigh, rangeLow, customTuning != 0); break;
-        default: break;
+        default: mapFixedWindow(out, in, w, h, rangeHigh, rangeLow, customTuning != 0);  // 3: the setter keeps modes <= 3
     }
 }
 
@@ -196,7 +195,7 @@ bool ImagePipeline::run(const int16_t* frame, uint8_t* out, size_t capacity,
     uint8_t* grey = nextImage();
     if (detail) {
         mapWithDetail(grey, current, w, h, detailScratch);
-    } else if (mappingOn && mappingMode <= 3) {
+    } else if (mappingOn) {
         mapByMode(grey, current, w, h, mappingTables);
     } else {
         std::fill_n(grey, pixels, uint8_t{0});  // nothing maps: black rather than stale memory
