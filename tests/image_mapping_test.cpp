@@ -136,6 +136,8 @@ TEST(ImageMapping, OffsetFamilyScaleFollowsTheLargestTemperature) {
     // A frame reaching exactly 200 degC under a window below it is coded at scale 10: 150 degC,
     // code 1000 in 500..1490, gives (500 x 131) >> 9 = 127 (at scale 100, 126).
     EXPECT_EQ(mapped("DV01", {200.0f, 150.0f}, 2, 1, 199.0f, 100.0f, false).image[1], 127);
+    // A window ending exactly at 200 degC is coded at scale 10 too: 105.18 degC gives 12 (13 at 100).
+    EXPECT_EQ(mapped("DV01", {105.18f}, 1, 1, 200.0f, 100.0f, false).image[0], 12);
     // An automatic range ignores the caller's stale 250: 150 degC keeps scale 100 (149.95, not 149.9).
     EXPECT_NEAR(mapped("DV05", std::vector<float>(16, 150.0f), 4, 4, 250.0f, 0, true).maxTemp, 149.95f, 0.01f);
 }

@@ -49,6 +49,8 @@ std::unique_ptr<ImagePipeline> framePipeline(int32_t w, int32_t h) {
 std::vector<uint8_t> runImage(ImagePipeline& p, const Frame& in) {
     p.setKeepImageCopy(true);
     GuardedBuffer<uint8_t> out(p.outputShape().bytes);
+    EXPECT_FALSE(p.run(in.data(), out.data(), out.size() - 1));  // a byte short: refused, untouched
+    EXPECT_EQ(out.contents(), std::vector<uint8_t>(out.size(), 0xA5));
     EXPECT_TRUE(p.run(in.data(), out.data(), out.size()));
     if (!p.pseudoColourOn && p.imageCopy().size() == out.size()) { EXPECT_EQ(p.imageCopy(), out.contents()); }
     return out.contents();

@@ -165,6 +165,8 @@ TEST(ParamLine, OffsetBySegmentAndLeanedSlope) {
         {"a line one byte short", [] { auto l = line(2500, 1000); l.pop_back(); return l; }(), 0},
     };
     for (const auto& r : rows) EXPECT_EQ(paramLineOffset(r.line), r.offset) << r.what;
+    const std::vector<uint8_t> endsInAField(kBaseLevelField + 1, 0x7F);  // its second byte missing
+    EXPECT_EQ(paramField(endsInAField, kBaseLevelField), 0);
 }
 
 int16_t recordY16(const char* model, const PyroInputs& in) {

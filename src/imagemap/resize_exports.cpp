@@ -11,10 +11,10 @@ extern "C" KMM_API void image_resize_dll(int16_t* dst, const int16_t* src, int32
     kmm::guardExport([&] {
         const auto frame = kmm::checkedFrame(src, srcWidth, srcHeight);
         if (!frame || dst == nullptr) return;
-        // Sources and results under 2 x 2 have nothing to interpolate between.
+        // Sources under 2 x 2 have nothing to interpolate between.
+        if (srcWidth < 2 || srcHeight < 2 || factor < 1) return;
         const int64_t dstWidth = int64_t(srcWidth) * factor;
         const int64_t dstHeight = int64_t(srcHeight) * factor;
-        if (srcWidth < 2 || srcHeight < 2 || dstWidth < 2 || dstHeight < 2) return;
         constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
         if (dstWidth > kMaxSide || dstHeight > kMaxSide) return;
         kmm::resizeFrame(dst, *frame, factor);

@@ -9,10 +9,11 @@ namespace {
 
 // Half resolution halves Y16 before indexing (DV13..DV16 family) and equalises from grey 0;
 // full resolution works on raw Y16 with a narrower, centred equalised span, then sharpens.
+// Both keep the default gain limit of 4, which their range knees never let the gain reach.
 const AgcParams kHalfResolution{
     {.index = {8192, true}, .contrast = 235, .brightness = 100, .rangeKnee = 64,
      .spanLimit = 256, .equaliseCentre = std::nullopt, .plateau = 100, .narrowPlateauBelow = 0,
-     .lowDiscard = 5, .highDiscard = 5, .maxGain = 4, .midWeightRise = 204,
+     .lowDiscard = 5, .highDiscard = 5, .midWeightRise = 204,
      .totalAt = TotalAt::HighestIndex, .termOverflow = TermOverflow::Wrap,
      .countLimit = 65535},
     2, false, std::nullopt};
@@ -20,7 +21,7 @@ const AgcParams kHalfResolution{
 const AgcParams kFullResolution{
     {.index = {32768, false}, .contrast = 255, .brightness = 100, .rangeKnee = 128,
      .spanLimit = 180, .equaliseCentre = 145, .plateau = 20, .narrowPlateauBelow = 0,
-     .lowDiscard = 5, .highDiscard = 5, .maxGain = 4, .midWeightRise = 204,
+     .lowDiscard = 5, .highDiscard = 5, .midWeightRise = 204,
      .totalAt = TotalAt::HighestIndex, .termOverflow = TermOverflow::Wrap,
      .countLimit = 65535},
     2, true, 1.0f};
