@@ -49,7 +49,8 @@ std::unique_ptr<ImagePipeline> framePipeline(int32_t w, int32_t h) {
 std::vector<uint8_t> runImage(ImagePipeline& p, const Frame& in) {
     p.setKeepImageCopy(true);
     GuardedBuffer<uint8_t> out(p.outputShape().bytes);
-    EXPECT_FALSE(p.run(in.data(), out.data(), out.size() - 1));  // a byte short: refused, untouched
+    // A byte short or no frame: refused, untouched.
+    EXPECT_FALSE(p.run(in.data(), out.data(), out.size() - 1) || p.run(nullptr, out.data(), out.size()));
     EXPECT_EQ(out.contents(), std::vector<uint8_t>(out.size(), 0xA5));
     EXPECT_TRUE(p.run(in.data(), out.data(), out.size()));
     if (!p.pseudoColourOn && p.imageCopy().size() == out.size()) { EXPECT_EQ(p.imageCopy(), out.contents()); }
@@ -333,6 +334,14 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     mixedGrey.setMappingMode(2);  // the mapping whose greys the mark levels take
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
     using Rgb = std::array<int, 3>;
+    for (const int32_t w : {kRealWidth, 64}) {  // a mark level takes the grey the mapping gives its value
+        Frame f = w == 64 ? randomFrame(64, 32, 0, 100, 9) : real;
+        for (size_t i = 0; w == 64 && i < f.size(); i += 3) f[i] = 100;  // a crowded hottest value
+        ImagePipeline q(w, int32_t(f.size()) / w, 1.0f);
+        q.setColumnStripeFilter(false), q.setMappingMode(2), q.paletteKind = 1;
+        runImage(q, f);
+        for (size_t i = 0; i < f.size(); ++i) ASSERT_EQ(q.greyOfValue(f[i]), q.imageCopy()[i]) << i;
+    }
     // A packed colour of 0 or all ones marks in the palette's top colour.
     const auto unpacked = [](uint32_t packed) {
         const uint8_t* top = rgbEntry(3, 255);

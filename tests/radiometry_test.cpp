@@ -181,15 +181,18 @@ TEST(Radiometry, FramesMatchReferencesAndRoundToTheNearestCount) {
     RawResponse response;
     ASSERT_EQ(makeRawResponse(kAerial, scene, response), KMM_OK);
     const float specials[] = {NAN, INFINITY, -INFINITY, -273.15f, -300.0f, 1e30f, -1e30f, 1e6f};
-    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {3, 1}, {17, 5}, {641, 513}}) {
+    // The last: a hot scene with no special value, so its thresholds fill the buckets.
+    for (const auto& [w, h, from, span, specialShare] : std::vector<std::tuple<int, int, double, double, double>>{
+             {1, 1, -60, 1700, 0.02}, {3, 1, -60, 1700, 0.02}, {17, 5, -60, 1700, 0.02},
+             {641, 513, -60, 1700, 0.02}, {64, 33, 200, 60, 0}}) {
         const size_t n = size_t(w) * size_t(h);
         const int spread = w * h > 100 ? 200 : 65536;
         std::vector<uint16_t> raw(n);
         std::vector<float> t(n);
         for (size_t i = 0; i < n; ++i) {
             raw[i] = uint16_t(spread == 65536 ? random.next() : 2600 + random.next() % 200);
-            t[i] = random.uniform() < 0.02 ? specials[random.next() % 8]
-                                            : float(-60.0 + 1700.0 * random.uniform());
+            t[i] = random.uniform() < specialShare ? specials[random.next() % 8]
+                                                    : float(from + span * random.uniform());
         }
         GuardedBuffer<float> temps(n), tempsRef(n);
         rawFrameToCelsius(response, raw.data(), int32_t(n), temps.data());

@@ -61,8 +61,8 @@ TEST(Y16MappingAD, GainsAndOffsets) {
         // No pixel strictly inside: the window's middle -2000 goes to brightness in double
         // precision, trunc(100 + 253.9) = 353, gain trunc(261120 / 2001) = 130.
         {"nothing inside, manual", {-1000, -3000}, false, -1000, -3000, {227, 0}},
-        // Equal ends: span 1, gain 8192; the middle 100 goes to brightness, 99 x 8 - 700.
-        {"equal ends, manual", {99, 100, 101}, false, 100, 100, {92, 100, 108}},
+        // Equal ends: span 1, gain 8192; the middle 5120 goes to brightness, 5119 x 8 - 40860.
+        {"equal ends, manual", {5119, 5120, 5121}, false, 5120, 5120, {92, 100, 108}},
     };
     for (const auto& r : rows) {
         const Stretch s = stretch(r.frame, r.autoRange, r.high, r.low);
