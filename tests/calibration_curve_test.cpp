@@ -15,11 +15,11 @@ namespace kmm {
 namespace {
 
 // Entries 100, 110, ..., 290 from 20.0 degC: a value v lands after the entries <= v. The
-// entry after them belongs to the next curve of a block: nothing may read it.
+// entry after them belongs to the next curve of a block: nothing may read it (a 0 would count).
 constexpr int32_t kLength = 20;
 const std::vector<uint16_t> kCurve = [] {
     auto curve = test::rampCurve(kLength, 100, 10);
-    curve.push_back(60000);
+    curve.push_back(0);
     return curve;
 }();
 

@@ -111,7 +111,8 @@ TEST(KelvinMapping, ManualWindowGreys) {
               (std::vector<uint8_t>{2, 254, 0, 255}));
     // A 511-code window: 255 x 1024 / 511 truncates to gain 510 (511 x 511 is 261121).
     EXPECT_EQ(mapCodes({1000, 1297, 1510}, 3, 1510, 1000, false).image, (std::vector<uint8_t>{0, 128, 235}));
-    // An inverted window is black.
+    // An inverted window is black, down to a high end one code below the low one.
+    EXPECT_EQ(mapCodes({1000, 999}, 2, 999, 1000, false).image, (std::vector<uint8_t>{0, 0}));
     EXPECT_EQ(mapFrame(std::vector<float>(100, 25.0f), 10, 19.99f, 20.0f, false).image,
               std::vector<uint8_t>(100, 0));
 }

@@ -50,6 +50,7 @@ const struct { const char* what; Call good, bad; } kCalls[] = {
     KMM_CALLS("temporal", set_temporal_filter, (p, 1, 1000), (p, 1, 1001)),
     KMM_CALLS("column stripes", set_column_stripes, (p, 1, 11, 4096, 32767), (p, 1, 12, 3500, 20)),
     KMM_CALLS("row stripes", set_row_stripes, (p, 1, 1, 3500, 20), (p, 1, 9, 4097, 20)),
+    KMM_CALLS("stripe clamp", set_row_stripes, (p, 1, 1, 0, 0), (p, 1, 1, 0, 32768)),
     KMM_CALLS("smoothing", set_smoothing, (p, 1, 1, 1000), (p, 1, 2, 5)),
     KMM_CALLS("mirror", set_mirror, (p, 1, 2), (p, 1, 3)),
     KMM_CALLS("rotation", set_rotation, (p, 1, 2), (p, 1, 3)),
@@ -88,7 +89,7 @@ TEST(PipelineApi, RefusalsChangeNothing) {
         EXPECT_LT(c.bad(refused.get()), 0);
         EXPECT_EQ(runOnce(refused.get(), frame), runOnce(fresh.get(), frame));
     }
-    for (auto [w, h, zoom] : {std::tuple{0, 5, 1.0f}, {5, -1, 1.0f}, {1 << 16, 1 << 14, 1.0f},
+    for (auto [w, h, zoom] : {std::tuple{0, 5, 1.0f}, {5, 0, 1.0f}, {5, -1, 1.0f}, {1 << 16, 1 << 14, 1.0f},
                               {4096, 4096, 100.0f}})
         EXPECT_EQ(create(w, h, zoom), nullptr);
 }

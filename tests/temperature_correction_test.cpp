@@ -97,6 +97,9 @@ TEST(TemperatureCorrection, AnyDistanceFieldRulesOutTheShortcut) {
             EXPECT_NEAR(result, 36.57f, 1.0f) << mode;
         }
     }
+    // The busy record's scale (k = 0.995) taken out, and put back at the end: whole tenths.
+    DeviceCorrectionParam busy = busyRecord();
+    EXPECT_EQ(correct({"DV19", 36.57f, 0.9f, 0.8f, 2.0f, 2.0f, 20.0f, 20.0f}, &busy), 38.0f);
 }
 
 // Emissivity steps at their ends and the tables' bounds, through both paths.
@@ -179,6 +182,7 @@ TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
         {0, 20.0f, 50.0f, 68.1090088f, 38.1213951f}, {0, 1.5f, 50.0f, 50.0f, 50.0f},
         {1, 0.5f, 50.0f, 48.4544296f, 51.5819206f}, {1, 5.0f, 50.0f, 53.6724167f, 46.6285477f},
         {1, 20.0f, 50.0f, 71.0657349f, 35.5644608f}, {1, 1.5f, -20.0f, -20.0f, -20.0f},
+        {1, 2.022369384765625f, 50.0f, 50.2196991f, 49.7835672f},  // no square term left in single precision
         {2, 2.0f, 50.0f, 49.9354744f, 50.0645142f}, {2, 10.0f, 50.0f, 50.0690422f, 49.9309387f},
         {2, 50.0f, 50.0f, 50.736866f, 49.2629089f}, {2, 50.0f, 600.0f, 605.125305f, 594.956238f},
         {2, 0.0f, 50.0f, 49.9020996f, 50.0f},  // removing at 0 m or less is skipped
