@@ -391,6 +391,23 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     }
 }
 
+// Sharpening, zoom and colour in one run take turns with the two images: the same as the
+// colour stage on the sharpened, zoomed grey.
+TEST(PipelineStages, ThreeImageStagesInOneRunAreTheirComposition) {
+    const Frame in = randomFrame(33, 17, 0, 3000, 5);
+    const auto run = [&](bool colour) {
+        ImagePipeline p(33, 17, 1.5f);
+        p.setColumnStripeFilter(false), p.setPseudoColour(colour), p.setColourFormat(2);
+        p.sharpenOn = 1, p.palette = 3;
+        return runImage(p, in);
+    };
+    const std::vector<uint8_t> grey = run(false);
+    const int32_t w = zoomedSide(33, 1.5f), h = zoomedSide(17, 1.5f);
+    std::vector<uint8_t> expected(colourOutputBytes(2, w, h));
+    ASSERT_TRUE(grey.size() == size_t(w * h) && colourByPalette(expected.data(), grey.data(), w, h, 3, 2));
+    EXPECT_EQ(run(true), expected);
+}
+
 TEST(PipelineStages, BrightMarkGreensHoldAtTheTop) {
     // Greys up to 255, all below the low mark: a full green mark's (g x 255 >> 8) + 10 stops at 255.
     const Frame ramp = randomFrame(512, 1, -32768, 65536, 3);
