@@ -171,19 +171,19 @@ TEST(CalibrationRange, BlendAlongBothAxes) {
         float b0 = 10.0f, b1 = 20.0f;  // the breakpoints around the segment
     };
     const Case cases[] = {
-        {"index 0, count 0: curve 2 only", 0, 0, 0, 1.0f, 15.0f},
-        {"index 0, both axes: curves 2 and 3", 0, 2, 1, 1.0f, 40.0f},
-        {"index = count, both axes: curves 0 and 1", 2, 2, 1, 1.0f, 35.0f},
-        {"between, first axis", 1, 2, 0, 1.0f, 11.25f},
-        {"between, both axes", 1, 2, 1, 1.0f, 36.25f},
-        {"two-axis mode 2 is mode 0", 1, 2, 2, 1.0f, 11.25f},
-        {"setting key at the low end", 1, 2, 1, 0.0f, 11.25f},
-        {"setting key above the high end", 1, 2, 1, 9.0f, 111.25f},
-        {"equal breakpoints: half and half", 1, 2, 0, 1.0f, 12.5f, 10.0f, 10.0f},
-        {"index above the count: curve 0 only", 5, 2, 0, 1.0f, 10.0f},
-        {"count above 10, index 11: curve 0 only", 11, 12, 0, 1.0f, 10.0f},
-        {"count above 10, index 10: curve 0 only, no eleventh breakpoint", 10, 12, 0, 1.0f, 10.0f},
-        {"count above 10, index 9: between", 9, 12, 0, 1.0f, 11.25f},
+        {"index 0, count 0: curve 2 only", 0, 0, 0, 3.0f, 15.0f},
+        {"index 0, both axes: curves 2 and 3", 0, 2, 1, 3.0f, 40.0f},
+        {"index = count, both axes: curves 0 and 1", 2, 2, 1, 3.0f, 35.0f},
+        {"between, first axis", 1, 2, 0, 3.0f, 11.25f},
+        {"between, both axes", 1, 2, 1, 3.0f, 36.25f},
+        {"two-axis mode 2 is mode 0", 1, 2, 2, 3.0f, 11.25f},
+        {"setting key at the low end", 1, 2, 1, 2.0f, 11.25f},
+        {"setting key above the high end", 1, 2, 1, 11.0f, 111.25f},
+        {"equal breakpoints: half and half", 1, 2, 0, 3.0f, 12.5f, 10.0f, 10.0f},
+        {"index above the count: curve 0 only", 5, 2, 0, 3.0f, 10.0f},
+        {"count above 10, index 11: curve 0 only", 11, 12, 0, 3.0f, 10.0f},
+        {"count above 10, index 10: curve 0 only, no eleventh breakpoint", 10, 12, 0, 3.0f, 10.0f},
+        {"count above 10, index 9: between", 9, 12, 0, 3.0f, 11.25f},
     };
     for (const Case& b : cases) {
         SCOPED_TRACE(b.name);
@@ -196,7 +196,7 @@ TEST(CalibrationRange, BlendAlongBothAxes) {
         s.settingKey = b.settingKey;
         ParaConfig c = test::plainConfig();
         c.curveStartTemp = 0.0f;
-        c.settingLow = 0.0f, c.settingHigh = 4.0f;
+        c.settingLow = 2.0f, c.settingHigh = 6.0f;
         c.breakpointCount = b.count;
         const int lower = b.segmentIndex > 0 && b.segmentIndex <= 10 ? b.segmentIndex - 1 : 0;
         c.breakpoints[lower] = b.b0;

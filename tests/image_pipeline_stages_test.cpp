@@ -82,12 +82,12 @@ TEST(PipelineStages, MirrorAndRotationFollowTheirIndexFormulas) {
             for (int64_t r = 0; r < outH; ++r)
                 for (int64_t c = 0; c < outW; ++c)
                     ASSERT_EQ(out[size_t(r * outW + c)], in[size_t(source(r, c, w, h))]) << w << "x" << h << " " << rotate << mode;
+            auto p = framePipeline(w, h);  // through a run, where a quarter turn makes the frame tall
+            rotate ? (p->setRotation(true), p->rotateMode = mode) : (p->flipOn = 1, p->flipMode = mode);
+            EXPECT_EQ(std::pair(p->outputShape().width, p->outputShape().height), std::pair(uint32_t(outW), uint32_t(outH)));
+            EXPECT_EQ(runFrame(*p, in), out.contents());
+            EXPECT_EQ(std::pair(p->frameCopyWidth, p->frameCopyHeight), std::pair(int32_t(outW), int32_t(outH)));
         }
-        auto p = framePipeline(w, h);  // a quarter turn gives the run a tall frame
-        p->setRotation(true);
-        EXPECT_EQ(std::pair(p->outputShape().width, p->outputShape().height), std::pair(uint32_t(h), uint32_t(w)));
-        EXPECT_EQ(runFrame(*p, in).size(), in.size());
-        EXPECT_EQ(std::pair(p->frameCopyWidth, p->frameCopyHeight), std::pair(h, w));
     }
 }
 
