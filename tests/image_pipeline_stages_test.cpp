@@ -334,9 +334,9 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     mixedGrey.setMappingMode(2);  // the mapping whose greys the mark levels take
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
     using Rgb = std::array<int, 3>;
-    for (const int32_t w : {kRealWidth, 64}) {  // a mark level takes the grey the mapping gives its value
-        Frame f = w == 64 ? randomFrame(64, 32, 0, 100, 9) : real;
-        for (size_t i = 0; w == 64 && i < f.size(); i += 3) f[i] = 100;  // a crowded hottest value
+    Frame crowded = randomFrame(64, 32, 0, 100, 9);  // a crowded hottest value
+    for (size_t i = 0; i < crowded.size(); i += 3) crowded[i] = 100;
+    for (const auto& [f, w] : {std::pair{real, kRealWidth}, {crowded, 64}}) {  // a mark level takes the grey the mapping gives its value
         ImagePipeline q(w, int32_t(f.size()) / w, 1.0f);
         q.setColumnStripeFilter(false), q.setMappingMode(2), q.paletteKind = 1;
         runImage(q, f);
