@@ -18,6 +18,7 @@
 #include "kernels/linear.h"
 #include "kernels/neighbourhood.h"
 #include "kernels/simd_level.h"
+#include "kernels/stripe_line.h"
 #include "kernels/weight_tables.h"
 #include "random.h"
 #include "y16map/detail_layer.h"
@@ -254,6 +255,42 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
                 sum += int32_t(kernel[size_t(k)]) * clampedAt(f, s, x + k % 3 - 1, y + k / 3 - 1);
             }
             ASSERT_EQ(out[i], int16_t(uint16_t(sum >> 12))) << i;
+        }
+    });
+}
+
+// Stripe removal's line pass against its per-position formula, for every window, with the
+// stripe table (the byte-shuffle pass at AVX2) and a wider one whose weights go on past 127.
+TEST(Kernels, StripeLineMatchesItsFormula) {
+    std::vector<uint32_t> stripe(512), wide(512);
+    buildRangeTable(stripe, 25), buildRangeTable(wide, 60);
+    forEachFrame(6, [&](Shape s, scenes::SplitMix64& rng, int kind) {
+        if (s.count() > 1000) return;
+        const auto f = randomFrame(rng, s.count(), kind);
+        const std::vector<uint32_t>& table = kind == 0 ? wide : stripe;
+        const StripeByteTables bytes = stripeByteTables(table.data());
+        for (int32_t window = 1; window <= 11; ++window) {
+            const int32_t before = window / 2, after = window - 1 - before, length = int32_t(s.count());
+            const StripeLine p{table.data(), before, after, int32_t(rng.next() % (2048 * window)),
+                               int32_t(rng.next() % 4 == 0 ? 65535 : rng.next() % 300), &bytes};
+            std::vector<int16_t> line(size_t(before), f.front());
+            line.insert(line.end(), f.begin(), f.end());
+            line.insert(line.end(), size_t(after), f.back());
+            std::vector<uint32_t> scratch(stripeLineScratch(length, p) / 4 + 1);
+            std::vector<int32_t> sums(s.count(), 7), counts(s.count(), 1);
+            accumulateFlatDifferences(sums.data(), counts.data(), line.data(), length, p, scratch.data());
+            for (int32_t x = 0; x < length; ++x) {
+                const int32_t c = f[size_t(x)];
+                int64_t w = 0, v = 0;
+                for (int32_t k = x; k < x + window; ++k) {
+                    const int64_t weight = table[size_t(std::min(std::abs(c - line[size_t(k)]), 511))];
+                    w += weight, v += weight * line[size_t(k)];
+                }
+                const bool flat = w >= p.flatWeight;
+                const int64_t smoothed = w > 0 ? v / w : c;
+                ASSERT_EQ(sums[size_t(x)], 7 + (flat ? std::clamp<int64_t>(c - smoothed, -p.clamp, p.clamp) : 0)) << window;
+                ASSERT_EQ(counts[size_t(x)], 1 + int32_t(flat)) << window;
+            }
         }
     });
 }
