@@ -273,9 +273,8 @@ TEST(Kernels, StripeLineMatchesItsFormula) {
             const int32_t before = window / 2, after = window - 1 - before, length = int32_t(s.count());
             const StripeLine p{table.data(), before, after, int32_t(rng.next() % (2048 * window)),
                                int32_t(rng.next() % 4 == 0 ? 65535 : rng.next() % 300), &bytes};
-            std::vector<int16_t> line(size_t(before), f.front());
-            line.insert(line.end(), f.begin(), f.end());
-            line.insert(line.end(), size_t(after), f.back());
+            std::vector<int16_t> line(size_t(length + window - 1));  // the edge values repeated
+            for (size_t k = 0; k < line.size(); ++k) line[k] = int16_t(clampedAt(f, Shape{length, 1}, int64_t(k) - before, 0));
             std::vector<uint32_t> scratch(stripeLineScratch(length, p) / 4 + 1);
             std::vector<int32_t> sums(s.count(), 7), counts(s.count(), 1);
             accumulateFlatDifferences(sums.data(), counts.data(), line.data(), length, p, scratch.data());
