@@ -80,6 +80,15 @@ TEST(PyroCall, LongestFrameIsAccepted) {
     EXPECT_TRUE(acceptPyroCall("DV35", p));
 }
 
+// A calibration block that fills the library's room exactly is taken whole.
+TEST_F(PyroTest, CalibrationFillingTheRoomIsTaken) {
+    PyroInputs in;
+    in.calib.resize(size_t(1) << 20);
+    PyroOutputs out;
+    callExport(Export::Matrix, "DV35", in.param(), out);
+    EXPECT_FALSE(out.untouched());
+}
+
 // A null output an export needs ends the call before the library; one it does not use does
 // not.
 TEST_F(PyroTest, NullOutputsCallNothing) {

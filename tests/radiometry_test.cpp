@@ -233,7 +233,7 @@ TEST(Radiometry, RefusalsWriteNothing) {
     using Planck = kmm_planck_constants;
 #define KMM_SPOIL(what, ...) {what, []([[maybe_unused]] Planck& p, [[maybe_unused]] Scene& s) { __VA_ARGS__; }}
     const struct { const char* what; std::function<void(Planck&, Scene&)> spoil; } rows[] = {
-        KMM_SPOIL("R1 0", p.r1 = 0), KMM_SPOIL("B 0", p.b = 0, p.f = 0.5), KMM_SPOIL("F NaN", p.f = NAN),
+        KMM_SPOIL("R1 0", p.r1 = 0), KMM_SPOIL("R2 0", p.r2 = 0), KMM_SPOIL("B 0", p.b = 0, p.f = 0.5), KMM_SPOIL("F NaN", p.f = NAN),
         KMM_SPOIL("O infinite", p.o = INFINITY), KMM_SPOIL("emissivity 0", s.emissivity = 0),
         KMM_SPOIL("emissivity above 1", s.emissivity = 1.001),
         KMM_SPOIL("reflected at absolute zero", s.reflected_celsius = -273.15),

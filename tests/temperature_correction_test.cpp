@@ -172,10 +172,10 @@ TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
     record.distQuadPerDist = 3000, record.distQuad = 200;
     record.distLinPerDist = -2000, record.distLin = 10000000;
     record.distConstPerDist = 500, record.distConst = -1000;
-    DeviceCorrectionParam identity = neutralRecord();
-    identity.distLin = 10000000;  // L = 10, nothing else: no change either way
+    DeviceCorrectionParam linear = neutralRecord();
+    linear.distLin = 10000000, linear.distConst = 5000;  // 10 x + 5 at any distance: half a degree
     const struct {
-        int model;  // short-range coefficient set 0 or 1; 2 the record above, 3 identity
+        int model;  // short-range coefficient set 0 or 1; 2 the record above, 3 linear
         float distance, t, applied, removed;
     } rows[] = {
         {0, 0.5f, 50.0f, 48.8176804f, 51.2206306f}, {0, 5.0f, 50.0f, 53.2695312f, 47.0161743f},
@@ -186,11 +186,11 @@ TEST(TemperatureCorrection, DistanceModelsAtSeveralDistances) {
         {2, 2.0f, 50.0f, 49.9354744f, 50.0645142f}, {2, 10.0f, 50.0f, 50.0690422f, 49.9309387f},
         {2, 50.0f, 50.0f, 50.736866f, 49.2629089f}, {2, 50.0f, 600.0f, 605.125305f, 594.956238f},
         {2, 0.0f, 50.0f, 49.9020996f, 50.0f},  // removing at 0 m or less is skipped
-        {2, -3.0f, 50.0f, 49.8520012f, 50.0f}, {3, 30.0f, 50.0f, 50.0f, 50.0f},
+        {2, -3.0f, 50.0f, 49.8520012f, 50.0f}, {3, 30.0f, 50.0f, 50.5f, 49.5f},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::Message() << "model " << r.model << " at " << r.distance);
-        const DeviceCorrectionParam& rec = r.model == 3 ? identity : record;
+        const DeviceCorrectionParam& rec = r.model == 3 ? linear : record;
         const float applied = r.model < 2 ? kmm::applyShortRangeDistance(r.t, r.distance, r.model)
                                           : kmm::RecordDistanceModel(rec).apply(r.t, r.distance);
         const float removed = r.model < 2 ? kmm::removeShortRangeDistance(r.t, r.distance, r.model)
