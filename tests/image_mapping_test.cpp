@@ -74,19 +74,13 @@ TEST(ImageMapping, PipelineFamilyEqualsThePipelineOverTheCodes) {
             temps[i] = float(frames[scale == 0.01f ? 0 : 1][i]) * scale - 20.0f;
             codes[i] = temperatureCode(temps[i]);
         }
-        for (const auto [autoRange, fine] : {std::pair{true, false}, {false, false}, {true, true}, {false, true}}) {
+        for (const auto& [autoRange, fine] : {std::pair{true, false}, {false, false}, {true, true}, {false, true}}) {
             const Result got = mapped("DV07", temps, kRealWidth, kRealHeight, 60.0f, 10.0f, autoRange, fine ? 1.0f : 150.0f);
             ImagePipeline pipeline(kRealWidth, kRealHeight, 1.0f);
-            pipeline.setColumnStripeFilter(false);
-            pipeline.setPseudoColour(false);
-            pipeline.setMappingMode(autoRange ? 2 : 3);
-            pipeline.setCustomTuning(fine);
-            pipeline.setSmoothing(fine && !autoRange);
-            pipeline.setSmoothingSigma(5);
-            pipeline.setRangeHigh(temperatureCode(60.0f));
-            pipeline.setRangeLow(temperatureCode(10.0f));
-            pipeline.setLinearBrightness(60);
-            pipeline.setPresetTuning(true);
+            pipeline.setColumnStripeFilter(false), pipeline.setPseudoColour(false);
+            pipeline.setMappingMode(autoRange ? 2 : 3), pipeline.setCustomTuning(fine), pipeline.setPresetTuning(true);
+            pipeline.setSmoothing(fine && !autoRange), pipeline.setSmoothingSigma(5), pipeline.setLinearBrightness(60);
+            pipeline.setRangeHigh(temperatureCode(60.0f)), pipeline.setRangeLow(temperatureCode(10.0f));
             std::vector<uint8_t> want(kRealPixels + 1, kCanary);
             ASSERT_TRUE(pipeline.run(codes.data(), want.data(), kRealPixels));
             EXPECT_EQ(got.image, want) << scale << " auto " << autoRange << " fine " << fine;

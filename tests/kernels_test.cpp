@@ -387,10 +387,7 @@ TEST(Kernels, WeightTablesStatedValues) {
     std::vector<uint32_t> untouched(512, 7), r5(512), r15(512), r25(512), temporal(128);
     for (auto [columns, rows] : {std::pair{0, 3}, {3, 0}, {23, 23}}) buildSmoothingKernel(untouched, columns, rows, 5);
     EXPECT_EQ(untouched, std::vector<uint32_t>(512, 7));
-    buildRangeTable(r5, 5);
-    buildRangeTable(r15, 15);
-    buildRangeTable(r25, 25);
-    buildTemporalWeights(temporal, 8);
+    buildRangeTable(r5, 5), buildRangeTable(r15, 15), buildRangeTable(r25, 25), buildTemporalWeights(temporal, 8);
     EXPECT_EQ((std::vector<uint32_t>{r5[0], r5[1], r5[5], r5[511], r15[1], r25[3], temporal[0],
                                      temporal[1], temporal[5], temporal[16] > 0, temporal[17]}),
               (std::vector<uint32_t>{4096, 4015, 2484, 0, 4087, 4067, 4096, 4016, 2454, 1, 0}));

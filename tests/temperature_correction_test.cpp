@@ -25,24 +25,15 @@ float correct(const Call& c, const DeviceCorrectionParam* record) {
 // No scaling, unit emissivity, no compensation, no distance model: the record changes nothing.
 DeviceCorrectionParam neutralRecord() {
     DeviceCorrectionParam r{};
-    r.scaleSetting = 60;
-    r.emissivity = 1.0f;
-    r.reflectedTemp = 20.0f;
-    r.compMode = 2;
+    r.scaleSetting = 60, r.emissivity = 1.0f, r.reflectedTemp = 20.0f, r.compMode = 2;
     return r;
 }
 
 DeviceCorrectionParam busyRecord() {
     DeviceCorrectionParam r = neutralRecord();
-    r.scaleSetting = 85;
-    r.emissivity = 0.9f;
-    r.compMode = 1;
-    r.compTemp = 30.0f;
-    r.compOffset = 150;
-    r.compGain = 40;
-    r.distLin = 10000000;
-    r.distLinPerDist = 30000;
-    r.distQuad = 200;
+    r.scaleSetting = 85, r.emissivity = 0.9f;
+    r.compMode = 1, r.compTemp = 30.0f, r.compOffset = 150, r.compGain = 40;
+    r.distLin = 10000000, r.distLinPerDist = 30000, r.distQuad = 200;
     return r;
 }
 
