@@ -82,10 +82,10 @@ ResizeTap resizeTap(int64_t index, int32_t sourceLength, int32_t factor) {
     return {first, first < sourceLength - 1 ? first + 1 : first, fraction};
 }
 
-void resizeFrame(int16_t* dst, FrameView<const int16_t> src, int32_t factor) {
+void resizeFrame(int16_t* dst, FrameView<const int16_t> src, int32_t factor, size_t streamingFrom) {
     if (factor == 2) {
         const size_t rowCount = size_t(src.width) * 2;
-        const bool streaming = rowCount * 2 * size_t(src.height) * sizeof(int16_t) >= kStreamingBytes;
+        const bool streaming = rowCount * 2 * size_t(src.height) * sizeof(int16_t) >= streamingFrom;
         WorkBlock work(streaming ? WorkBlock::bytesFor<int16_t>(rowCount) : 0);
         int16_t* row = streaming ? work.take<int16_t>(rowCount) : nullptr;
         dispatchSimd<resizeTwice>(dst, src.pixels, src.width, src.height, row);

@@ -8,10 +8,45 @@
 #include "kernels/simd_dispatch.h"
 
 #if KMM_SIMD_X86
+#include <cpuid.h>
 #include <emmintrin.h>
 #endif
 
 namespace kmm {
+namespace {
+
+// The size of the processor's largest cache from its deterministic cache parameters (leaf 4
+// on Intel, 0x8000001D on AMD and Hygon: one sub-leaf a cache, until one of type 0); 0 when
+// the processor does not describe its caches that way.
+size_t largestCacheBytes() {
+#if KMM_SIMD_X86
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(0, &a, &b, &c, &d) == 0) return 0;
+    const bool amdLeaf = b == 0x68747541 || b == 0x6F677948;  // "Auth"enticAMD, "Hygo"nGenuine
+    const unsigned leaf = amdLeaf ? 0x8000001Du : 4u;
+    if ((amdLeaf ? __get_cpuid_max(0x80000000u, nullptr) : a) < leaf) return 0;
+    size_t largest = 0;
+    for (unsigned i = 0; i < 8 && __get_cpuid_count(leaf, i, &a, &b, &c, &d) != 0 && (a & 31) != 0; ++i) {
+        // ways x partitions x line size x sets, each stored less one
+        const size_t bytes = size_t((b >> 22) + 1) * size_t(((b >> 12) & 1023) + 1) *
+                             size_t((b & 4095) + 1) * (size_t(c) + 1);
+        largest = std::max(largest, bytes);
+    }
+    return largest;
+#else
+    return 0;
+#endif
+}
+
+}  // namespace
+
+size_t streamingThreshold() {
+    static const size_t bytes = [] {
+        const size_t cache = largestCacheBytes();
+        return cache > 0 ? cache / 2 : size_t(4) << 20;
+    }();
+    return bytes;
+}
 
 void streamingCopy(void* dst, const void* src, size_t bytes) {
 #if KMM_SIMD_X86

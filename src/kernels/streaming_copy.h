@@ -6,8 +6,9 @@
 
 namespace kmm {
 
-// Results from this size on are written with streamingCopy.
-inline constexpr size_t kStreamingBytes = size_t(4) << 20;
+// Results from this size on are written with streamingCopy: half the processor's largest
+// cache, asked once per process, or 4 MiB where the processor does not say.
+size_t streamingThreshold();
 
 // memcpy(dst, src, bytes), with non-temporal stores where the processor has them.
 void streamingCopy(void* dst, const void* src, size_t bytes);
