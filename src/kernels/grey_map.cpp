@@ -83,7 +83,7 @@ void addDetail(uint8_t* dst, const int16_t* src, const int16_t* detail, int64_t 
         lookUp(dst + start, src + start, end - start, byValue);
         int64_t done = start;
 #if KMM_SIMD_X86
-        if (simdLevel() == SimdLevel::Avx2) done += addDetailAvx2<Wrap16>(dst + start, detail + start, end - start, weight);
+        if (simdLevel() >= SimdLevel::Avx2) done += addDetailAvx2<Wrap16>(dst + start, detail + start, end - start, weight);
 #endif
         dispatchSimd<addDetailBlock<Wrap16>>(dst + done, detail + done, end - done, weight);
     }

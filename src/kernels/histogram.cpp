@@ -98,7 +98,7 @@ ValueScan scanAll(const Sample* samples, int64_t count) {
     ValueScan r{samples[0], samples[0], 0, 0};
     int64_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() == SimdLevel::Avx2) done = scanValuesAvx2<Sample, Halved>(r, samples, count);
+    if (simdLevel() >= SimdLevel::Avx2) done = scanValuesAvx2<Sample, Halved>(r, samples, count);
 #endif
     if (done == count) return r;
     const ValueScan rest = dispatchSimd<scanValues<Sample, Halved>>(samples + done, count - done);

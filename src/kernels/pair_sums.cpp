@@ -122,20 +122,20 @@ KMM_AVX2 __m256i load8(const uint8_t* p) {
 
 int32_t unsharpUnitPairs(uint8_t* out, const uint8_t* up, const uint8_t* mid,
                          const uint8_t* down, int32_t n) {
-    if (simdLevel() != SimdLevel::Avx2) return 0;
+    if (simdLevel() < SimdLevel::Avx2) return 0;
     return unsharpUnitAvx2(out, up, mid, down, n);
 }
 
 int32_t gaussianSymmetricPairs(int16_t* out, const int16_t* up, const int16_t* mid,
                                const int16_t* down, int32_t n, int16_t corner, int16_t edge,
                                int16_t centre) {
-    if (simdLevel() != SimdLevel::Avx2) return 0;
+    if (simdLevel() < SimdLevel::Avx2) return 0;
     return pairsAvx2(out, up, mid, down, n, corner, edge, centre);
 }
 
 int32_t highPassPairs(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
                       int32_t n, int16_t limit) {
-    if (simdLevel() != SimdLevel::Avx2) return 0;
+    if (simdLevel() < SimdLevel::Avx2) return 0;
     return highPassAvx2(out, up, mid, down, n, limit);
 }
 

@@ -11,7 +11,8 @@ namespace {
 
 SimdLevel detectLevel() {
 #if KMM_SIMD_X86
-    // Also checks that the operating system saves the 256-bit registers.
+    // Also checks that the operating system saves the 256- and 512-bit registers.
+    if (__builtin_cpu_supports("avx512bw")) return SimdLevel::Avx512;
     if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
 #endif
     return SimdLevel::Baseline;
@@ -22,7 +23,7 @@ SimdLevel detectedLevel() {
     return level;
 }
 
-thread_local SimdLevel tCap = SimdLevel::Avx2;
+thread_local SimdLevel tCap = SimdLevel::Avx512;
 
 }  // namespace
 
@@ -32,6 +33,7 @@ std::span<const SimdLevel> supportedSimdLevels() {
     static const std::vector<SimdLevel> levels = [] {
         std::vector<SimdLevel> all{SimdLevel::Baseline};
         if (detectedLevel() >= SimdLevel::Avx2) all.push_back(SimdLevel::Avx2);
+        if (detectedLevel() >= SimdLevel::Avx512) all.push_back(SimdLevel::Avx512);
         return all;
     }();
     return levels;
@@ -40,6 +42,7 @@ std::span<const SimdLevel> supportedSimdLevels() {
 const char* simdLevelName(SimdLevel level) {
     switch (level) {
         case SimdLevel::Avx2: return "avx2";
+        case SimdLevel::Avx512: return "avx512";
         case SimdLevel::Baseline: break;
     }
     return KMM_SIMD_X86 ? "sse2" : "baseline";

@@ -11,6 +11,8 @@ namespace kmm {
 enum class SimdLevel : uint8_t {
     Baseline,  // what every processor of the target has: SSE2 on x86-64, NEON on arm64
     Avx2,      // x86-64 processors with AVX2
+    Avx512,    // x86-64 processors with AVX-512 byte and word lanes: the AVX2 kernels, and
+               // 512-bit forms where they pay
 };
 
 // The level kernels run at on the calling thread: the best this processor supports, or the

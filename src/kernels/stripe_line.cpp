@@ -237,7 +237,7 @@ void lineOf(int32_t* differenceSums, int32_t* flatCounts, const int16_t* values,
             const StripeLine& p, uint32_t* pairs) {
     constexpr int kBefore = Window / 2, kAfter = Window - 1 - kBefore;
 #if KMM_SIMD_X86
-    if (p.bytes && p.bytes->usable && simdLevel() == SimdLevel::Avx2) {
+    if (p.bytes && p.bytes->usable && simdLevel() >= SimdLevel::Avx2) {
         return shortLine<kBefore, kAfter>(differenceSums, flatCounts, values, length, p,
                                           reinterpret_cast<int16_t*>(pairs));
     }

@@ -200,7 +200,7 @@ uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, 
     uint64_t sum = 0;
     int32_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() == SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, p, r, sum);
+    if (simdLevel() >= SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, p, r, sum);
 #endif
     return sum + blendNarrow(dst, src, terms, done, width, p, r);
 }

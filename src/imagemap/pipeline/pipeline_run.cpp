@@ -85,7 +85,7 @@ void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
     ImageSums s{0, 255, 0};
     size_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() == SimdLevel::Avx2) done = imageSumsAvx2(s, image, count);
+    if (simdLevel() >= SimdLevel::Avx2) done = imageSumsAvx2(s, image, count);
 #endif
     // An empty rest gives 0 and 255, which leave the vector part's extremes as they are.
     const ImageSums rest = dispatchSimd<imageSums>(image + done, count - done);
