@@ -15,11 +15,12 @@ namespace kmm {
 namespace {
 
 // Entries 100, 110, ..., 290 from 20.0 degC: a value v lands after the entries <= v. The
-// entry after them belongs to the next curve of a block: nothing may read it (a 0 would count).
+// entry after them belongs to the next curve of a block: nothing may read it (a 1 would count,
+// and would move a base).
 constexpr int32_t kLength = 20;
 const std::vector<uint16_t> kCurve = [] {
     auto curve = test::rampCurve(kLength, 100, 10);
-    curve.push_back(0);
+    curve.push_back(1);
     return curve;
 }();
 
@@ -48,7 +49,7 @@ TEST(CalibrationCurve, PositionOffsetGainAndCorrections) {
     const Case cases[] = {
         {"between entries", 25, true, false, nullptr, 20.3f},
         {"on the last entry is past the end", 190, true, false, nullptr, 22.0f},
-        {"offset index at the length: base 0", 125, true, false, KMM_SET(s.curveRefTemp = 22.0f), 20.3f},
+        {"offset index at the length: base 0", 129, true, false, KMM_SET(s.curveRefTemp = 22.0f), 20.3f},
         {"offset index 15: base 250", -125, true, false, KMM_SET(s.curveRefTemp = 21.5f), 20.3f},
         {"type 0 ignores the alternative reference", 25, true, false,
          KMM_SET(s.curveRefTempAlt = 10.0f), 20.3f},

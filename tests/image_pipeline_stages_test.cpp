@@ -181,6 +181,25 @@ TEST(PipelineStages, StripeRemovalMatchesItsReference) {
     }
 }
 
+// Range-weighted smoothing as the kernel makes it at each window it takes; a window it does
+// not take (0, or above 11, past the border the work memory holds) leaves the frame as it is,
+// and so does stripe removal's.
+TEST(PipelineStages, RangeWeightedSmoothingAndWindowsOutOfRange) {
+    const Frame in = randomFrame(23, 9, 100, 400, 4);
+    std::array<uint32_t, 512> range;
+    buildRangeTable(range, 5);
+    for (const uint32_t window : {0u, 1u, 5u, 11u, 12u}) {
+        auto p = framePipeline(23, 9), q = framePipeline(23, 9);
+        p->smoothingMode = 1, p->smoothingWindow = window, p->setSmoothing(true);
+        Frame expected = in, bordered(size_t(23 + 10) * (9 + 10));
+        if (window >= 1 && window <= 11)
+            rangeWeightedFilter(expected.data(), nullptr, in.data(), 23, 9, range.data(), int32_t(window), int32_t(window), bordered.data());
+        EXPECT_EQ(runFrame(*p, in), expected) << window;
+        q->columnStripeWindow = window, q->setColumnStripeFilter(true);
+        if (window == 0 || window == 12) { EXPECT_EQ(runFrame(*q, in), in) << window; }
+    }
+}
+
 // The temporal filter as written: bordered copies, the 4 x 2 block of differences.
 struct TemporalReference {
     Frame history;
