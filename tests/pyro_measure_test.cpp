@@ -167,6 +167,8 @@ TEST(ParamLine, OffsetBySegmentAndLeanedSlope) {
     for (const auto& r : rows) EXPECT_EQ(paramLineOffset(r.line), r.offset) << r.what;
     const std::vector<uint8_t> endsInAField(kBaseLevelField + 1, 0x7F);  // its second byte missing
     EXPECT_EQ(paramField(endsInAField, kBaseLevelField), 0);
+    const std::vector<uint8_t> modeOneAfter(153, 1);  // a line ending just before its range-mode byte, 152
+    EXPECT_EQ(rangeMode(std::span(modeOneAfter).first(152)), 0);
 }
 
 int16_t recordY16(const char* model, const PyroInputs& in) {

@@ -274,6 +274,7 @@ TEST(Radiometry, RefusalsWriteNothing) {
     double value = -7.0;
     EXPECT_EQ(kmm_radiometric_scene_defaults(nullptr), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(kmm_raw_frame_to_temperatures(nullptr, &scene, raw, 1, 1, &t), KMM_ERROR_NULL_ARGUMENT);
+    EXPECT_EQ(kmm_temperatures_to_raw_frame(&kAerial, &scene, nullptr, 1, 1, &r), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(kmm_temperatures_to_raw_frame(&kAerial, nullptr, celsius, 1, 1, &r), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(kmm_raw_to_temperature(&kAerial, &scene, 2700, nullptr), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(kmm_temperature_to_raw(&kAerial, nullptr, 20, &value), KMM_ERROR_NULL_ARGUMENT);
