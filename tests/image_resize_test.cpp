@@ -60,7 +60,7 @@ TEST(ImageResize, RefusedSizesAndNullBuffersWriteNothing) {
         {"one pixel wide", 8, 1, 4},     {"one row high", 1, 8, 4},
         {"empty", 0, 0, 3},              {"negative sizes", -4, -4, -4},
         {"result beyond 2^31 - 1 per side", 2, 2, 1 << 30},
-        {"one side beyond 2^31 - 1", 2, 3, 1000000000},
+        {"one side beyond 2^31 - 1", 2, 3, 1000000000}, {"the other side", 3, 2, 1000000000},
         {"smallest int sizes", INT32_MIN, INT32_MIN, 2},
     };
     for (const auto& r : rows) {
