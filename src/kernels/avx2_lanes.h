@@ -7,8 +7,6 @@
 #if KMM_SIMD_X86
 #include <immintrin.h>
 
-#include <array>
-
 #define KMM_AVX2 [[gnu::target("avx2"), gnu::always_inline]] inline
 
 namespace kmm {
@@ -21,14 +19,6 @@ KMM_AVX2 __m256i loadLanes(const T* p) {
 template <class T>
 KMM_AVX2 void storeLanes(T* p, __m256i v) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
-
-// The lanes of a vector (32 bytes) as elements of type T, for the reductions after a loop.
-template <class T>
-KMM_AVX2 std::array<T, 32 / sizeof(T)> lanesOf(__m256i v) {
-    std::array<T, 32 / sizeof(T)> lanes;
-    storeLanes(lanes.data(), v);
-    return lanes;
 }
 
 }  // namespace kmm

@@ -108,7 +108,10 @@ template <class Code, Code (*Convert)(float), bool Offset>
                                          : _mm256_packs_epi32(lanes[0], lanes[1]);
         storeLanes(codes + i, _mm256_permute4x64_epi64(packed, 0xD8));
     }
-    KeyRange keys{std::ranges::min(lanesOf<int32_t>(low)), std::ranges::max(lanesOf<int32_t>(high))};
+    int32_t lows[8], highs[8];
+    storeLanes(lows, low);
+    storeLanes(highs, high);
+    KeyRange keys{*std::min_element(lows, lows + 8), *std::max_element(highs, highs + 8)};
     if (i < count) {
         const KeyRange rest = convertBody<Code, Convert, Offset>(codes + i, t + i, count - i, add, scale);
         keys = {std::min(keys.low, rest.low), std::max(keys.high, rest.high)};

@@ -3,7 +3,6 @@
 #include "kernels/histogram.h"
 
 #include <algorithm>
-#include <numeric>
 #include <type_traits>
 
 #include "common/blocks.h"
@@ -73,15 +72,22 @@ template <class Sample, bool Halved>
                 halves = _mm256_add_epi32(halves, _mm256_madd_epi16(h, ones));
             }
         }
-        const auto parts = lanesOf<int32_t>(values), halfParts = lanesOf<int32_t>(halves);
-        const int64_t blockValues =
-            std::accumulate(parts.begin(), parts.end(), int64_t(kSigned ? 0 : 32768 * (end - start)));
-        const int64_t blockHalves = std::accumulate(halfParts.begin(), halfParts.end(), int64_t(0));
+        int32_t parts[8], halfParts[8];
+        storeLanes(parts, values);
+        storeLanes(halfParts, halves);
+        int64_t blockValues = kSigned ? 0 : 32768 * (end - start), blockHalves = 0;
+        for (int j = 0; j < 8; ++j) {
+            blockValues += parts[j];
+            blockHalves += halfParts[j];
+        }
         r.valueSum += blockValues;
         r.scaledSum += Halved ? blockHalves : blockValues;
     }
-    r.vMin = std::min<int32_t>(r.vMin, std::ranges::min(lanesOf<Sample>(low)));
-    r.vMax = std::max<int32_t>(r.vMax, std::ranges::max(lanesOf<Sample>(high)));
+    Sample lows[16], highs[16];
+    storeLanes(lows, low);
+    storeLanes(highs, high);
+    r.vMin = std::min<int32_t>(r.vMin, *std::min_element(lows, lows + 16));
+    r.vMax = std::max<int32_t>(r.vMax, *std::max_element(highs, highs + 16));
     return i;
 }
 #endif

@@ -188,7 +188,9 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(words, words));
         ps = _mm256_add_epi32(ps, eightSteps);
     }
-    for (const uint32_t lane : lanesOf<uint32_t>(sums)) sum += lane;
+    uint32_t lanes[8];
+    storeLanes(lanes, sums);
+    for (const uint32_t lane : lanes) sum += lane;
     return x;
 }
 #endif

@@ -8,7 +8,6 @@
 // writes the caller's image. With the configuration of imageMapping_dll the mapping writes the
 // caller's image directly.
 #include <algorithm>
-#include <numeric>
 #include <optional>
 
 #include "common/blocks.h"
@@ -68,10 +67,14 @@ KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
         low = _mm256_min_epu8(low, v);
         sums = _mm256_add_epi64(sums, _mm256_sad_epu8(v, _mm256_setzero_si256()));
     }
-    r.maximum = std::ranges::max(lanesOf<uint8_t>(high));  // 0 and 255 when nothing was read,
-    r.minimum = std::ranges::min(lanesOf<uint8_t>(low));   // as the plain loop starts them
-    const auto parts = lanesOf<uint64_t>(sums);
-    r.sum = std::accumulate(parts.begin(), parts.end(), uint64_t(0));
+    uint8_t highs[32], lows[32];
+    uint64_t parts[4];
+    storeLanes(highs, high);
+    storeLanes(lows, low);
+    storeLanes(parts, sums);
+    r.maximum = *std::max_element(highs, highs + 32);  // 0 and 255 when nothing was read, as
+    r.minimum = *std::min_element(lows, lows + 32);    // the plain loop starts them
+    r.sum = parts[0] + parts[1] + parts[2] + parts[3];
     return i;
 }
 #endif
