@@ -189,14 +189,17 @@ TEST(PipelineStages, RangeWeightedSmoothingAndWindowsOutOfRange) {
     std::array<uint32_t, 512> range;
     buildRangeTable(range, 5);
     for (const uint32_t window : {0u, 1u, 5u, 11u, 12u}) {
-        auto p = framePipeline(23, 9), q = framePipeline(23, 9);
+        auto p = framePipeline(23, 9);
         p->smoothingMode = 1, p->smoothingWindow = window, p->setSmoothing(true);
         Frame expected = in, bordered(size_t(23 + 10) * (9 + 10));
         if (window >= 1 && window <= 11)
             rangeWeightedFilter(expected.data(), nullptr, in.data(), 23, 9, range.data(), int32_t(window), int32_t(window), bordered.data());
         EXPECT_EQ(runFrame(*p, in), expected) << window;
-        q->columnStripeWindow = window, q->setColumnStripeFilter(true);
-        if (window == 0 || window == 12) { EXPECT_EQ(runFrame(*q, in), in) << window; }
+        if (window == 0 || window == 12) {
+            auto q = framePipeline(23, 9);
+            q->columnStripeWindow = window, q->setColumnStripeFilter(true);
+            EXPECT_EQ(runFrame(*q, in), in) << window;
+        }
     }
 }
 
