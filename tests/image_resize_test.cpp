@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "guarded_buffer.h"
 #include "imagemap/image_resize.h"
 #include "kernels/simd_level.h"
+#include "kernels/streaming_copy.h"
 #include "random.h"
 
 namespace kmm {
@@ -94,6 +97,20 @@ TEST(ImageResize, RowBlendingMatchesTheFourWeightSum) {
             EXPECT_EQ(streamed.contents(), expected) << "streamed";
         }
     }
+}
+
+// The threshold for streaming is half the largest cache: the size read from the processor
+// is the one the operating system reports, where both know it.
+TEST(ImageResize, LargestCacheIsTheOneTheSystemReports) {
+    size_t reported = 0;
+    for (int i = 0; i < 8; ++i) {
+        std::ifstream size("/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(i) + "/size");
+        size_t kib = 0;  // "32768K"
+        if (size >> kib) reported = std::max(reported, kib << 10);
+    }
+    if (reported == 0 || largestCacheBytes() == 0) GTEST_SKIP() << "the cache sizes are not known";
+    EXPECT_EQ(largestCacheBytes(), reported);
+    EXPECT_EQ(streamingThreshold(), reported / 2);
 }
 
 }  // namespace

@@ -73,6 +73,13 @@ int32_t clampedAt(const std::vector<T>& f, Shape s, int64_t x, int64_t y) {
     return f[size_t(y * s.width + x)];
 }
 
+// The differential tests run at every level up to the processor's own, that one included.
+TEST(Kernels, EveryLevelUpToTheProcessorsOwnIsTried) {
+    const auto levels = supportedSimdLevels();
+    EXPECT_EQ(levels.size(), size_t(simdLevel()) + 1);
+    EXPECT_EQ(levels.back(), simdLevel());
+}
+
 TEST(Kernels, HistogramCountsTheOccupiedRangeAndWritesNothingElse) {
     forEachFrame(1, [&](Shape s, scenes::SplitMix64& rng, int kind) {
         const auto f = randomFrame(rng, s.count(), kind);

@@ -94,7 +94,7 @@ template <class Code, Code (*Convert)(float), bool Offset>
     int64_t i = 0;
     for (; i + 16 <= count; i += 16) {
         __m256i lanes[2];
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             const __m256 v = _mm256_loadu_ps(t + i + 8 * h);
             const __m256 p = _mm256_mul_ps(Offset ? _mm256_add_ps(v, offset) : v, factor);
             lanes[h] = Saturated ? saturatedLanes(p) : wrappedLanes(p);
@@ -111,7 +111,8 @@ template <class Code, Code (*Convert)(float), bool Offset>
     int32_t lows[8], highs[8];
     storeLanes(lows, low);
     storeLanes(highs, high);
-    KeyRange keys{*std::min_element(lows, lows + 8), *std::max_element(highs, highs + 8)};
+    KeyRange keys{*std::min_element(std::begin(lows), std::end(lows)),
+                  *std::max_element(std::begin(highs), std::end(highs))};
     if (i < count) {
         const KeyRange rest = convertBody<Code, Convert, Offset>(codes + i, t + i, count - i, add, scale);
         keys = {std::min(keys.low, rest.low), std::max(keys.high, rest.high)};

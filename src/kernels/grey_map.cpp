@@ -60,7 +60,7 @@ template <bool Wrap16>
     for (; i + 32 <= count; i += 32) {
         const __m256i bytes = loadLanes(dst + i);
         __m256i sums[2];
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             const __m256i g = _mm256_cvtepu8_epi16(h ? _mm256_extracti128_si256(bytes, 1) : _mm256_castsi256_si128(bytes));
             const __m256i d = loadLanes(detail + i + 16 * h);
             sums[h] = Wrap16 ? _mm256_add_epi16(g, _mm256_mullo_epi16(d, low16))
@@ -83,7 +83,7 @@ void addDetail(uint8_t* dst, const int16_t* src, const int16_t* detail, int64_t 
         lookUp(dst + start, src + start, end - start, byValue);
         int64_t done = start;
 #if KMM_SIMD_X86
-        if (simdLevel() >= SimdLevel::Avx2) done += addDetailAvx2<Wrap16>(dst + start, detail + start, end - start, weight);
+        if (runsAvx2()) done += addDetailAvx2<Wrap16>(dst + start, detail + start, end - start, weight);
 #endif
         dispatchSimd<addDetailBlock<Wrap16>>(dst + done, detail + done, end - done, weight);
     }

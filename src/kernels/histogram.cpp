@@ -76,18 +76,16 @@ template <class Sample, bool Halved>
         storeLanes(parts, values);
         storeLanes(halfParts, halves);
         int64_t blockValues = kSigned ? 0 : 32768 * (end - start), blockHalves = 0;
-        for (int j = 0; j < 8; ++j) {
-            blockValues += parts[j];
-            blockHalves += halfParts[j];
-        }
+        for (const int32_t part : parts) blockValues += part;
+        for (const int32_t part : halfParts) blockHalves += part;
         r.valueSum += blockValues;
         r.scaledSum += Halved ? blockHalves : blockValues;
     }
     Sample lows[16], highs[16];
     storeLanes(lows, low);
     storeLanes(highs, high);
-    r.vMin = std::min<int32_t>(r.vMin, *std::min_element(lows, lows + 16));
-    r.vMax = std::max<int32_t>(r.vMax, *std::max_element(highs, highs + 16));
+    r.vMin = std::min<int32_t>(r.vMin, *std::min_element(std::begin(lows), std::end(lows)));
+    r.vMax = std::max<int32_t>(r.vMax, *std::max_element(std::begin(highs), std::end(highs)));
     return i;
 }
 #endif
@@ -98,7 +96,7 @@ ValueScan scanAll(const Sample* samples, int64_t count) {
     ValueScan r{samples[0], samples[0], 0, 0};
     int64_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() >= SimdLevel::Avx2) done = scanValuesAvx2<Sample, Halved>(r, samples, count);
+    if (runsAvx2()) done = scanValuesAvx2<Sample, Halved>(r, samples, count);
 #endif
     if (done == count) return r;
     const ValueScan rest = dispatchSimd<scanValues<Sample, Halved>>(samples + done, count - done);

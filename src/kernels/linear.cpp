@@ -42,7 +42,7 @@ KMM_SIMD_BODY void stretchSigned(uint8_t* __restrict dst, const int16_t* __restr
     int64_t i = 0;
     for (; i + 32 <= count; i += 32) {
         __m256i words[2];
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             const __m256i v = loadLanes(src + i + 16 * h);
             const __m256i sign = _mm256_srli_epi16(v, 15);
             words[h] = _mm256_packs_epi32(quotient(_mm256_unpacklo_epi16(v, sign), factors, add),
@@ -109,7 +109,7 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
     int64_t i = 0;
     for (; i + 32 <= count; i += 32) {
         __m256i greys[2];
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             const __m256i v = loadLanes(src + i + 16 * h);
             // Clamped at the top too: the pack reads its words as signed.
             const __m256i inside = _mm256_min_epi16(_mm256_max_epi16(v, bottom), top);
@@ -184,7 +184,7 @@ void stretchLinear(uint8_t* dst, const int16_t* src, int64_t count, int64_t gain
         const auto o = int32_t(std::clamp(offset, -kNarrowOffset, kNarrowOffset));
         int64_t done = 0;
 #if KMM_SIMD_X86
-        if (simdLevel() >= SimdLevel::Avx2) done = stretchSignedAvx2(dst, src, count, int16_t(gain), o);
+        if (runsAvx2()) done = stretchSignedAvx2(dst, src, count, int16_t(gain), o);
 #endif
         dispatchSimd<stretchSigned>(dst + done, src + done, count - done, int16_t(gain), o);
     } else {
@@ -213,9 +213,9 @@ void mapWindowQ9(uint8_t* dst, const int16_t* src, int64_t count, int16_t high, 
     if (scale < 512) {
         int64_t done = 0;
 #if KMM_SIMD_X86
-        if (simdLevel() == SimdLevel::Avx512) {
+        if (runsAvx512()) {
             done = windowWideAvx512(dst, src, count, high, low, uint16_t(scale << 7));
-        } else if (simdLevel() == SimdLevel::Avx2) {
+        } else if (runsAvx2()) {
             done = windowWideAvx2(dst, src, count, high, low, uint16_t(scale << 7));
         }
 #endif

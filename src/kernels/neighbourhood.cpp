@@ -3,6 +3,7 @@
 #include "kernels/neighbourhood.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -89,8 +90,8 @@ KMM_SIMD_BODY void gaussianBody(int16_t* __restrict out, const int16_t* up, cons
                                 const int16_t* down, int32_t n, const uint32_t* kernel) {
     // Any other table: the sum in 64 bits, its low 32 bits kept, which equals the 32-bit sum
     // wherever that does not overflow and stays defined where it would.
-    int64_t k[9];
-    std::copy_n(kernel, 9, k);
+    std::array<int64_t, 9> k;
+    std::copy_n(kernel, k.size(), k.begin());
     for (int32_t x = 0; x < n; ++x) {
         const int64_t sum = k[0] * up[x - 1] + k[1] * up[x] + k[2] * up[x + 1] +
                             k[3] * mid[x - 1] + k[4] * mid[x] + k[5] * mid[x + 1] +
@@ -141,11 +142,12 @@ void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t h
     const auto edgePixel = [&](const int16_t* up, const int16_t* mid, const int16_t* down,
                                int32_t x) {
         const int32_t left = std::max(x - 1, 0), right = std::min(x + 1, width - 1);
-        const int16_t* rows[3] = {up, mid, down};
         int64_t sum = 0;
-        for (int r = 0; r < 3; ++r) {
-            sum += int64_t(kernel[3 * r]) * rows[r][left] + int64_t(kernel[3 * r + 1]) * rows[r][x] +
-                   int64_t(kernel[3 * r + 2]) * rows[r][right];
+        const uint32_t* weights = kernel;
+        for (const int16_t* row : {up, mid, down}) {
+            sum += int64_t(weights[0]) * row[left] + int64_t(weights[1]) * row[x] +
+                   int64_t(weights[2]) * row[right];
+            weights += 3;
         }
         return wrapToInt16(static_cast<int32_t>(sum) >> 12);  // as gaussianBody
     };

@@ -25,26 +25,24 @@ KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
                                          int16_t edge, int16_t centre) {
     const __m256i wc = _mm256_set1_epi16(corner), we = _mm256_set1_epi16(edge);
     const __m256i wm = _mm256_set1_epi16(centre), zero = _mm256_setzero_si256();
-    const __m256i weights[5] = {wc, wc, we, we, wm};
     constexpr int32_t kLanes = 16;
     if (n < kLanes) return 0;
     // The last step overlaps the one before instead of leaving a tail: outputs are recomputed
     // from inputs that never change.
     for (int32_t next = 0; next < n; next += kLanes) {
         const int32_t x = std::min(next, n - kLanes);
-        const __m256i pairs[5][2] = {
-            {loadLanes(up + x - 1), loadLanes(up + x + 1)},
-            {loadLanes(down + x - 1), loadLanes(down + x + 1)},
-            {loadLanes(mid + x - 1), loadLanes(mid + x + 1)},
-            {loadLanes(up + x), loadLanes(down + x)},
-            {loadLanes(mid + x), zero},
+        const struct { __m256i a, b, weight; } pairs[] = {
+            {loadLanes(up + x - 1), loadLanes(up + x + 1), wc},
+            {loadLanes(down + x - 1), loadLanes(down + x + 1), wc},
+            {loadLanes(mid + x - 1), loadLanes(mid + x + 1), we},
+            {loadLanes(up + x), loadLanes(down + x), we},
+            {loadLanes(mid + x), zero, wm},
         };
         // The unpacks and the pack work within 128-bit halves, so the pack restores the order.
         __m256i lo = zero, hi = zero;
-        for (int p = 0; p < 5; ++p) {
-            const __m256i a = pairs[p][0], b = pairs[p][1];
-            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), weights[p]));
-            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), weights[p]));
+        for (const auto& [a, b, weight] : pairs) {
+            lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), weight));
+            hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), weight));
         }
         storeLanes(out + x, _mm256_packs_epi32(shiftAndWrap(lo), shiftAndWrap(hi)));
     }
@@ -61,7 +59,7 @@ KMM_AVX2 __m256i shiftAndWrap(__m256i sum) {
     for (int32_t next = 0; next < n; next += kLanes) {  // the last step overlaps, as above
         const int32_t x = std::min(next, n - kLanes);
         const __m256i centre = loadLanes(mid + x);
-        const __m256i pairs[4][2] = {
+        const __m256i pairs[][2] = {
             {loadLanes(up + x - 1), loadLanes(up + x + 1)},
             {loadLanes(mid + x - 1), loadLanes(mid + x + 1)},
             {loadLanes(down + x - 1), loadLanes(up + x)},
@@ -93,27 +91,24 @@ KMM_AVX2 __m256i load8(const uint8_t* p) {
     for (int32_t next = 0; next < n; next += kLanes) {  // the last step overlaps, as above
         const int32_t x = std::min(next, n - kLanes);
         const __m256i centre = load8(mid + x);
-        // Byte pairs times 1 and added: 16-bit sums. The centre paired with itself gives 2c.
-        const __m256i pairs[5][2] = {
+        // Byte pairs times 1 and added: 16-bit sums, at most 8 x 255. The centre paired with
+        // itself gives 2c.
+        const __m256i neighbours[][2] = {
             {load8(up + x - 1), load8(up + x + 1)},
             {load8(mid + x - 1), load8(mid + x + 1)},
             {load8(down + x - 1), load8(down + x + 1)},
             {load8(up + x), load8(down + x)},
-            {centre, centre},
         };
-        __m256i sum[2][5];
-        for (int p = 0; p < 5; ++p) {
-            sum[0][p] = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(pairs[p][0], pairs[p][1]), ones);
-            sum[1][p] = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(pairs[p][0], pairs[p][1]), ones);
+        __m256i lo = _mm256_setzero_si256(), hi = lo;
+        for (const auto& [a, b] : neighbours) {
+            lo = _mm256_add_epi16(lo, _mm256_maddubs_epi16(_mm256_unpacklo_epi8(a, b), ones));
+            hi = _mm256_add_epi16(hi, _mm256_maddubs_epi16(_mm256_unpackhi_epi8(a, b), ones));
         }
-        __m256i grey[2];
-        for (int h = 0; h < 2; ++h) {
-            const __m256i neighbours = _mm256_add_epi16(_mm256_add_epi16(sum[h][0], sum[h][1]),
-                                                        _mm256_add_epi16(sum[h][2], sum[h][3]));
-            grey[h] = _mm256_sub_epi16(sum[h][4], _mm256_srli_epi16(neighbours, 3));
-        }
+        const __m256i twiceLo = _mm256_maddubs_epi16(_mm256_unpacklo_epi8(centre, centre), ones);
+        const __m256i twiceHi = _mm256_maddubs_epi16(_mm256_unpackhi_epi8(centre, centre), ones);
         // The saturating pack is the clamp to 0..255, and restores the order as above.
-        storeLanes(out + x, _mm256_packus_epi16(grey[0], grey[1]));
+        storeLanes(out + x, _mm256_packus_epi16(_mm256_sub_epi16(twiceLo, _mm256_srli_epi16(lo, 3)),
+                                                _mm256_sub_epi16(twiceHi, _mm256_srli_epi16(hi, 3))));
     }
     return n;
 }
@@ -122,20 +117,20 @@ KMM_AVX2 __m256i load8(const uint8_t* p) {
 
 int32_t unsharpUnitPairs(uint8_t* out, const uint8_t* up, const uint8_t* mid,
                          const uint8_t* down, int32_t n) {
-    if (simdLevel() < SimdLevel::Avx2) return 0;
+    if (!runsAvx2()) return 0;
     return unsharpUnitAvx2(out, up, mid, down, n);
 }
 
 int32_t gaussianSymmetricPairs(int16_t* out, const int16_t* up, const int16_t* mid,
                                const int16_t* down, int32_t n, int16_t corner, int16_t edge,
                                int16_t centre) {
-    if (simdLevel() < SimdLevel::Avx2) return 0;
+    if (!runsAvx2()) return 0;
     return pairsAvx2(out, up, mid, down, n, corner, edge, centre);
 }
 
 int32_t highPassPairs(int16_t* out, const int16_t* up, const int16_t* mid, const int16_t* down,
                       int32_t n, int16_t limit) {
-    if (simdLevel() < SimdLevel::Avx2) return 0;
+    if (!runsAvx2()) return 0;
     return highPassAvx2(out, up, mid, down, n, limit);
 }
 

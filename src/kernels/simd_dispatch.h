@@ -32,7 +32,7 @@ __attribute__((target("avx2"))) decltype(auto) runAtAvx2(Args... args) {
 template <auto Body, class... Args>
 decltype(auto) dispatchSimd(Args... args) {
 #if KMM_SIMD_X86
-    if (simdLevel() >= SimdLevel::Avx2) return runAtAvx2<Body>(args...);
+    if (runsAvx2()) return runAtAvx2<Body>(args...);
 #endif
     return runAtBaseline<Body>(args...);
 }

@@ -19,6 +19,10 @@ enum class SimdLevel : uint8_t {
 // cap of the innermost ScopedSimdLevel on this thread.
 SimdLevel simdLevel();
 
+// Whether the AVX2 forms (or the 512-bit ones) may run on the calling thread.
+inline bool runsAvx2() { return simdLevel() >= SimdLevel::Avx2; }
+inline bool runsAvx512() { return simdLevel() >= SimdLevel::Avx512; }
+
 // Every level this processor supports, lowest first.
 std::span<const SimdLevel> supportedSimdLevels();
 

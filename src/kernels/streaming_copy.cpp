@@ -13,11 +13,9 @@
 #endif
 
 namespace kmm {
-namespace {
 
-// The size of the processor's largest cache from its deterministic cache parameters (leaf 4
-// on Intel, 0x8000001D on AMD and Hygon: one sub-leaf a cache, until one of type 0); 0 when
-// the processor does not describe its caches that way.
+// From the processor's deterministic cache parameters: leaf 4 on Intel, 0x8000001D on AMD
+// and Hygon, one sub-leaf a cache until one of type 0.
 size_t largestCacheBytes() {
 #if KMM_SIMD_X86
     unsigned a = 0, b = 0, c = 0, d = 0;
@@ -37,8 +35,6 @@ size_t largestCacheBytes() {
     return 0;
 #endif
 }
-
-}  // namespace
 
 size_t streamingThreshold() {
     static const size_t bytes = [] {

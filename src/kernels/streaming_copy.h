@@ -10,6 +10,10 @@ namespace kmm {
 // cache, asked once per process, or 4 MiB where the processor does not say.
 size_t streamingThreshold();
 
+// The size of the processor's largest cache, as the processor describes it; 0 where it does
+// not describe its caches in the way this reads.
+size_t largestCacheBytes();
+
 // memcpy(dst, src, bytes), with non-temporal stores where the processor has them.
 void streamingCopy(void* dst, const void* src, size_t bytes);
 

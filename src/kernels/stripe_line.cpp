@@ -106,7 +106,7 @@ KMM_AVX2 void lookUp(__m256i& low, __m256i& high, const ShuffleTables& t, __m256
     int64_t i = 0;
     for (; i + 32 <= count; i += 32) {
         __m256i e[2];
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             const __m256i d = _mm256_subs_epi16(loadLanes(line + i + 16 * h),
                                                 loadLanes(line + i + 16 * h + distance));
             e[h] = _mm256_max_epi16(_mm256_min_epi16(d, limit), lowest);
@@ -141,7 +141,8 @@ template <int Before, int After>
     const __m256 unit = _mm256_set1_ps(1.0f);
     int32_t x = 0;
     for (; x + 16 <= length; x += 16) {
-        __m256i w = _mm256_set1_epi16(int16_t(self)), sums[2] = {zero, zero};
+        __m256i w = _mm256_set1_epi16(int16_t(self));
+        __m256i sums[] = {zero, zero};
         for (int d = 1; d <= kRows; ++d) {  // pairs x, x + d and x - d, x
             const int16_t* rowW = weights + (d - 1) * n + Before + x;
             const int16_t* rowE = differences + (d - 1) * n + Before + x;
@@ -154,11 +155,11 @@ template <int Before, int After>
             sums[1] = _mm256_add_epi32(sums[1], _mm256_madd_epi16(_mm256_unpackhi_epi16(wf, wb), _mm256_unpackhi_epi16(ef, eb)));
         }
         const __m256i c = loadLanes(centre + x);
-        const __m256i weightSums[2] = {_mm256_unpacklo_epi16(w, zero), _mm256_unpackhi_epi16(w, zero)};
-        const __m256i values[2] = {_mm256_srai_epi32(_mm256_unpacklo_epi16(c, c), 16),
-                                   _mm256_srai_epi32(_mm256_unpackhi_epi16(c, c), 16)};
+        const __m256i weightSums[] = {_mm256_unpacklo_epi16(w, zero), _mm256_unpackhi_epi16(w, zero)};
+        const __m256i values[] = {_mm256_srai_epi32(_mm256_unpacklo_epi16(c, c), 16),
+                                  _mm256_srai_epi32(_mm256_unpackhi_epi16(c, c), 16)};
         __m256i kept[2], flat[2];
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             // Any estimate of D / W within a half picks the nearest whole number n; D against
             // n W, both exact in single precision, then says on which side of n it lies.
             const __m256 d = _mm256_cvtepi32_ps(sums[h]);
@@ -175,7 +176,7 @@ template <int Before, int After>
         }
         const __m256i kept16 = _mm256_packs_epi32(kept[0], kept[1]);  // within +-126
         const __m256i flat16 = _mm256_packs_epi32(flat[0], flat[1]);
-        for (int h = 0; h < 2; ++h) {
+        for (const int h : {0, 1}) {
             int32_t* sum = differenceSums + x + 8 * h;
             int32_t* count = flatCounts + x + 8 * h;
             const __m128i k = h ? _mm256_extracti128_si256(kept16, 1) : _mm256_castsi256_si128(kept16);
@@ -237,7 +238,7 @@ void lineOf(int32_t* differenceSums, int32_t* flatCounts, const int16_t* values,
             const StripeLine& p, uint32_t* pairs) {
     constexpr int kBefore = Window / 2, kAfter = Window - 1 - kBefore;
 #if KMM_SIMD_X86
-    if (p.bytes && p.bytes->usable && simdLevel() >= SimdLevel::Avx2) {
+    if (p.bytes && p.bytes->usable && runsAvx2()) {
         return shortLine<kBefore, kAfter>(differenceSums, flatCounts, values, length, p,
                                           reinterpret_cast<int16_t*>(pairs));
     }

@@ -98,15 +98,15 @@ void sendRangeWindow(const PyroContext& ctx) {
     const PyroHandle h = ctx.handle();
     const int mode = rangeMode(ctx.paramLine.view());
     if (mode == 1) {
-        float pair[2] = {11.5f, 110.0f};
+        float pair[] = {11.5f, 110.0f};
         PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE1, pair);
         PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE1_END, &pair[1]);
     } else if (mode == 2) {
-        float pair[2] = {0.0f, 1.0f};
+        float pair[] = {0.0f, 1.0f};
         PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE2, pair);
         PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_MODE2_END, &pair[1]);
     } else {
-        int32_t pair[2] = {0, 0};
+        int32_t pair[] = {0, 0};
         PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_OTHER, pair);
         PYRO_MeasureControl(h, PYRO_MEASURE_WINDOW_OTHER_END, &pair[1]);
     }

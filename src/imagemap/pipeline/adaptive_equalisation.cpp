@@ -55,9 +55,10 @@ constexpr int kRuns = 8;
 constexpr int32_t kTableStride = 256 + 8;
 constexpr int64_t kSmallTile = 4096;
 
-void countRuns(uint32_t* tables, const uint8_t* const* starts, int32_t length) {
-    const uint8_t* run[kRuns];
-    std::copy_n(starts, kRuns, run);
+using RunStarts = std::array<const uint8_t*, kRuns>;
+
+void countRuns(uint32_t* tables, const RunStarts& starts, int32_t length) {
+    const RunStarts run = starts;  // held in registers, apart from the tables
     for (int32_t x = 0; x < length; ++x) {
         for (int j = 0; j < kRuns; ++j) ++tables[j * kTableStride + run[j][x]];
     }
@@ -73,7 +74,7 @@ void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t w
         return;
     }
     alignas(64) uint32_t tables[kRuns * kTableStride] = {};
-    const uint8_t* starts[kRuns];
+    RunStarts starts;
     int32_t y = 0;
     for (; y + kRuns <= height; y += kRuns) {
         for (int j = 0; j < kRuns; ++j) starts[j] = topLeft + (y + j) * w;
@@ -200,7 +201,7 @@ uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, 
     uint64_t sum = 0;
     int32_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() >= SimdLevel::Avx2) done = blendNarrowAvx2(dst, src, terms, width, p, r, sum);
+    if (runsAvx2()) done = blendNarrowAvx2(dst, src, terms, width, p, r, sum);
 #endif
     return sum + blendNarrow(dst, src, terms, done, width, p, r);
 }
@@ -346,7 +347,8 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
                 count = uint32_t(clipLimit);
             }
         }
-        uint64_t cumulative[256], total = 0;
+        std::array<uint64_t, 256> cumulative;
+        uint64_t total = 0;
         for (size_t g = 0; g < 256; ++g) {
             total += histogram[g] + excess / 256 + (g < excess % 256 ? 1 : 0);
             cumulative[g] = total;

@@ -8,6 +8,7 @@
 // writes the caller's image. With the configuration of imageMapping_dll the mapping writes the
 // caller's image directly.
 #include <algorithm>
+#include <numeric>
 #include <optional>
 
 #include "common/blocks.h"
@@ -72,9 +73,10 @@ KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
     storeLanes(highs, high);
     storeLanes(lows, low);
     storeLanes(parts, sums);
-    r.maximum = *std::max_element(highs, highs + 32);  // 0 and 255 when nothing was read, as
-    r.minimum = *std::min_element(lows, lows + 32);    // the plain loop starts them
-    r.sum = parts[0] + parts[1] + parts[2] + parts[3];
+    // 0 and 255 when nothing was read, as the plain loop starts them
+    r.maximum = *std::max_element(std::begin(highs), std::end(highs));
+    r.minimum = *std::min_element(std::begin(lows), std::end(lows));
+    r.sum = std::accumulate(std::begin(parts), std::end(parts), uint64_t(0));
     return i;
 }
 #endif
@@ -85,7 +87,7 @@ void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
     ImageSums s{0, 255, 0};
     size_t done = 0;
 #if KMM_SIMD_X86
-    if (simdLevel() >= SimdLevel::Avx2) done = imageSumsAvx2(s, image, count);
+    if (runsAvx2()) done = imageSumsAvx2(s, image, count);
 #endif
     // An empty rest gives 0 and 255, which leave the vector part's extremes as they are.
     const ImageSums rest = dispatchSimd<imageSums>(image + done, count - done);
