@@ -12,6 +12,7 @@
 #include "guarded_buffer.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "imagemap/pipeline/pipeline_stages.h"
+#include "imagemap/pipeline/region_division.h"
 #include "kernels/conversions.h"
 #include "kernels/simd_level.h"
 #include "random.h"
@@ -178,6 +179,24 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
     for (const auto& [w, h] : {std::pair(n, 1), {1, n}}) {
         ImagePipeline(w, h, 1.0f).equaliseAdaptive(dst.data(), src.data(), w, h);
         EXPECT_EQ(dst, equalisedDirectly(src, w, h, 2, 2)) << w;
+    }
+}
+
+// The blend's divisions by a region's area are floor division: the narrow one up to the
+// largest numerator, the wide one at whole multiples too, where its double product can fall
+// just short of the quotient. Areas are odd, so their reciprocals are inexact.
+TEST(PipelineKernels, RegionDivisionsAreFloorDivision) {
+    scenes::SplitMix64 rng(17);
+    for (int i = 0; i < 400; ++i) {
+        const int64_t area = int64_t(rng.next() % uint64_t(kNarrowArea)) | 1;
+        const Reciprocal r = reciprocalOf(area);
+        for (const uint64_t n : {uint64_t(INT32_MAX), rng.next() % (uint64_t(1) << 31), uint64_t(area) * (rng.next() % 256)})
+            ASSERT_EQ(n * r.multiplier >> r.shift, n / uint64_t(area)) << n << " / " << area;
+        const int64_t wide = kNarrowArea + 2 * int64_t(rng.next() % (uint64_t(1) << 36));
+        for (int64_t k = 1; k < 256; ++k) {
+            for (const int64_t n : {k * wide - 1, k * wide, k * wide + int64_t(rng.next() % uint64_t(wide))})
+                ASSERT_EQ(wideQuotient(n, 1.0 / double(wide), wide), n / wide) << n << " / " << wide;
+        }
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 
 namespace kmm {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 #include "pyro/pyro_fire_level.h"
 #include "pyro/pyro_measure.h"
 #include "pyro/pyro_y16.h"

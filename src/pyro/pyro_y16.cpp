@@ -2,7 +2,7 @@
 // shortcut), the library's value, then the module's offset taken off again.
 #include "pyro/pyro_y16.h"
 
-#include "common/numeric.h"
+#include "kernels/conversions.h"
 #include "pyro/param_line.h"
 
 namespace kmm {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "imagemap/pipeline/image_pipeline.h"
+#include "imagemap/pipeline/region_division.h"
 #include "kernels/conversions.h"
 #include "kernels/avx2_lanes.h"
 #include "kernels/simd_dispatch.h"
@@ -118,23 +119,6 @@ struct BlendTables {
     alignas(64) Term<Int> terms[256], steps[256];
 };
 
-// Regions up to this area keep every numerator (at most 255 x area) below 2^31.
-constexpr int64_t kNarrowArea = (int64_t(1) << 23) - 1;
-
-// floor(n / area) for 0 <= n < 2^31 is (n x multiplier) >> shift, with 2^(shift - 31) >= area
-// and multiplier = ceil(2^shift / area), below 2^32: the product overshoots n / area by less
-// than 2^31 / 2^shift <= 1 / area, too little to reach the next whole quotient.
-struct Reciprocal {
-    uint64_t multiplier;
-    int32_t shift;
-};
-
-Reciprocal reciprocalOf(int64_t area) {
-    int32_t shift = 31;
-    while ((int64_t(1) << (shift - 31)) < area) ++shift;
-    return {((uint64_t(1) << shift) + uint64_t(area) - 1) / uint64_t(area), shift};
-}
-
 // dst[x] = floor(numerator / area) for one row from pixel `from` on, the sum of what it wrote
 // returned (at most 255 x width).
 KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __restrict src,
@@ -206,9 +190,7 @@ uint64_t blendRow(uint8_t* dst, const uint8_t* src, const Term<int32_t>* terms, 
     return sum + blendNarrow(dst, src, terms, done, width, p, r);
 }
 
-// The same with 64-bit numerators: the double product errs by far less than the 1/area that
-// separates a fraction from the next whole number, so only a whole quotient can come out just
-// below itself.
+// The same with 64-bit numerators.
 KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restrict src,
                                  const Term<int64_t>* __restrict terms, int32_t width, Position p,
                                  int64_t area) {
@@ -217,8 +199,7 @@ KMM_SIMD_BODY uint64_t blendWide(uint8_t* __restrict dst, const uint8_t* __restr
     for (int32_t x = 0; x < width; ++x) {
         const Term<int64_t> t = terms[src[x]];
         const int64_t numerator = t.a + (p.first + int64_t(x) * p.step) * t.b;
-        auto q = static_cast<int64_t>(static_cast<double>(numerator) * inverse);
-        q += int64_t((q + 1) * area <= numerator);
+        const int64_t q = wideQuotient(numerator, inverse, area);
         dst[x] = uint8_t(q);
         sum += uint64_t(q);
     }
