@@ -31,15 +31,12 @@ float evaluate(int16_t y16, bool high, bool set1, MeasureState& s, int32_t type 
 }
 
 void driftOn(MeasureState& s) {
-    s.driftEnable = 1;
-    s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
+    s.driftEnable = 1, s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
     s.driftSlopeRefHigh = 5.0f, s.driftSlopeRefLow = 1.0f;
 }
 
 void ambientOn(MeasureState& s) {
-    s.ambientEnable = 1;
-    s.ambientBaseTemp = 18.0f;
-    s.ambientCoefHigh = 5.0f;
+    s.ambientEnable = 1, s.ambientBaseTemp = 18.0f, s.ambientCoefHigh = 5.0f;
 }
 
 #define KMM_SET(...) [](MeasureState& s) { __VA_ARGS__; }
@@ -138,10 +135,8 @@ TEST(CalibrationCurve, DriftSlopeChoiceByType) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MeasureState s = test::plainState();
-        s.driftEnable = c.driftEnable;
-        s.driftSlopeMode = c.slopeMode;
-        s.driftBlendDone = c.blendDoneBefore;
-        s.driftY16Prev = c.yPrev, s.driftY16Last = c.yLast;
+        s.driftEnable = c.driftEnable, s.driftSlopeMode = c.slopeMode;
+        s.driftBlendDone = c.blendDoneBefore, s.driftY16Prev = c.yPrev, s.driftY16Last = c.yLast;
         s.driftTempPrev = c.tPrev, s.driftTempLast = c.tLast, s.driftTempNow = 30.0f;
         (c.high ? s.driftSlopeRefHigh : s.driftSlopeRefLow) = c.ref;
         (c.high ? s.driftSlopeHigh : s.driftSlopeLow) = 3.0f;
@@ -189,16 +184,10 @@ TEST(CalibrationRange, BlendAlongBothAxes) {
     for (const Case& b : cases) {
         SCOPED_TRACE(b.name);
         MeasureState s = test::plainState();
-        s.curveRefTemp = s.curveRefTempAlt = -100.0f;
-        s.offset1 = 100.0f;
-        s.segmentKey = 12.5f;
-        s.segmentIndex = b.segmentIndex;
-        s.twoAxisMode = b.twoAxisMode;
-        s.settingKey = b.settingKey;
+        s.curveRefTemp = s.curveRefTempAlt = -100.0f, s.offset1 = 100.0f, s.segmentKey = 12.5f;
+        s.segmentIndex = b.segmentIndex, s.twoAxisMode = b.twoAxisMode, s.settingKey = b.settingKey;
         ParaConfig c = test::plainConfig();
-        c.curveStartTemp = 0.0f;
-        c.settingLow = 2.0f, c.settingHigh = 6.0f;
-        c.breakpointCount = b.count;
+        c.curveStartTemp = 0.0f, c.settingLow = 2.0f, c.settingHigh = 6.0f, c.breakpointCount = b.count;
         const int lower = b.segmentIndex > 0 && b.segmentIndex <= 10 ? b.segmentIndex - 1 : 0;
         c.breakpoints[lower] = b.b0;
         if (lower + 1 < 10) c.breakpoints[lower + 1] = b.b1;

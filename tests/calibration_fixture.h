@@ -20,9 +20,7 @@ inline MeasureState plainState() {
 
 inline ParaConfig plainConfig() {
     ParaConfig c{};
-    c.curveStartTemp = kStart;
-    c.emissivity = 1.0f;
-    c.transmission = 1.0f;
+    c.curveStartTemp = kStart, c.emissivity = 1.0f, c.transmission = 1.0f;
     return c;
 }
 

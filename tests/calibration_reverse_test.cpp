@@ -25,17 +25,13 @@ void ambient(MeasureState& s, ParaConfig&) {
 }
 
 void drift(MeasureState& s, ParaConfig&) {
-    s.driftEnable = 1;
-    s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
+    s.driftEnable = 1, s.driftTempNow = 30.0f, s.driftTempLast = 28.0f;
     s.driftSlopeRefHigh = 5.0f, s.driftSlopeHigh = 3.0f;
 }
 
 void between(MeasureState& s, ParaConfig& c) {
-    s.segmentIndex = 1;
-    s.segmentKey = 12.5f;
-    s.settingKey = 2.0f;
-    c.breakpointCount = 2;
-    c.breakpoints[0] = 10.0f, c.breakpoints[1] = 20.0f;
+    s.segmentIndex = 1, s.segmentKey = 12.5f, s.settingKey = 2.0f;
+    c.breakpointCount = 2, c.breakpoints[0] = 10.0f, c.breakpoints[1] = 20.0f;
     c.settingLow = 0.0f, c.settingHigh = 4.0f;
 }
 
@@ -105,8 +101,7 @@ TEST(CalibrationReverse, RoundTripThroughTheHighRangeTemperature) {
             MeasureState s = test::plainState();
             s.curveRefTemp = s.curveRefTempAlt = 25.0f;
             s.emissivityEnable = s.transmissionEnable = s.twoAxisMode = 1;
-            s.segmentIndex = k < 2 ? 2 : 0;
-            s.settingKey = k % 2 == 0 ? 0.0f : 4.0f;
+            s.segmentIndex = k < 2 ? 2 : 0, s.settingKey = k % 2 == 0 ? 0.0f : 4.0f;
             const uint16_t* curve = curves.curve(k);
             const int32_t base = curve[450];
             for (int32_t y = curve[0] - base; y < curve[n - 1] - base; y += 97) {

@@ -31,9 +31,8 @@ public:
     std::vector<T> contents() const { return {data(), data() + size_}; }
 
     bool canariesIntact() const {
-        for (size_t i = 0; i < kGuard; ++i) {
+        for (size_t i = 0; i < kGuard; ++i)
             if (storage_[i] != canary_ || storage_[kGuard + size_ + i] != canary_) return false;
-        }
         return true;
     }
 

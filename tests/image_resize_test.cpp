@@ -102,12 +102,10 @@ TEST(ImageResize, RowBlendingMatchesTheFourWeightSum) {
 // The threshold for streaming is half the largest cache: the size read from the processor
 // is the one the operating system reports, where both know it.
 TEST(ImageResize, LargestCacheIsTheOneTheSystemReports) {
-    size_t reported = 0;
-    for (int i = 0; i < 8; ++i) {
-        std::ifstream size("/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(i) + "/size");
-        size_t kib = 0;  // "32768K"
-        if (size >> kib) reported = std::max(reported, kib << 10);
-    }
+    size_t reported = 0, kib = 0;  // sizes read as "32768K"
+    for (int i = 0; i < 8; ++i)
+        if (std::ifstream("/sys/devices/system/cpu/cpu0/cache/index" + std::to_string(i) + "/size") >> kib)
+            reported = std::max(reported, kib << 10);
     if (reported == 0 || largestCacheBytes() == 0) GTEST_SKIP() << "the cache sizes are not known";
     EXPECT_EQ(largestCacheBytes(), reported);
     EXPECT_EQ(streamingThreshold(), reported / 2);

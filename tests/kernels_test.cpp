@@ -75,9 +75,8 @@ int32_t clampedAt(const std::vector<T>& f, Shape s, int64_t x, int64_t y) {
 
 // The differential tests run at every level up to the processor's own, that one included.
 TEST(Kernels, EveryLevelUpToTheProcessorsOwnIsTried) {
-    const auto levels = supportedSimdLevels();
-    EXPECT_EQ(levels.size(), size_t(simdLevel()) + 1);
-    EXPECT_EQ(levels.back(), simdLevel());
+    EXPECT_EQ(supportedSimdLevels().size(), size_t(simdLevel()) + 1);
+    EXPECT_EQ(supportedSimdLevels().back(), simdLevel());
 }
 
 TEST(Kernels, HistogramCountsTheOccupiedRangeAndWritesNothingElse) {
@@ -221,9 +220,8 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
             const size_t stride = size_t(s.width + a / 2 * 2);
             GuardedBuffer<int16_t> bordered(stride * size_t(s.height + b / 2 * 2));
             fillBorder(bordered.data(), f.data(), s.width, s.height, a, b);
-            for (size_t i = 0; i < bordered.size(); ++i) {
+            for (size_t i = 0; i < bordered.size(); ++i)
                 ASSERT_EQ(bordered[i], clampedAt(f, s, int64_t(i % stride) - a / 2, int64_t(i / stride) - b / 2));
-            }
             GuardedBuffer<int16_t> out(s.count());
             GuardedBuffer<uint16_t> weights(s.count());
             rangeWeightedFilter(out.data(), weights.data(), f.data(), s.width, s.height, table.data(), a, b, bordered.data());
@@ -258,9 +256,7 @@ TEST(Kernels, NeighbourhoodFiltersMatchWindowsWithRepeatedEdges) {
         for (size_t i = 0; i < s.count(); ++i) {
             const int64_t x = int64_t(i) % s.width, y = int64_t(i) / s.width;
             int32_t sum = 0;
-            for (int k = 0; k < 9; ++k) {
-                sum += int32_t(kernel[size_t(k)]) * clampedAt(f, s, x + k % 3 - 1, y + k / 3 - 1);
-            }
+            for (int k = 0; k < 9; ++k) sum += int32_t(kernel[size_t(k)]) * clampedAt(f, s, x + k % 3 - 1, y + k / 3 - 1);
             ASSERT_EQ(out[i], int16_t(uint16_t(sum >> 12))) << i;
         }
     });

@@ -17,9 +17,7 @@ struct AutoResult { std::vector<uint8_t> image; int16_t maxCode, minCode; };
 AutoResult mapAuto(const std::vector<int16_t>& codes, int32_t width, int32_t detailGain = 0,
                    int32_t sigma = 5, int32_t contrast = kOffsetCodeEntryTuning.contrast) {
     OffsetCodeTuning tuning = kOffsetCodeEntryTuning;
-    tuning.detailGain = detailGain;
-    tuning.smoothingSigma = sigma;
-    tuning.contrast = contrast;
+    tuning.detailGain = detailGain, tuning.smoothingSigma = sigma, tuning.contrast = contrast;
     const int32_t height = int32_t(codes.size()) / width;
     GuardedBuffer<uint8_t> image(codes.size());
     int16_t maxCode = -1, minCode = -1;

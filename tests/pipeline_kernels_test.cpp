@@ -141,8 +141,7 @@ TEST(PipelineKernels, AdaptiveEqualisationMatchesThePerPixelBlend) {
                 src[size_t(i)] = uint8_t(rng.next() % 13 == 0 ? rng.next() : i % w * 150 / w + i / w * 60 / h + rng.next() % 40);
             for (const auto& [tx, ty, levels] : {std::tuple(2, 2, 255), {1, 1, 255}, {3, 5, 301}, {8, 7, 255}, {100, 1, 255}}) {
                 ImagePipeline p(w, h, 1.0f);
-                p.claheTilesX = uint32_t(tx);
-                p.claheTilesY = uint32_t(ty);
+                p.claheTilesX = uint32_t(tx), p.claheTilesY = uint32_t(ty);
                 p.claheLevels = uint32_t(levels);
                 GuardedBuffer<uint8_t> dst(src.size());
                 p.equaliseAdaptive(dst.data(), src.data(), w, h);

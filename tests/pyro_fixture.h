@@ -179,9 +179,7 @@ inline Lines operator+(Lines a, const Lines& b) {
 inline std::string control(const char* function, PyroSelector selector,
                            std::initializer_list<double> values) {
     pyro_test::Call call;
-    call.function = function;
-    call.selector = selector;
-    call.values = values;
+    call.function = function, call.selector = selector, call.values = values;
     return describe(call);
 }
 inline std::string base(PyroSelector s, std::initializer_list<double> v) {

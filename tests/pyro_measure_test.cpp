@@ -39,8 +39,7 @@ TEST_F(PyroTest, OpenSendsTheSetUpOfItsList) {
         SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.rangeMode));
         pyro_test::reset();
         PyroInputs in;
-        in.withSceneC = c.sceneC;
-        in.paramLine = PyroInputs::withOffset(c.rangeMode, 40);
+        in.withSceneC = c.sceneC, in.paramLine = PyroInputs::withOffset(c.rangeMode, 40);
         EXPECT_TRUE(PyroContext(c.model, in.param()).open());
         const Lines lines = journalLines();
         const bool fire = c.window != nullptr, sceneC = fire || c.sceneC;
@@ -69,8 +68,7 @@ TEST_F(PyroTest, OffsetReachesTheFrameAfterIspForTheListedModelsOnly) {
         SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.rangeMode));
         pyro_test::reset();
         PyroInputs in;
-        in.frame[0] = 0;
-        in.frame[11] = 65535;
+        in.frame[0] = 0, in.frame[11] = 65535;
         in.paramLine = PyroInputs::withOffset(c.rangeMode, c.offset);
         PyroOutputs out;
         const auto callers = in.frame;

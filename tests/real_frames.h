@@ -34,9 +34,8 @@ inline std::vector<std::vector<int16_t>> realFramesY16() {
         std::filesystem::path(KMM_FRAMES_DIR) / "aerial_640x512.u16le.raw",
         std::filesystem::path(KMM_SHARED_DATA_DIR) / "seaice_640x512.u16le.raw",
     };
-    for (const auto& file : files) {
+    for (const auto& file : files)
         for (const auto& frame : readRawFrames(file)) out.emplace_back(frame.begin(), frame.end());
-    }
     return out;
 }
 

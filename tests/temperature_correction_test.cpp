@@ -80,8 +80,7 @@ TEST(TemperatureCorrection, AnyDistanceFieldRulesOutTheShortcut) {
                         &DeviceCorrectionParam::distConstPerDist, &DeviceCorrectionParam::distConst}) {
         for (int mode : {0, 1}) {
             DeviceCorrectionParam r = busyRecord();
-            r.compMode = mode;
-            r.distLin = r.distLinPerDist = r.distQuad = 0;
+            r.compMode = mode, r.distLin = r.distLinPerDist = r.distQuad = 0;
             r.*field = 1000;
             const float result = correct({"DV19", 36.57f, 0.9f, 0.9f, 2.0f, 2.0f, 20.0f, 20.0f}, &r);
             EXPECT_NE(bits(result), bits(36.57f));  // computed: whole tenths
