@@ -84,9 +84,7 @@ void expectNothingWrittenOnFailure(const std::string& name, const Call& call, bo
             EXPECT_NO_THROW(call(in, out));
             reached = failure.reached();
         }
-        if (reached) {
-            EXPECT_TRUE(out == Outputs{});
-        }
+        if (reached) { EXPECT_TRUE(out == Outputs{}); }
     }
     EXPECT_EQ(failures >= 2, allocates) << name << (allocates ? " allocates nothing" : " allocates");
 }

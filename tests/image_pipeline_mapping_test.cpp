@@ -120,9 +120,7 @@ TEST(ImagePipelineMapping, MixedParameterSetsOnAUniformFrame) {
     for (auto [custom, preset, eqBrightness, grey] : {std::tuple<uint32_t, uint32_t, uint32_t, uint8_t>{
              0, 0, 100, 60}, {0, 1, 60, 60}, {1, 0, 80, 70}, {1, 1, 80, 64}}) {
         ImagePipeline p(10, 10, 1.0f);
-        p.setMappingMode(2);
-        p.setCustomTuning(custom);
-        p.setPresetTuning(preset);
+        p.setMappingMode(2), p.setCustomTuning(custom), p.setPresetTuning(preset);
         p.setLinearBrightness(60);
         const std::vector<int16_t> frame(100, -20);
         GuardedBuffer<uint8_t> out(100);
@@ -145,8 +143,7 @@ TEST(ImagePipelineMapping, MixedIsThePerPixelBlendOfItsTwoHalves) {
         for (int32_t i = 0; i < 12 && spread != 150; ++i) frame[size_t(i * 97)] = 30000;  // a 1 % cut stops among these
         for (const Tuning& t : {Tuning{1, 10, 60, 200, 180, 60}, {0, 10, 20, 300, 230, 100}}) {
             ImagePipeline p(w, h, 1.0f), ref(w, h, 1.0f);
-            p.setMappingMode(2);
-            p.setPresetTuning(t.preset);
+            p.setMappingMode(2), p.setPresetTuning(t.preset);
             GuardedBuffer<uint8_t> out(n);
             p.mapMixed(out.data(), frame.data(), w, h, tables());
             std::vector<uint8_t> linear(n), equalised(n);

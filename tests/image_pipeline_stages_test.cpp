@@ -38,9 +38,7 @@ Frame randomFrame(int32_t w, int32_t h, int32_t base, int32_t spread, uint64_t s
 // An object with every stage off and the frame copy on: a run leaves the final 16-bit frame.
 std::unique_ptr<ImagePipeline> framePipeline(int32_t w, int32_t h) {
     auto p = std::make_unique<ImagePipeline>(w, h, 1.0f);
-    p->setColumnStripeFilter(false);
-    p->setPseudoColour(false);
-    p->setKeepFrameCopy(true);
+    p->setColumnStripeFilter(false), p->setPseudoColour(false), p->setKeepFrameCopy(true);
     p->mappingOn = 0;
     return p;
 }
@@ -170,8 +168,7 @@ TEST(PipelineStages, StripeRemovalMatchesItsReference) {
                 (rows ? p->rowStripeWindow : p->columnStripeWindow) = window;
                 (rows ? p->rowStripeThreshold : p->columnStripeThreshold) = threshold;
                 (rows ? p->rowStripeClamp : p->columnStripeClamp) = clamp;
-                p->setColumnStripeFilter(!rows);
-                p->setRowStripeFilter(rows);
+                p->setColumnStripeFilter(!rows), p->setRowStripeFilter(rows);
                 const Frame out = runFrame(*p, in);
                 EXPECT_EQ(out, stripeReference(in, w, h, rows, int32_t(window), threshold, clamp))
                     << w << "x" << h << " window " << window << " rows " << rows;

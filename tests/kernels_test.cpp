@@ -315,9 +315,7 @@ TEST(Kernels, ThreeByThreeRowOperationsMatchTheirFormulas) {
             const bool interior = x > 0 && y > 0 && x < s.width - 1 && y < s.height - 1;
             if (!interior) {
                 ASSERT_EQ(sharp[i], grey[i]);
-                if (s.width < 3 || s.height < 3) {
-                    ASSERT_EQ(detail[i], 0);
-                }
+                if (s.width < 3 || s.height < 3) { ASSERT_EQ(detail[i], 0); }
                 continue;
             }
             int32_t sum = -clampedAt(f, s, x + 1, y + 1), neighbours = -grey[i];

@@ -123,14 +123,9 @@ TEST(PipelineApi, RunIsTheObjectsRun) {
 
     ImagePipeline o(w, h, 1.25f);
     o.rowStripeWindow = 7, o.rowStripeThreshold = 3000, o.rowStripeClamp = 30;
-    o.setRowStripeFilter(true);
-    o.rotateMode = 2;
-    o.setRotation(true);
-    o.detailBaseWindow = 5, o.detailGain = 64, o.detailOn = 1;
-    o.setMappingMode(2);
-    o.sharpenAmount = 0.5f, o.sharpenOn = 1;
-    o.palette = 3;
-    o.setColourFormat(8);
+    o.setRowStripeFilter(true), o.rotateMode = 2, o.setRotation(true);
+    o.detailBaseWindow = 5, o.detailGain = 64, o.detailOn = 1, o.setMappingMode(2);
+    o.sharpenAmount = 0.5f, o.sharpenOn = 1, o.palette = 3, o.setColourFormat(8);
     // Twice: the second run reads what the first left in the object.
     for (int run = 0; run < 2; ++run) {
         std::vector<uint8_t> expected(o.outputShape().bytes);

@@ -120,9 +120,7 @@ TEST(PipelineKernels, ImageStatisticsAreThoseOfTheImageWritten) {
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(i * 7919 % 700);
     atEveryLevel([&] {
         ImagePipeline p(641, 3, 1.0f);
-        p.setPseudoColour(false);
-        p.setMappingMode(3);
-        p.setRangeHigh(500);
+        p.setPseudoColour(false), p.setMappingMode(3), p.setRangeHigh(500);
         std::vector<uint8_t> image(frame.size());
         ASSERT_TRUE(p.run(frame.data(), image.data(), image.size()));
         const auto [lo, hi] = std::minmax_element(image.begin(), image.end());

@@ -147,8 +147,7 @@ TEST_F(PyroTest, FireLevelBySegmentAndMode) {
     // A single even row's centre is its last pixel: Y(150).
     pyro_test::reset(linearScale());
     PyroInputs row;
-    row.height = 1;
-    row.frame = {1000, 1100, 1200, 1150};
+    row.height = 1, row.frame = {1000, 1100, 1200, 1150};
     EXPECT_EQ(fire(row).level, 0.25f);
 }
 

@@ -153,20 +153,14 @@ TEST(Radiometry, EveryCountRoundTripsAndFastPathsMatchReferences) {
             EXPECT_TRUE(std::all_of(finiteEnd, t.end(), [](float v) { return v != v; }));
             ASSERT_GT(finiteEnd - finiteBegin, 400);  // F < 1 at low gain: few counts reach
             // With nothing around the object, count -O carries no radiance: absolute zero.
-            if (!change && planck.o <= 0) {
-                EXPECT_NE(t[size_t(-planck.o)], t[size_t(-planck.o)]);
-            }
+            if (!change && planck.o <= 0) { EXPECT_NE(t[size_t(-planck.o)], t[size_t(-planck.o)]); }
             // Without a pole every count up to 65535 has a temperature, at emissivity 0.01
             // through 10 km of air and a window too.
-            if (planck.f == 1.0) {
-                EXPECT_EQ(finiteEnd, t.end());
-            }
+            if (planck.f == 1.0) { EXPECT_EQ(finiteEnd, t.end()); }
             for (auto it = finiteBegin; it != finiteEnd; ++it) {
                 const size_t k = size_t(it - t.begin());
                 ASSERT_EQ(back[k], k) << planck.r1 << " at " << *it;
-                if (it != finiteBegin) {
-                    ASSERT_GT(*it, *(it - 1));
-                }
+                if (it != finiteBegin) { ASSERT_GT(*it, *(it - 1)); }
             }
         }
     }
