@@ -92,7 +92,7 @@ template <class Code, Code (*Convert)(float), bool Offset>
     const __m256i magnitude = _mm256_set1_epi32(0x7FFFFFFF);
     __m256i low = _mm256_set1_epi32(orderedKey(t[0])), high = low;
     int64_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (const auto vectorEnd = count - count % 16; i < vectorEnd; i += 16) {
         __m256i lanes[2];
         for (const int h : {0, 1}) {
             const __m256 v = _mm256_loadu_ps(t + i + 8 * h);

@@ -20,7 +20,7 @@ void lookUp(uint8_t* dst, const int16_t* src, int64_t count, const uint8_t* byVa
     int64_t i = 0;
     if constexpr (std::endian::native == std::endian::little) {
         const auto sample = [](uint64_t four, int j) { return int16_t(uint16_t(four >> (16 * j))); };
-        for (; i + 8 <= count; i += 8) {
+        for (const auto vectorEnd = count - count % 8; i < vectorEnd; i += 8) {
             uint64_t first, second;
             std::memcpy(&first, src + i, sizeof first);
             std::memcpy(&second, src + i + 4, sizeof second);
@@ -57,7 +57,7 @@ template <bool Wrap16>
     const __m256i low16 = _mm256_set1_epi16(int16_t(uint16_t(uint32_t(weight))));
     const __m256i weightAndOne = _mm256_set1_epi32(int32_t((uint32_t(weight) & 0xFFFF) | (1u << 16)));
     int64_t i = 0;
-    for (; i + 32 <= count; i += 32) {
+    for (const auto vectorEnd = count - count % 32; i < vectorEnd; i += 32) {
         const __m256i bytes = loadLanes(dst + i);
         __m256i sums[2];
         for (const int h : {0, 1}) {

@@ -57,8 +57,8 @@ template <class Sample, bool Halved>
     const __m256i topBit = _mm256_set1_epi16(int16_t(0x8000));
     __m256i low = _mm256_set1_epi16(int16_t(samples[0])), high = low;
     int64_t i = 0;
-    for (; i + 16 <= count;) {
-        const int64_t start = i, end = std::min(count, i + kSumBlock) & ~int64_t(15);
+    for (const int64_t vectorEnd = count - count % 16; i < vectorEnd;) {
+        const int64_t start = i, end = std::min(vectorEnd, i + kSumBlock);
         __m256i values = _mm256_setzero_si256(), halves = _mm256_setzero_si256();
         for (; i < end; i += 16) {
             const __m256i v = loadLanes(samples + i);

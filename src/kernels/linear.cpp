@@ -40,7 +40,7 @@ KMM_SIMD_BODY void stretchSigned(uint8_t* __restrict dst, const int16_t* __restr
     const __m256i factors = _mm256_set1_epi32(int32_t(uint32_t(uint16_t(gain)) | (1023u << 16)));
     const __m256i add = _mm256_set1_epi32(offset);
     int64_t i = 0;
-    for (; i + 32 <= count; i += 32) {
+    for (const auto vectorEnd = count - count % 32; i < vectorEnd; i += 32) {
         __m256i words[2];
         for (const int h : {0, 1}) {
             const __m256i v = loadLanes(src + i + 16 * h);
@@ -107,7 +107,7 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
     const __m256i top = _mm256_set1_epi16(high), bottom = _mm256_set1_epi16(low);
     const __m256i factor = _mm256_set1_epi16(int16_t(scale7));
     int64_t i = 0;
-    for (; i + 32 <= count; i += 32) {
+    for (const auto vectorEnd = count - count % 32; i < vectorEnd; i += 32) {
         __m256i greys[2];
         for (const int h : {0, 1}) {
             const __m256i v = loadLanes(src + i + 16 * h);
@@ -128,7 +128,7 @@ KMM_SIMD_BODY void windowWide(uint8_t* __restrict dst, const int16_t* __restrict
     const __m512i top = _mm512_set1_epi16(high), bottom = _mm512_set1_epi16(low);
     const __m512i factor = _mm512_set1_epi16(int16_t(scale7)), white = _mm512_set1_epi16(255);
     int64_t i = 0;
-    for (; i + 32 <= count; i += 32) {
+    for (const auto vectorEnd = count - count % 32; i < vectorEnd; i += 32) {
         const __m512i v = _mm512_loadu_si512(src + i);
         const __m512i inside = _mm512_min_epi16(_mm512_max_epi16(v, bottom), top);
         const __m512i g = _mm512_mulhi_epu16(_mm512_sub_epi16(inside, bottom), factor);

@@ -53,7 +53,7 @@ void streamingCopy(void* dst, const void* src, size_t bytes) {
     const size_t head = std::min(bytes, size_t(-reinterpret_cast<uintptr_t>(out) & 15));
     std::memcpy(out, in, head);
     size_t i = head;
-    for (; i + 16 <= bytes; i += 16) {
+    for (const size_t vectorEnd = bytes - (bytes - head) % 16; i < vectorEnd; i += 16) {
         _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
     }

@@ -104,7 +104,7 @@ KMM_AVX2 void lookUp(__m256i& low, __m256i& high, const ShuffleTables& t, __m256
     const __m256i limit = _mm256_set1_epi16(127), lowest = _mm256_set1_epi16(-127);
     const ShuffleTables shuffles = shuffleTables(t);
     int64_t i = 0;
-    for (; i + 32 <= count; i += 32) {
+    for (const auto vectorEnd = count - count % 32; i < vectorEnd; i += 32) {
         __m256i e[2];
         for (const int h : {0, 1}) {
             const __m256i d = _mm256_subs_epi16(loadLanes(line + i + 16 * h),
@@ -140,7 +140,7 @@ template <int Before, int After>
     const __m256 clamp = _mm256_set1_ps(float(p.clamp)), lowest = _mm256_set1_ps(-float(p.clamp));
     const __m256 unit = _mm256_set1_ps(1.0f);
     int32_t x = 0;
-    for (; x + 16 <= length; x += 16) {
+    for (const auto vectorEnd = length - length % 16; x < vectorEnd; x += 16) {
         __m256i w = _mm256_set1_epi16(int16_t(self));
         __m256i sums[] = {zero, zero};
         for (int d = 1; d <= kRows; ++d) {  // pairs x, x + d and x - d, x

@@ -82,7 +82,7 @@ int32_t curvePosition(const uint16_t* curve, int32_t curveLength, int32_t v) {
     // is then walked one entry at a time, and holds the answer.
     constexpr int32_t kBlock = 64;
     int32_t i = 0;
-    for (; i + kBlock <= curveLength; i += kBlock) {
+    for (const auto blocksEnd = curveLength - curveLength % kBlock; i < blocksEnd; i += kBlock) {
         uint16_t largest = 0;
         for (int32_t j = 0; j < kBlock; ++j) largest = std::max(largest, curve[i + j]);
         if (largest > key) break;

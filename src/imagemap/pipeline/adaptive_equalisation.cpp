@@ -77,7 +77,7 @@ void countTile(uint32_t* histogram, const uint8_t* topLeft, int64_t w, int32_t w
     alignas(64) uint32_t tables[kRuns * kTableStride] = {};
     RunStarts starts;
     int32_t y = 0;
-    for (; y + kRuns <= height; y += kRuns) {
+    for (const auto runsEnd = height - height % kRuns; y < runsEnd; y += kRuns) {
         for (int j = 0; j < kRuns; ++j) starts[j] = topLeft + (y + j) * w;
         countRuns(tables, starts, width);
     }
@@ -149,7 +149,7 @@ KMM_SIMD_BODY uint64_t blendNarrow(uint8_t* __restrict dst, const uint8_t* __res
                                   _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), step));
     __m256i sums = _mm256_setzero_si256();
     int32_t x = 0;
-    for (; x + 8 <= width; x += 8) {
+    for (const auto vectorEnd = width - width % 8; x < vectorEnd; x += 8) {
         uint64_t greys;
         std::memcpy(&greys, src + x, 8);
         const auto termsOf = [&](int k) {  // pixels k and k + 1: a, b, a, b
@@ -226,7 +226,7 @@ uint64_t mapPixels(uint8_t* __restrict dst, const uint8_t* __restrict src,
                    const uint8_t* __restrict map, int32_t width) {
     int32_t x = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        for (; x + 8 <= width; x += 8) {
+        for (const auto vectorEnd = width - width % 8; x < vectorEnd; x += 8) {
             uint64_t greys;
             std::memcpy(&greys, src + x, sizeof greys);
             for (int k = 0; k < 8; ++k) dst[x + k] = map[(greys >> (8 * k)) & 255];

@@ -62,7 +62,7 @@ KMM_SIMD_BODY ImageSums imageSums(const uint8_t* image, size_t count) {
     __m256i high = _mm256_setzero_si256(), low = _mm256_set1_epi8(char(255));
     __m256i sums = _mm256_setzero_si256();
     size_t i = 0;
-    for (; i + 32 <= count; i += 32) {
+    for (const auto vectorEnd = count - count % 32; i < vectorEnd; i += 32) {
         const __m256i v = loadLanes(image + i);
         high = _mm256_max_epu8(high, v);
         low = _mm256_min_epu8(low, v);
