@@ -190,10 +190,9 @@ TEST(PipelineKernels, RegionDivisionsAreFloorDivision) {
         for (const uint64_t n : {uint64_t(INT32_MAX), rng.next() % (uint64_t(1) << 31), uint64_t(area) * (rng.next() % 256)})
             ASSERT_EQ(n * r.multiplier >> r.shift, n / uint64_t(area)) << n << " / " << area;
         const int64_t wide = kNarrowArea + 2 * int64_t(rng.next() % (uint64_t(1) << 36));
-        for (int64_t k = 1; k < 256; ++k) {
+        for (int64_t k = 1; k < 256; ++k)
             for (const int64_t n : {k * wide - 1, k * wide, k * wide + int64_t(rng.next() % uint64_t(wide))})
                 ASSERT_EQ(wideQuotient(n, 1.0 / double(wide), wide), n / wide) << n << " / " << wide;
-        }
     }
 }
 
