@@ -32,6 +32,7 @@ TEST(ImagePipelineMapping, FixedWindowGainsAndGreys) {
              {true, 62, 0, 64, 255},    {false, 127, 0, 63, 251},   // span at the cap: 4080
              {true, 49, 0, 40, 74},     {false, 99, 0, 50, 78},     // 522240 / (50 + 16 x 14), / (100 + 8 x 28)
              {false, -2001, -3000, -2800, 102},  // -2800 x 522 / 1024 + 3000 x 522 / 1024
+             {false, 366, 0, 180, 249},          // span 367: gain 522240 / 367 = 1422.99, truncated
              {false, 0, 100, 100, 0}}) {                            // inverted: flat
         GuardedBuffer<uint8_t> out(1);
         mapFixedWindow(out.data(), &value, 1, 1, high, low, narrow);

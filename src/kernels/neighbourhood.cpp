@@ -123,7 +123,7 @@ void gaussianRow(int16_t* out, const int16_t* up, const int16_t* mid, const int1
     const uint32_t corner = kernel[0], edge = kernel[1], centre = kernel[4];
     const bool symmetric = kernel[2] == corner && kernel[6] == corner && kernel[8] == corner &&
                            kernel[3] == edge && kernel[5] == edge && kernel[7] == edge;
-    if (symmetric && corner <= 4096 && edge <= 4096 && centre <= 4096) {
+    if (symmetric && std::max({corner, edge, centre}) <= 4096) {
         if (gaussianSymmetricPairs(out, up, mid, down, n, int16_t(corner), int16_t(edge),
                                    int16_t(centre)) == n)
             return;
