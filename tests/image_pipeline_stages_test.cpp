@@ -178,20 +178,21 @@ TEST(PipelineStages, StripeRemovalMatchesItsReference) {
     }
 }
 
-// Range-weighted smoothing as the kernel makes it at each window it takes; a window it does
-// not take (0, or above 11, past the border the work memory holds) leaves the frame as it is,
-// and so does stripe removal's.
-TEST(PipelineStages, RangeWeightedSmoothingAndWindowsOutOfRange) {
+// Smoothing as the kernels make it at each window a mode takes: the Gaussian of sigma 5 at 3
+// x 3 only, the range-weighted filter at 1..11. A window it does not take (above 11 would pass
+// the border the work memory holds) leaves the frame as it is, and so does stripe removal's.
+TEST(PipelineStages, SmoothingAndWindowsOutOfRange) {
     const Frame in = randomFrame(23, 9, 100, 400, 4);
-    std::array<uint32_t, 512> range;
-    buildRangeTable(range, 5);
-    for (const uint32_t window : {0u, 1u, 5u, 11u, 12u}) {
+    std::array<uint32_t, 512> range, kernel;
+    buildRangeTable(range, 5), buildSmoothingKernel(kernel, 3, 3, 5);
+    for (const auto& [mode, window] : {std::pair(1u, 0u), {1u, 1u}, {1u, 5u}, {1u, 11u}, {1u, 12u}, {0u, 2u}, {0u, 3u}}) {
         auto p = framePipeline(23, 9);
-        p->smoothingMode = 1, p->smoothingWindow = window, p->setSmoothing(true);
+        p->smoothingMode = mode, p->smoothingWindow = window, p->setSmoothing(true);
         Frame expected = in, bordered(size_t(23 + 10) * (9 + 10));
-        if (window >= 1 && window <= 11)
+        if (mode == 1 && window >= 1 && window <= 11)
             rangeWeightedFilter(expected.data(), nullptr, in.data(), 23, 9, range.data(), int32_t(window), int32_t(window), bordered.data());
-        EXPECT_EQ(runFrame(*p, in), expected) << window;
+        if (mode == 0 && window == 3) gaussianFilter3x3(expected.data(), in.data(), 23, 9, kernel.data());
+        EXPECT_EQ(runFrame(*p, in), expected) << mode << " " << window;
         if (window == 0 || window == 12) {
             auto q = framePipeline(23, 9);
             q->columnStripeWindow = window, q->setColumnStripeFilter(true);

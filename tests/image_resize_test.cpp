@@ -66,10 +66,9 @@ TEST(ImageResize, RefusedSizesAndNullBuffersWriteNothing) {
         {"one side beyond 2^31 - 1", 2, 3, 1000000000}, {"the other side", 3, 2, 1000000000},
         {"smallest int sizes", INT32_MIN, INT32_MIN, 2},
     };
-    for (const auto& r : rows) {
+    for (const auto& r : rows)
         EXPECT_EQ(resize(src, r.height, r.width, r.factor, 64), std::vector<int16_t>(64, kSentinel))
             << r.what;
-    }
     GuardedBuffer<int16_t> dst(16, kSentinel);
     image_resize_dll(dst.data(), nullptr, 2, 2, 2);
     image_resize_dll(nullptr, src.data(), 2, 2, 2);

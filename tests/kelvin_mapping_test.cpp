@@ -97,10 +97,9 @@ TEST(KelvinMapping, OutOfScaleTemperaturesSaturateToBlackOrWhite) {
 
 TEST(KelvinMapping, ManualWindowGreys) {
     // A one-code window has gain 261120, past 32 bits near the top code: black, mid, white.
-    for (uint16_t code : {uint16_t(1), uint16_t(65534)}) {
+    for (uint16_t code : {uint16_t(1), uint16_t(65534)})
         EXPECT_EQ(mapCodes({uint16_t(code - 1), code, uint16_t(code + 1)}, 3, code, code, false, 0, 0).image,
                   (std::vector<uint8_t>{0, 128, 255})) << code;
-    }
     // Window 1000..1100 (gain 2585): the mean strictly inside lands on 128; with none
     // inside, the window's middle does. The window is not written back.
     const Codes inside = mapCodes({1000, 1020, 1100}, 3, 1100, 1000, false);

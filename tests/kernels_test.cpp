@@ -119,10 +119,9 @@ TEST(Kernels, PercentileIndexStopsOnlyOnAnOccupiedIndex) {
         {12, 3, 2, kExactCounts, 12}, {12, 0, 70001, kExactCounts, 7}, {0, 15, 70007, kExactCounts, {}},
         {12, 3, 65536, 65535, 7},  // counters that stop at 65,535 reach the need one index later
         {15, 0, 65541, 65535, 3}};
-    for (const auto& r : rows) {
+    for (const auto& r : rows)
         EXPECT_EQ(percentileIndex(h.data(), r.from, r.to, r.need, r.limit), r.index)
             << r.from << ".." << r.to << " need " << r.need;
-    }
     std::vector<uint32_t> cumulative(16, 0xBAD);
     EXPECT_EQ(accumulateLimited(cumulative.data(), h.data(), 3, 12, 3), 8u);
     EXPECT_EQ(std::vector<uint32_t>(cumulative.begin() + 2, cumulative.begin() + 14),
@@ -273,20 +272,26 @@ TEST(Kernels, StripeLineMatchesItsFormula) {
         const StripeByteTables bytes = stripeByteTables(table.data());
         for (int32_t window = 1; window <= 11; ++window) {
             const int32_t before = window / 2, after = window - 1 - before, length = int32_t(s.count());
-            const StripeLine p{table.data(), before, after, int32_t(rng.next() % (2048 * window)),
-                               int32_t(rng.next() % 4 == 0 ? 65535 : rng.next() % 300), &bytes};
             std::vector<int16_t> line(size_t(length + window - 1));  // the edge values repeated
             for (size_t k = 0; k < line.size(); ++k) line[k] = int16_t(clampedAt(f, Shape{length, 1}, int64_t(k) - before, 0));
+            const auto sumsAt = [&](int32_t x) {  // the window's weights, and weighted values
+                int64_t w = 0, v = 0;
+                for (int32_t k = x; k < x + window; ++k) {
+                    const int64_t weight = table[size_t(std::min(std::abs(f[size_t(x)] - line[size_t(k)]), 511))];
+                    w += weight, v += weight * line[size_t(k)];
+                }
+                return std::pair(w, v);
+            };
+            // Half the thresholds are a weight sum of the line: the flat test's edge is reached.
+            const auto threshold = int32_t(rng.next() % 2 ? sumsAt(length / 2).first : rng.next() % (2048 * window));
+            const StripeLine p{table.data(), before, after, threshold,
+                               int32_t(rng.next() % 4 == 0 ? 65535 : rng.next() % 300), &bytes};
             std::vector<uint32_t> scratch(stripeLineScratch(length, p) / 4 + 1);
             std::vector<int32_t> sums(s.count(), 7), counts(s.count(), 1);
             accumulateFlatDifferences(sums.data(), counts.data(), line.data(), length, p, scratch.data());
             for (int32_t x = 0; x < length; ++x) {
                 const int32_t c = f[size_t(x)];
-                int64_t w = 0, v = 0;
-                for (int32_t k = x; k < x + window; ++k) {
-                    const int64_t weight = table[size_t(std::min(std::abs(c - line[size_t(k)]), 511))];
-                    w += weight, v += weight * line[size_t(k)];
-                }
+                const auto [w, v] = sumsAt(x);
                 const bool flat = w >= p.flatWeight;
                 const int64_t smoothed = w > 0 ? v / w : c;
                 ASSERT_EQ(sums[size_t(x)], 7 + (flat ? std::clamp<int64_t>(c - smoothed, -p.clamp, p.clamp) : 0)) << window;

@@ -148,10 +148,9 @@ TEST(TemperatureCorrection, EmissivityFireListAndCompensationMode) {
         {&full, with(1, 0.9f), with(2, 0.9f), false},
         {&shortRange, with(2, 0.9f), with(1, 0.9f), true},  // mode 0's own set: DistanceModels
     };
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
         EXPECT_EQ(bits(correct(*row.call, &row.a)) == bits(correct(*row.call, &row.b)), row.equal)
             << row.call->model << " modes " << row.a.compMode << ", " << row.b.compMode;
-    }
 }
 
 // The distance models against values worked out independently from their coefficients

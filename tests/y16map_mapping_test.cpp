@@ -76,10 +76,9 @@ TEST(Y16Mapping, UnknownNamesAndBadArgumentsLeaveTheImageUntouched) {
     scenes::SplitMix64 rng(7);
     std::vector<int16_t> frame(32 * 24);
     for (auto& v : frame) v = int16_t(rng.next());
-    for (const char* model : {"DV19", "DV12", "dv13", "DV13 ", "DV17S", "", (const char*)nullptr}) {
+    for (const char* model : {"DV19", "DV12", "dv13", "DV13 ", "DV17S", "", (const char*)nullptr})
         EXPECT_EQ(mapAuto(model, frame, 32, 24), std::vector<uint8_t>(frame.size(), kSentinel))
             << '"' << (model ? model : "null") << '"';
-    }
     const int16_t high = 1000, low = 0;
     GuardedBuffer<uint8_t> dst(12, kSentinel);
     Y16Mapping_dll(kFull, frame.data(), dst.data(), 0, 12, nullptr, nullptr, true);
