@@ -74,8 +74,10 @@ TEST(ColourLayout, EveryFormatMatchesThePixelByPixelLayout) {
 
 TEST(ColourLayout, RefusalsAndPaletteFallback) {
     const std::vector<uint8_t> grey = {10, 20, 30, 40};
+    for (uint32_t format = 0; format <= kColourFormatCount; ++format) {
+        EXPECT_EQ(colourOutputBytes(format, 0, 2) + colourOutputBytes(format, 2, 0), 0u) << format;
+    }
     EXPECT_EQ(colourOutputBytes(12, 2, 2), 0u);
-    EXPECT_EQ(colourOutputBytes(0, 0, 2), 0u);
     EXPECT_EQ(colourBytesPerPixel(12), 0u);
     GuardedBuffer<uint8_t> untouched(16, 0x33);
     EXPECT_FALSE(colourByPalette(untouched.data(), grey.data(), 2, 2, 0, 12));

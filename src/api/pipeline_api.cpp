@@ -39,7 +39,7 @@ extern "C" {
 KMM_API kmm_pipeline* kmm_pipeline_create(int32_t width, int32_t height, float zoom) {
     return kmm::guardExport(static_cast<kmm_pipeline*>(nullptr), [&]() -> kmm_pipeline* {
         auto* pipeline = new kmm_pipeline(width, height, zoom);
-        if (pipeline->object.outputShape().bytes == 0) {
+        if (pipeline->object.outputShape().width == 0) {  // the shape of refused sizes
             delete pipeline;
             return nullptr;
         }

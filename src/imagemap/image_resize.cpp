@@ -20,7 +20,7 @@ constexpr int32_t kOne = 2048;  // 11-bit fractions
 // weighted sum >> 22 reduces to those exactly. The last column (and row) blends with itself.
 // Means never go below the smallest source value, so -32768 is the only value that moves.
 // Everything stays in 16-bit lanes.
-KMM_SIMD_BODY int16_t limited(int16_t v) { return v < -32767 ? int16_t(-32767) : v; }
+KMM_SIMD_BODY int16_t limited(int16_t v) { return std::max(v, int16_t(-32767)); }
 
 // floor((a + b) / 2) without leaving 16 bits.
 KMM_SIMD_BODY int16_t halfSum(int16_t a, int16_t b) { return int16_t((a & b) + ((a ^ b) >> 1)); }
@@ -79,7 +79,7 @@ ResizeTap resizeTap(int64_t index, int32_t sourceLength, int32_t factor) {
         double(index) * sourceLength / double(int64_t(sourceLength) * factor);
     const int32_t first = int32_t(position);
     const int32_t fraction = int32_t((position - first) * kOne);
-    return {first, first < sourceLength - 1 ? first + 1 : first, fraction};
+    return {first, std::min(first + 1, sourceLength - 1), fraction};
 }
 
 void resizeFrame(int16_t* dst, FrameView<const int16_t> src, int32_t factor, size_t streamingFrom) {

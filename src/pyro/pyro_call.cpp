@@ -1,12 +1,14 @@
 // The argument checks shared by every closed-library export.
 #include "pyro/pyro_call.h"
 
+#include <algorithm>
+
 #include "pyro/param_line.h"
 
 namespace kmm {
 namespace {
 
-uint32_t side(int value) { return value > 0 ? uint32_t(value) : 0; }
+uint32_t side(int value) { return uint32_t(std::max(value, 0)); }
 
 }  // namespace
 

@@ -55,8 +55,8 @@ std::pair<float, float> finiteRange(const float* celsius, int32_t count) {
             const float t = celsius[i + j];
             const bool finite = t >= -kMax && t <= kMax;
             const float low = finite ? t : kMax, high = finite ? t : -kMax;
-            lo[j] = low < lo[j] ? low : lo[j];
-            hi[j] = high > hi[j] ? high : hi[j];
+            lo[j] = std::min(lo[j], low);
+            hi[j] = std::max(hi[j], high);
         }
     }
     return {*std::min_element(lo, lo + kLanes), *std::max_element(hi, hi + kLanes)};

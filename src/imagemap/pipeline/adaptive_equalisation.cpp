@@ -377,7 +377,8 @@ void ImagePipeline::equaliseAdaptive(uint8_t* dst, const uint8_t* src, int32_t w
     const uint64_t n = uint64_t(w) * uint64_t(h);
     const int64_t shift = int64_t(sourceSum / n) - int64_t(destinationSum / n);
     if (shift != 0) {  // both means are greys, so |shift| < 256
-        const auto low = uint8_t(shift < 0 ? -shift : 0), high = uint8_t(shift > 0 ? 255 - shift : 255);
+        const auto low = uint8_t(std::max<int64_t>(-shift, 0));
+        const auto high = uint8_t(255 - std::max<int64_t>(shift, 0));
         dispatchSimd<shiftGreys>(dst, n, low, high, uint8_t(shift));
     }
     savedTileMaps_.swap(maps);  // this run's maps, for the next run to reuse

@@ -92,9 +92,8 @@ void ImagePipeline::takeImageStatistics(const uint8_t* image, size_t count) {
     // An empty rest gives 0 and 255, which leave the vector part's extremes as they are.
     const ImageSums rest = dispatchSimd<imageSums>(image + done, count - done);
     s = {std::max(s.maximum, rest.maximum), std::min(s.minimum, rest.minimum), s.sum + rest.sum};
-    const uint64_t mean = count > 0 ? s.sum / count : 0;
-    imageStats = {s.maximum, s.minimum, static_cast<uint8_t>(std::min<uint64_t>(mean, 255)),
-                  static_cast<uint8_t>(s.maximum > s.minimum ? s.maximum - s.minimum : 0)};
+    imageStats = {s.maximum, s.minimum, static_cast<uint8_t>(s.sum / count),  // count > 0
+                  static_cast<uint8_t>(s.maximum - s.minimum)};
 }
 
 ImagePipeline::RunPlan ImagePipeline::plan() const {

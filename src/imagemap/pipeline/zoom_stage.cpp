@@ -26,7 +26,7 @@ Taps tapsOf(int32_t n, int32_t side, float step) {
         const float s = static_cast<float>(i) * step;
         const int32_t whole = std::min(saturatingTrunc<int32_t>(s), side - 1);
         t.first[size_t(i)] = whole;
-        t.second[size_t(i)] = whole + 1 < side ? whole + 1 : side - 1;
+        t.second[size_t(i)] = std::min(whole + 1, side - 1);
         t.fraction[size_t(i)] = s - static_cast<float>(whole);
     }
     return t;
