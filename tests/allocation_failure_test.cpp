@@ -2,7 +2,6 @@
 // turn: the call returns (no exception reaches the host) and writes nothing at all.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>

@@ -341,8 +341,7 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
     std::nth_element(sorted.begin(), sorted.begin() + ptrdiff_t(sorted.size() / 2), sorted.end());
     const int16_t median = sorted[sorted.size() / 2];
     ImagePipeline mixedGrey(kRealWidth, kRealHeight, 1.0f);
-    mixedGrey.setPseudoColour(false);
-    mixedGrey.setMappingMode(2);  // the mapping whose greys the mark levels take
+    mixedGrey.setPseudoColour(false), mixedGrey.setMappingMode(2);  // whose greys the mark levels take
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
     using Rgb = std::array<int, 3>;
     Frame crowded = randomFrame(64, 32, 0, 100, 9);  // a crowded hottest value

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 
 namespace kmm {
