@@ -285,15 +285,13 @@ void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, 
     fillBorder(bordered, in, width, height, windowWidth, windowHeight);
     const int64_t stride = int64_t(width) + 2 * (windowWidth / 2);
     const int64_t windowPixels = int64_t(windowWidth) * windowHeight;
-    const bool narrowWeights =
-        std::all_of(table, table + 512, [](uint32_t weight) { return weight <= 4096; });
-    if (meanWeight == nullptr && windowWidth == 3 && windowHeight == 3 && narrowWeights) {
+    if (meanWeight == nullptr && windowWidth == 3 && windowHeight == 3) {
         std::vector<uint32_t> pairs(size_t(stride) * 7);
         dispatchSimd<window3x3>(out, static_cast<const int16_t*>(bordered), width, height, table,
                                 pairs.data());
         return;
     }
-    if (meanWeight == nullptr && windowPixels <= kNarrowWindow && narrowWeights) {
+    if (meanWeight == nullptr && windowPixels <= kNarrowWindow) {
         for (int64_t y = 0; y < height; ++y) {
             dispatchSimd<narrowWindowRow>(out + y * width, in + y * width, bordered + y * stride,
                                           stride, width, table, windowWidth, windowHeight);

@@ -57,8 +57,8 @@ void gaussianFilter3x3(int16_t* out, const int16_t* in, int32_t width, int32_t h
                        const uint32_t* kernel);
 
 // Weighted mean of the a x b window (1 <= a, b <= kMaxWindow) around each pixel, each value
-// weighted by table[min(|centre - value|, 511)] (Q12) and no spatial weight, so edges
-// stronger than a few sigma survive; a pixel whose weights are all 0 keeps its value.
+// weighted by table[min(|centre - value|, 511)] (Q12, at most 4096) and no spatial weight, so
+// edges stronger than a few sigma survive; a pixel whose weights are all 0 keeps its value.
 // meanWeight, when not null, receives the weight sum over the window's pixel count (Q12:
 // 4096 where the window is flat). bordered holds (width + a - 1) x (height + b - 1) values.
 void rangeWeightedFilter(int16_t* out, uint16_t* meanWeight, const int16_t* in, int32_t width,
