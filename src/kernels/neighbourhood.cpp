@@ -260,11 +260,11 @@ KMM_SIMD_BODY void window3x3(int16_t* out, const int16_t* bordered, int32_t widt
                              const uint32_t* table, uint32_t* pairs) {
     const int64_t stride = int64_t(width) + 2;
     uint32_t* h = pairs;
-    PairRows rows[2];
-    for (int i = 0; i < 2; ++i) {
-        uint32_t* base = pairs + stride * (1 + 3 * i);
-        rows[i] = {base, base + stride, base + 2 * stride};
-    }
+    const auto pairRowsAt = [&](int64_t row) {
+        uint32_t* base = pairs + stride * row;
+        return PairRows{base, base + stride, base + 2 * stride};
+    };
+    const PairRows rows[] = {pairRowsAt(1), pairRowsAt(4)};  // in turn above and below a row
     betweenRows(rows[0], bordered, bordered + stride, stride, table);
     for (int32_t y = 0; y < height; ++y) {
         const int16_t* row = bordered + (y + 1) * stride;
