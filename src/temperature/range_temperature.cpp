@@ -14,7 +14,7 @@ float rangeTemperature(int16_t y16, const uint16_t* curves, int32_t curveLength,
     const FirstAxisWeights a = firstAxisWeights(state, config);
     // Curves that take no part stay 0; the evaluation order matters to type 2, whose slope
     // blend acts on the first curve evaluated.
-    float t[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    float t[] = {0.0f, 0.0f, 0.0f, 0.0f};
     const auto evaluate = [&](int k) {
         const uint16_t* curve = curves + size_t(k) * size_t(curveLength);
         t[k] = evaluateCurve(y16, curve, curveLength, high, k % 2 == 1, state, config, curveType);

@@ -62,9 +62,10 @@ int32_t y16FromTemperature(float temperature, const uint16_t* curves, int32_t cu
     const float refTemp = typeZero ? state.curveRefTemp : state.curveRefTempAlt;
     const int32_t refIndex = saturatingTrunc<int32_t>((refTemp - config.curveStartTemp) * 10.0f);
     const CurveLookup lookup{state, config, curveLength, high, typeZero, t, refIndex};
-    int16_t r[4];
-    for (int k = 0; k < 4; ++k)
-        r[k] = lookup(curves + size_t(k) * size_t(curveLength), k % 2 == 1);
+    const auto curveY16 = [&](int k) {
+        return lookup(curves + size_t(k) * size_t(curveLength), k % 2 == 1);
+    };
+    const int16_t r[] = {curveY16(0), curveY16(1), curveY16(2), curveY16(3)};
 
     const FirstAxisWeights a = firstAxisWeights(state, config);
     const auto along = [&](int16_t lower, int16_t upper) {

@@ -18,8 +18,8 @@ constexpr uint32_t pack(uint32_t b0, uint32_t b1, uint32_t b2, uint32_t b3) {
 }
 
 void store32(uint8_t* p, uint32_t v) {
-    const uint8_t bytes[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-    std::memcpy(p, bytes, 4);
+    const uint8_t bytes[] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    std::memcpy(p, bytes, sizeof bytes);
 }
 
 // 3 or 4 bytes a pixel from a packed table; a 3-byte pixel is stored as 4 bytes that the
