@@ -15,32 +15,29 @@ struct KernelTerm {
     int8_t dx, dy, weight;
 };
 
-// Every kernel's weights add up to 8, so the weighted sum shifted by 3 is a mean. The
-// interior is highPassRow's (its kernel leaves out the lower-right neighbour, and only its
-// values are clamped to +-kDetailClamp).
-struct DetailKernel {
-    std::array<KernelTerm, 6> terms;
-    int count;
-};
+// Every kernel's weights add up to 8, so the weighted sum shifted by 3 is a mean; unused
+// terms weigh 0. The interior is highPassRow's (its kernel leaves out the lower-right
+// neighbour, and only its values are clamped to +-kDetailClamp).
+using DetailKernel = std::array<KernelTerm, 6>;
 
 constexpr int16_t kDetailClamp = 20;
 
 // Indexed [row class][column class]: 0 first, 1 inside, 2 last.
 constexpr DetailKernel kKernels[3][3] = {
     {
-        {{{{0, 0, 2}, {1, 0, 2}, {2, 0, 2}, {0, 1, 1}, {1, 1, 1}}}, 5},
-        {{{{-1, 0, 2}, {0, 0, 2}, {1, 0, 2}, {-1, 1, 1}, {0, 1, 1}}}, 5},
-        {{{{0, 0, 2}, {-1, 0, 2}, {-2, 0, 2}, {-2, 1, 1}, {-1, 1, 1}}}, 5},
+        {{{0, 0, 2}, {1, 0, 2}, {2, 0, 2}, {0, 1, 1}, {1, 1, 1}}},
+        {{{-1, 0, 2}, {0, 0, 2}, {1, 0, 2}, {-1, 1, 1}, {0, 1, 1}}},
+        {{{0, 0, 2}, {-1, 0, 2}, {-2, 0, 2}, {-2, 1, 1}, {-1, 1, 1}}},
     },
     {
-        {{{{0, -1, 2}, {0, 0, 2}, {0, 1, 2}, {1, -1, 1}, {1, 0, 1}}}, 5},
-        {{}, 0},  // the interior
-        {{{{0, -1, 2}, {0, 0, 2}, {-1, -1, 1}, {-1, 0, 1}, {-1, 1, 1}, {0, 1, 1}}}, 6},
+        {{{0, -1, 2}, {0, 0, 2}, {0, 1, 2}, {1, -1, 1}, {1, 0, 1}}},
+        {},  // the interior
+        {{{0, -1, 2}, {0, 0, 2}, {-1, -1, 1}, {-1, 0, 1}, {-1, 1, 1}, {0, 1, 1}}},
     },
     {
-        {{{{0, 0, 2}, {1, 0, 2}, {2, 0, 1}, {0, -1, 1}, {1, -1, 1}, {2, -1, 1}}}, 6},
-        {{{{-1, 0, 2}, {0, 0, 2}, {1, 0, 1}, {-1, -1, 1}, {0, -1, 1}, {1, -1, 1}}}, 6},
-        {{{{0, 0, 1}, {-1, 0, 2}, {-2, 0, 2}, {0, -1, 1}, {-1, -1, 1}, {-2, -1, 1}}}, 6},
+        {{{0, 0, 2}, {1, 0, 2}, {2, 0, 1}, {0, -1, 1}, {1, -1, 1}, {2, -1, 1}}},
+        {{{-1, 0, 2}, {0, 0, 2}, {1, 0, 1}, {-1, -1, 1}, {0, -1, 1}, {1, -1, 1}}},
+        {{{0, 0, 1}, {-1, 0, 2}, {-2, 0, 2}, {0, -1, 1}, {-1, -1, 1}, {-2, -1, 1}}},
     },
 };
 
@@ -50,8 +47,7 @@ constexpr int regionClass(int32_t i, int32_t n) { return i == 0 ? 0 : (i == n - 
 int16_t borderDetail(const int16_t* src, int32_t width, int32_t height, int32_t x, int32_t y) {
     const DetailKernel& kernel = kKernels[regionClass(y, height)][regionClass(x, width)];
     int32_t sum = 0;
-    for (int t = 0; t < kernel.count; ++t) {
-        const KernelTerm& term = kernel.terms[size_t(t)];
+    for (const KernelTerm& term : kernel) {
         sum += term.weight * src[int64_t(y + term.dy) * width + (x + term.dx)];
     }
     return wrapToInt16(src[int64_t(y) * width + x] - (sum >> 3));
