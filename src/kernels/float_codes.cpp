@@ -125,7 +125,7 @@ template <class Code, Code (*Convert)(float)>
 FloatExtremes convert(Code* codes, const float* t, int64_t count, float add, float scale) {
     KeyRange keys;
 #if KMM_SIMD_X86
-    if (simdLevel() >= SimdLevel::Avx2) {
+    if (runsAvx2()) {
         keys = add == 0.0f ? convertAvx2<Code, Convert, false>(codes, t, count, add, scale)
                            : convertAvx2<Code, Convert, true>(codes, t, count, add, scale);
         return {fromKey(keys.low), fromKey(keys.high)};

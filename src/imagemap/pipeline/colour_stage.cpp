@@ -58,7 +58,7 @@ void ImagePipeline::colourise(uint8_t* out, const uint8_t* grey, int32_t w, int3
         : mode == 1 && low < gMax ? byteOf(static_cast<float>(low) - static_cast<float>(low - gMin) * 0.1f)
                                   : low;
 
-    std::array<uint8_t, 1024> rgb, ycc;
+    std::array<uint8_t, 1024> rgb, ycc;  // four bytes a grey, as in the palettes; the fourth unread
     for (int32_t g = 0; g < 256; ++g) {
         const uint8_t* entry = rgbEntry(p, uint8_t(g));
         Rgb colour{entry[0], entry[1], entry[2]};
@@ -77,12 +77,11 @@ void ImagePipeline::colourise(uint8_t* out, const uint8_t* grey, int32_t w, int3
         const float r = static_cast<float>(colour.r), gr = static_cast<float>(colour.g),
                     b = static_cast<float>(colour.b);
         uint8_t* e = rgb.data() + g * 4;
-        e[0] = uint8_t(colour.r), e[1] = uint8_t(colour.g), e[2] = uint8_t(colour.b), e[3] = 255;
+        e[0] = uint8_t(colour.r), e[1] = uint8_t(colour.g), e[2] = uint8_t(colour.b);
         uint8_t* y = ycc.data() + g * 4;
         y[0] = byteOf(0.183f * r + 0.614f * gr + 0.062f * b + 16.0f);
         y[1] = byteOf(128.0f - 0.101f * r - 0.339f * gr + 0.439f * b);
         y[2] = byteOf(128.0f + 0.439f * r - 0.399f * gr - 0.040f * b);
-        y[3] = 0;
     }
     writeColourLayout(out, grey, w, h, colourFormat, {rgb.data(), ycc.data()});
 }

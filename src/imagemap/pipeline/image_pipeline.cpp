@@ -29,8 +29,9 @@ void keepWhile(bool on, std::vector<T>& buffer, size_t size) {
 
 ImagePipeline::ImagePipeline(int32_t w, int32_t h, float requested) {
     const float z = std::max(1.0f, requested);  // NaN compares false: 1.0
-    if (w <= 0 || h <= 0 || int64_t(w) * h > INT32_MAX) return;
-    if (int64_t(zoomedSide(w, z)) * zoomedSide(h, z) > kMaxZoomedPixels) return;
+    // A zoomed side is at least its side less a float's rounding, and the limit is a quarter
+    // of 2^31: frames of INT32_MAX pixels or more are refused here too.
+    if (w <= 0 || h <= 0 || int64_t(zoomedSide(w, z)) * zoomedSide(h, z) > kMaxZoomedPixels) return;
     width_ = w;
     height_ = h;
     zoom_ = z;
