@@ -260,8 +260,9 @@ uint64_t blendRegion(uint8_t* dst, const uint8_t* src, int64_t w, const Region& 
         return sum;
     }
     // Regions along the top and bottom edges blend the same two maps across every row; those
-    // along the left and right edges blend two maps down, the same along a row.
-    const bool across = r.m1 == r.m3 && r.m2 == r.m4, down = r.m1 == r.m2 && r.m3 == r.m4;
+    // along the left and right edges blend two maps down, the same along a row. Maps are
+    // shared only by an edge's upper and lower (or left and right) maps, which come in pairs.
+    const bool across = r.m1 == r.m3, down = r.m1 == r.m2;
     const Int width = r.width, height = r.height;
     for (int32_t g = 0; g < 256; ++g) {
         const Int right = Int(r.m2[g]) - r.m1[g], lower = Int(r.m3[g]) - r.m1[g];
