@@ -69,12 +69,10 @@ TEST(ImageResize, RefusedSizesAndNullBuffersWriteNothing) {
     };
     for (const auto& r : rows) {
         GuardedBuffer<int16_t> dst(64, kSentinel);
-        {
-            test::AllocationFailure none(0);  // a refused call does not even ask for memory
-            image_resize_dll(dst.data(), src.data(), r.height, r.width, r.factor);
-            EXPECT_FALSE(none.reached()) << r.what;
-        }
-        EXPECT_EQ(dst.contents(), std::vector<int16_t>(64, kSentinel)) << r.what;
+        test::AllocationFailure none(0);  // a refused call does not even ask for memory
+        image_resize_dll(dst.data(), src.data(), r.height, r.width, r.factor);
+        EXPECT_FALSE(none.reached()) << r.what;
+        EXPECT_TRUE(std::all_of(dst.data(), dst.data() + 64, [](int16_t v) { return v == kSentinel; })) << r.what;
     }
     GuardedBuffer<int16_t> dst(16, kSentinel);
     image_resize_dll(dst.data(), nullptr, 2, 2, 2);
