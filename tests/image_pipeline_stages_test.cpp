@@ -241,18 +241,19 @@ TEST(PipelineStages, TemporalFilterMatchesItsReferenceOverASequence) {
 }
 
 TEST(PipelineStages, WindowCentredMapping) {
-    // Centred on 128; one code wide, or 4882812 levels over 50000 codes (gain 49999, products past
-    // 2^31), takes the 64-bit path. All values in one call, past any vector width, at every level.
-    const struct { int16_t high, low, value; uint8_t grey; uint32_t width = 200; } rows[] = {
+    // Centred on 128 unless given. One code wide, products past 2^31 (4882812 levels over 50000
+    // codes: gain 49999) or a top past 2^31 take the 64-bit path. 37 values a call, every level.
+    const struct { int16_t high, low, value; uint8_t grey; uint32_t width = 200, centre = 128; } rows[] = {
         {100, 0, 0, 28}, {100, 0, 50, 128}, {100, 0, 100, 228}, {100, 0, -1, 28}, {100, 0, 101, 228},
         {100, 0, 33, 94}, {0, 0, 0, 228}, {0, 0, -1, 28}, {-5, 5, 7, 228}, {1, 0, 1, 228}, {1, 0, 0, 28},
-        {7, 0, 7, 227}, {100, 50, 75, 128}, {25000, -25000, 20000, 255, 4882812}};  // 7 x (102400 / 7 = 14628) >> 9 = 199
+        {7, 0, 7, 227}, {100, 50, 75, 128}, {25000, -25000, 20000, 255, 4882812},  // 7 x (102400 / 7 = 14628) >> 9 = 199
+        {100, 0, 100, 255, 200, (1u << 31) - 100}};
     for (const SimdLevel level : supportedSimdLevels()) {
         const ScopedSimdLevel scope(level);
-        for (const auto& [high, low, value, grey, width] : rows) {
+        for (const auto& [high, low, value, grey, width, centre] : rows) {
             const std::vector<int16_t> values(37, value);
             std::vector<uint8_t> out(values.size());
-            mapWindowCentred(out.data(), values.data(), int64_t(values.size()), high, low, 128, width);
+            mapWindowCentred(out.data(), values.data(), int64_t(values.size()), high, low, centre, width);
             EXPECT_EQ(out, std::vector<uint8_t>(values.size(), grey)) << high << " " << low << " " << value;
         }
     }
