@@ -40,18 +40,20 @@ void mapFixedWindow(uint8_t* out, const int16_t* in, int32_t width, int32_t heig
 void mapWindowCentred(uint8_t* out, const int16_t* in, int64_t count, int16_t high,
                       int16_t low, uint32_t centre, uint32_t width) {
     const int64_t half = width >> 1;
-    const uint8_t bottom = clampToByte(int64_t(centre) - half);
+    const int64_t start = int64_t(centre) - half;
     const uint8_t top = clampToByte(int64_t(centre) + half);
     const int32_t span = int32_t(high) - low;
-    // Q10 gain shifted by 9: the window spans 2 x half levels from the bottom.
-    const int64_t gain = span > 0 ? half * 1024 / span : 0;
-    const int64_t start = int64_t(centre) - half;
     if (span <= 0) {
+        const uint8_t bottom = clampToByte(start);
         for (int64_t i = 0; i < count; ++i) out[i] = in[i] < low ? bottom : top;
         return;
     }
-    // Inside the window v - low <= span, so the product stays below 2^16 x gain.
-    if (gain < (int64_t(1) << 15) && start > -(int64_t(1) << 30) && start < (int64_t(1) << 30)) {
+    // Q10 gain shifted by 9: the window spans 2 x half levels from the bottom.
+    const int64_t gain = half * 1024 / span;
+    // Inside the window v - low <= span, so the product stays below 2^16 x gain. The start, a
+    // 32-bit unsigned centre less half a 32-bit unsigned width, is above -2^31: only its top
+    // needs a bound.
+    if (gain < (int64_t(1) << 15) && start < (int64_t(1) << 30)) {
         dispatchSimd<windowCentredBody<int32_t>>(out, in, count, high, low, int32_t(gain),
                                                  int32_t(start), top);
     } else {
