@@ -23,7 +23,7 @@ using DetailKernel = std::array<KernelTerm, 6>;
 constexpr int16_t kDetailClamp = 20;
 
 // Indexed [row class][column class]: 0 first, 1 inside, 2 last.
-constexpr DetailKernel kKernels[3][3] = {
+constexpr DetailKernel kKernels[][3] = {
     {
         {{{0, 0, 2}, {1, 0, 2}, {2, 0, 2}, {0, 1, 1}, {1, 1, 1}}},
         {{{-1, 0, 2}, {0, 0, 2}, {1, 0, 2}, {-1, 1, 1}, {0, 1, 1}}},
