@@ -311,7 +311,7 @@ TEST(PipelineStages, EightBitStagesStatedNumbers) {
     for (size_t i : {0u, 4u, 5u, 9u, 10u, 14u, 15u, 19u, 20u, 24u}) EXPECT_EQ(sharp[i], noisy[i]) << i;
     // Brightness/contrast: gain 256 around the mean 100 (150 and 50); the defaults change nothing.
     std::vector<uint8_t> pair{150, 50, 7}, inverse(256);
-    for (size_t g = 0; g < 256; ++g) inverse[g] = uint8_t(255 - g);  // then a look-up table on the two
+    for (size_t g = 0; g < 256; ++g) inverse[g] = uint8_t(255 - g);  // then an inverting look-up table on the first two
     adjustContrast(pair.data(), 2, 256, 128), applyLut(pair.data(), 2, inverse.data());
     EXPECT_EQ(pair, (std::vector<uint8_t>{255 - 200, 255 - 0, 7}));
     adjustContrast(image.data(), 25, 128, 128);
