@@ -20,10 +20,11 @@ void fillBorder(int16_t* bordered, const int16_t* frame, int32_t width, int32_t 
 //   rowOp(out + y outStride + x0, up, mid, down, x1 - x0, args...)
 // with mid pointing at column x0 of row y of `in` and up, down at the same column one row
 // above and below: out[i]'s neighbourhood is up[i-1..i+1], mid[i-1..i+1], down[i-1..i+1].
-// The caller keeps every such neighbourhood inside `in`.
+// The caller keeps every such neighbourhood inside `in`. No columns (x1 <= x0): no calls.
 template <class Out, class In, class RowOp, class... Args>
 void forEach3x3Row(Out* out, int64_t outStride, const In* in, int64_t inStride, int32_t x0,
                    int32_t x1, int32_t y0, int32_t y1, RowOp&& rowOp, Args&&... args) {
+    if (x1 <= x0) return;
     for (int64_t y = y0; y < y1; ++y) {
         const In* mid = in + y * inStride + x0;
         rowOp(out + y * outStride + x0, mid - inStride, mid, mid + inStride, x1 - x0, args...);

@@ -11,7 +11,6 @@ namespace kmm {
 void sharpenGrey(uint8_t* dst, const uint8_t* grey, int32_t width, int32_t height, float strength) {
     const int32_t kS = saturatingTrunc<int32_t>(double(strength) * 1024.0);
     std::copy(grey, grey + int64_t(width) * height, dst);
-    if (width <= 2) return;  // no inside column (and under three rows, no inside row to visit)
     forEach3x3Row(dst, width, grey, width, 1, width - 1, 1, height - 1, unsharpRow, kS);
 }
 

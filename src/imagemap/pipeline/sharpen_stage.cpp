@@ -23,7 +23,6 @@ void sharpenRow(uint8_t* out, const uint8_t* up, const uint8_t* mid, const uint8
 
 void sharpenImage(uint8_t* dst, const uint8_t* src, int32_t width, int32_t height, float amount) {
     std::copy_n(src, int64_t(width) * height, dst);
-    if (width <= 2) return;  // no inside column (and under three rows, no inside row to visit)
     forEach3x3Row(dst, width, src, width, 1, width - 1, 1, height - 1, sharpenRow, amount);
 }
 
