@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "guarded_buffer.h"
+#include "imagemap/pipeline/grey_mapping.h"
 #include "imagemap/pipeline/image_pipeline.h"
 #include "imagemap/pipeline/pipeline_stages.h"
 #include "imagemap/pipeline/region_division.h"
@@ -120,9 +121,11 @@ TEST(PipelineKernels, ImageStatisticsAreThoseOfTheImageWritten) {
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(i * 7919 % 700);
     atEveryLevel([&] {
         ImagePipeline p(641, 3, 1.0f);
-        p.setPseudoColour(false), p.setMappingMode(3), p.setRangeHigh(500);
-        std::vector<uint8_t> image(frame.size());
+        p.setColumnStripeFilter(false), p.setPseudoColour(false), p.setMappingMode(3), p.setRangeHigh(50), p.setCustomTuning(1);
+        std::vector<uint8_t> image(frame.size()), narrow(frame.size());
         ASSERT_TRUE(p.run(frame.data(), image.data(), image.size()));
+        mapFixedWindow(narrow.data(), frame.data(), 641, 3, 50, 0, true);  // custom tuning pads a narrow window less
+        EXPECT_EQ(image, narrow);
         const auto [lo, hi] = std::minmax_element(image.begin(), image.end());
         const uint64_t sum = std::accumulate(image.begin(), image.end(), uint64_t{0});
         EXPECT_EQ(p.imageStats, (std::array<uint8_t, 4>{*hi, *lo, uint8_t(sum / image.size()), uint8_t(*hi - *lo)}));

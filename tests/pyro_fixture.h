@@ -44,10 +44,8 @@ struct PyroInputs {
 
     // Range mode and a constant offset: R = Q = 2500 with both break points at 0.
     static std::vector<uint8_t> withOffset(int rangeMode, int16_t offset) {
-        return scenes::pyroParamLine(rangeMode, {{kReadingField, 2500},
-                                                 {kReferenceField, 2500},
-                                                 {kBaseOffsetField, offset},
-                                                 {kBaseLevelField, 77}});
+        return scenes::pyroParamLine(rangeMode, {{kReadingField, 2500}, {kReferenceField, 2500},
+                                                 {kBaseOffsetField, offset}, {kBaseLevelField, 77}});
     }
 
     PYRO_PARAM param() const {
@@ -87,8 +85,7 @@ struct PyroOutputs {
     static constexpr float kUnset = -999.0f;
     static constexpr int16_t kUnsetY16 = -12345;
     static constexpr uint8_t kUnsetByte = 0xA5;
-    explicit PyroOutputs(size_t pixels = 12)
-        : matrix(pixels, kUnset), image(3 * pixels, kUnsetByte) {}
+    explicit PyroOutputs(size_t pixels = 12) : matrix(pixels, kUnset), image(3 * pixels, kUnsetByte) {}
     GuardedBuffer<float> matrix;
     GuardedBuffer<uint8_t> image;  // grey: a byte a pixel, fire: three (RGB)
     float point = kUnset, level = kUnset, maxTemp = 60.25f, minTemp = 20.5f;
