@@ -338,12 +338,14 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         if (format <= 3) { EXPECT_EQ(made(format, 1, 3, -32768, 32767), expected) << format; }
     }
     // Mark levels inside the scene (the median), marking above (0), below (1), both ways (2) or between (3)
-    // them, through RGB and through Y, Cb, Cr worked out in single precision from the colour.
+    // them, through RGB and through Y, Cb, Cr worked out in single precision from the colour. The
+    // tuned brightness lifts the coldest grey off 0, as mode 1's threshold is measured from it.
     Frame sorted = real;
     std::nth_element(sorted.begin(), sorted.begin() + ptrdiff_t(sorted.size() / 2), sorted.end());
     const int16_t median = sorted[sorted.size() / 2];
     ImagePipeline mixedGrey(kRealWidth, kRealHeight, 1.0f);
     mixedGrey.setPseudoColour(false), mixedGrey.setMappingMode(2);  // whose greys the mark levels take
+    mixedGrey.setCustomTuning(1), mixedGrey.setLinearBrightness(250);
     const std::vector<uint8_t> greys = runImage(mixedGrey, real);
     using Rgb = std::array<int, 3>;
     Frame crowded = randomFrame(64, 32, 0, 100, 9);  // a crowded hottest value
@@ -367,7 +369,8 @@ TEST(PipelineStages, ColourStageAgainstTheLayoutWriter) {
         const Rgb m = unpacked(markColour), lm = unpacked(lowMarkColour);
         for (uint32_t format : {2u, 4u}) {
             ImagePipeline p(kRealWidth, kRealHeight, 1.0f);
-            p.setMappingMode(2), p.setColourFormat(format), p.palette = 3, p.paletteKind = 1;
+            p.setMappingMode(2), p.setCustomTuning(1), p.setLinearBrightness(250), p.setColourFormat(format);
+            p.palette = 3, p.paletteKind = 1;
             p.colourParams = {.markMode = mode, .markHigh = high, .markLow = low, .markColour = markColour,
                              .lowMarkColour = lowMarkColour};
             const std::vector<uint8_t> marked = runImage(p, real);

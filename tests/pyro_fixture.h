@@ -179,12 +179,8 @@ inline std::string control(const char* function, PyroSelector selector,
     call.function = function, call.selector = selector, call.values = values;
     return describe(call);
 }
-inline std::string base(PyroSelector s, std::initializer_list<double> v) {
-    return control("PYRO_BaseControl", s, v);
-}
-inline std::string measure(PyroSelector s, std::initializer_list<double> v) {
-    return control("PYRO_MeasureControl", s, v);
-}
+inline std::string base(PyroSelector s, std::initializer_list<double> v) { return control("PYRO_BaseControl", s, v); }
+inline std::string measure(PyroSelector s, std::initializer_list<double> v) { return control("PYRO_MeasureControl", s, v); }
 
 // The image preset, sent before every image and at fire set-up.
 inline const Lines kImagePreset = [] {
