@@ -59,6 +59,7 @@ const struct { const char* what; Call good, bad; } kCalls[] = {
     KMM_CALLS("linear", set_linear, (p, 500, 255, 1024), (p, 501, 20, 200)),
     KMM_CALLS("linear brightness", set_linear, (p, 0, 0, 0), (p, 0, 256, 0)),
     KMM_CALLS("equalised", set_equalised, (p, 255, 1000000, 255), (p, 80, 0, 230)),
+    KMM_CALLS("equalised range", set_equalised, (p, 0, 1, 0), (p, 80, 100, 256)),
     KMM_CALLS("detail", set_detail, (p, 1, 11, 65535), (p, 1, 12, 48)),
     KMM_CALLS("detail gain", set_detail, (p, 1, 1, 65535), (p, 1, 1, 65536)),
     KMM_CALLS("adaptive", set_adaptive_equalisation, (p, 1, 16, 16, 100), (p, 1, 17, 2, 5)),
@@ -105,9 +106,9 @@ TEST(PipelineApi, RunRefusesASmallBufferAndWritesNothing) {
     EXPECT_EQ(image.width, 49u);
     EXPECT_EQ(image.bytes, uint64_t(49) * 13 * 3);
     std::vector<uint8_t> out(size_t(image.bytes), 0xA5);
-    EXPECT_EQ(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size() - 1, &image),
-              KMM_ERROR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size() - 1, &image), KMM_ERROR_BUFFER_TOO_SMALL);
     EXPECT_EQ(kmm_pipeline_run(p.get(), nullptr, out.data(), out.size(), &image), KMM_ERROR_NULL_ARGUMENT);
+    EXPECT_EQ(kmm_pipeline_output(p.get(), nullptr), KMM_ERROR_NULL_ARGUMENT);
     EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
     EXPECT_EQ(kmm_pipeline_run(p.get(), frame.data(), out.data(), out.size(), &image), KMM_OK);  // zoom and colour
 }
@@ -147,15 +148,15 @@ TEST(PipelineApi, ColouringAGreyImageIsTheColourStage) {
     const auto image = runOnce(grey.get(), frame);
     std::vector<uint8_t> out(runOnce(coloured.get(), frame).size() + 1, 0xA5);
     size_t written = 0;
-    EXPECT_EQ(kmm_colour_image(image.data(), w, h, 4, KMM_COLOUR_I420, out.data(),
-                               out.size() - 2, &written), KMM_ERROR_BUFFER_TOO_SMALL);
-    EXPECT_EQ(kmm_colour_image(image.data(), w, h, 12, KMM_COLOUR_I420, out.data(), out.size(),
-                               &written), KMM_ERROR_BAD_VALUE);
-    EXPECT_EQ(kmm_colour_image(image.data(), 0, h, 4, KMM_COLOUR_I420, out.data(), out.size(),
-                               &written), KMM_ERROR_BAD_SIZE);
+    for (auto [g, width, palette, o, capacity, status] : {
+             std::tuple(image.data(), w, 4u, out.data(), out.size() - 2, KMM_ERROR_BUFFER_TOO_SMALL),
+             {image.data(), w, 12u, out.data(), out.size(), KMM_ERROR_BAD_VALUE},
+             {image.data(), 0, 4u, out.data(), out.size(), KMM_ERROR_BAD_SIZE},
+             {nullptr, w, 4u, out.data(), out.size(), KMM_ERROR_NULL_ARGUMENT},
+             {image.data(), w, 4u, nullptr, out.size(), KMM_ERROR_NULL_ARGUMENT}})
+        EXPECT_EQ(kmm_colour_image(g, width, h, palette, KMM_COLOUR_I420, o, capacity, &written), status);
     EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
-    ASSERT_EQ(kmm_colour_image(image.data(), w, h, 4, KMM_COLOUR_I420, out.data(), out.size(),
-                               &written), KMM_OK);
+    ASSERT_EQ(kmm_colour_image(image.data(), w, h, 4, KMM_COLOUR_I420, out.data(), out.size(), &written), KMM_OK);
     EXPECT_EQ(written, out.size() - 1);
     out.pop_back();
     EXPECT_EQ(out, runOnce(coloured.get(), frame));
