@@ -29,8 +29,7 @@ Codes mapCodes(const std::vector<uint16_t>& codes, int32_t width, uint16_t maxCo
     GuardedBuffer<uint8_t> image(codes.size());
     const auto histogram = std::make_unique<Histogram>();
     mapCodesByPercentile({codes.data(), width, int32_t(codes.size()) / width}, image.data(),
-                         int32_t(contrast), int32_t(brightness), maxCode, minCode, autoRange,
-                         histogram.get());
+                         int32_t(contrast), int32_t(brightness), maxCode, minCode, autoRange, histogram.get());
     return {image.contents(), maxCode, minCode};
 }
 
@@ -79,6 +78,9 @@ TEST(KelvinMapping, AutomaticLimitsAreTheOnePercentPoints) {
     for (size_t i = 0; i < knee.size(); ++i) knee[i] = uint16_t(30000 + i);
     const Codes k = mapCodes(knee, 128, 0, 0, true);
     EXPECT_EQ((std::array<int, 3>{k.image[0], k.image[64], k.image[127]}), (std::array{0, 82, 207}));
+    for (auto& c : knee) c += 656;  // 30656..30783 at contrast 10000: the gain cap, eight greys a code
+    const Codes capped = mapCodes(knee, 128, 0, 0, true, 10000);  // the mean, 30719, at 80
+    EXPECT_EQ((std::array<int, 3>{capped.image[63], capped.image[64], capped.image[65]}), (std::array{80, 88, 96}));
 }
 
 TEST(KelvinMapping, OutOfScaleTemperaturesSaturateToBlackOrWhite) {

@@ -50,8 +50,7 @@ std::vector<Sample> randomFrame(scenes::SplitMix64& rng, size_t count, int kind)
 
 // Every shape and kind at every instruction-set level this processor has, each level on the
 // same frames.
-template <class Body>
-void forEachFrame(uint64_t seed, Body&& body) {
+template <class Body> void forEachFrame(uint64_t seed, Body&& body) {
     for (const SimdLevel level : supportedSimdLevels()) {
         const ScopedSimdLevel scope(level);
         scenes::SplitMix64 rng(seed);

@@ -21,8 +21,7 @@
 namespace kmm {
 namespace {
 
-template <class Body>
-void atEveryLevel(Body&& body) {
+template <class Body> void atEveryLevel(Body&& body) {
     for (const SimdLevel level : supportedSimdLevels()) {
         const ScopedSimdLevel scope(level);
         SCOPED_TRACE(simdLevelName(level));
