@@ -115,7 +115,7 @@ TEST(PipelineKernels, ZoomMatchesThePerPixelTaps) {
     });
 }
 
-TEST(PipelineKernels, ImageStatisticsAreThoseOfTheImageWritten) {
+TEST(PipelineKernels, FixedWindowRunIsTheNarrowMappingWithItsStatistics) {
     std::vector<int16_t> frame(641 * 3);
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = int16_t(i * 7919 % 700);
     atEveryLevel([&] {
