@@ -93,7 +93,7 @@ TEST(PipelineStages, BadPixelRepairTakesTheMedianOfGoodNeighbours) {
     // Flags in the gain frame; the stage acts when on and the mask's first entry is not 0 (loaded).
     const struct { Frame frame; std::vector<int> bad; int index; int16_t expected; bool on = true; uint16_t first = 8192; } rows[] = {
         {{10, 20, 30, 40, 0, 9, 9, 9, 9}, {4, 5, 6, 7, 8}, 4, 25},     // 40 30 20 10: 15 + 10
-        {{0, 5, 9, 7, 1, 1, 1, 1, 1}, {0}, 0, 5},                       // corner: 7 5 1 of three
+        {{0, 5, 9, 7, 1, 1, 1, 1, 1}, {0}, 0, 5}, {{10, 0, 30, 50, 40, 20, 9, 9, 9}, {1}, 1, 30},  // corner 7 5 1, edge 50 40 30 20 10
         {{0, -3, 0, 0, 0, -4, 0, 0, 0}, {2, 4}, 2, -3},                 // -1 + -2, toward zero
         {{0, 32767, 0, 0, 0, 32767, 0, 0, 0}, {2, 4}, 2, 32766},        // halved before adding
         {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 1, 2, 3, 4, 5, 6, 7, 8}, 4, 5},  // none good: stays
