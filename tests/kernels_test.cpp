@@ -65,8 +65,7 @@ template <class Body> void forEachFrame(uint64_t seed, Body&& body) {
 }
 
 // The value at (x, y) with the frame's edge values repeated outward.
-template <class T>
-int32_t clampedAt(const std::vector<T>& f, Shape s, int64_t x, int64_t y) {
+template <class T> int32_t clampedAt(const std::vector<T>& f, Shape s, int64_t x, int64_t y) {
     x = std::clamp<int64_t>(x, 0, s.width - 1);
     y = std::clamp<int64_t>(y, 0, s.height - 1);
     return f[size_t(y * s.width + x)];
