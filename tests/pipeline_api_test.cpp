@@ -60,6 +60,7 @@ const struct { const char* what; Call good, bad; } kCalls[] = {
     KMM_CALLS("linear brightness", set_linear, (p, 0, 0, 0), (p, 0, 256, 0)),
     KMM_CALLS("equalised", set_equalised, (p, 255, 1000000, 255), (p, 80, 0, 230)),
     KMM_CALLS("equalised range", set_equalised, (p, 0, 1, 0), (p, 80, 100, 256)),
+    KMM_CALLS("equalised brightness", set_equalised, (p, 255, 1, 0), (p, 256, 100, 230)),
     KMM_CALLS("detail", set_detail, (p, 1, 11, 65535), (p, 1, 12, 48)),
     KMM_CALLS("detail gain", set_detail, (p, 1, 1, 65535), (p, 1, 1, 65536)),
     KMM_CALLS("adaptive", set_adaptive_equalisation, (p, 1, 16, 16, 100), (p, 1, 17, 2, 5)),

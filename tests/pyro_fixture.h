@@ -92,8 +92,7 @@ struct PyroOutputs {
     int16_t y16 = kUnsetY16;
     const void* nulled = nullptr;  // this output is handed over as a null pointer
 
-    template <class T>
-    T* use(T* output) const {
+    template <class T> T* use(T* output) const {
         return output == nulled ? nullptr : output;
     }
     std::vector<const void*> all() const {
