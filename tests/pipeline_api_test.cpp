@@ -41,39 +41,38 @@ using Call = std::function<kmm_status(kmm_pipeline*)>;
 const uint8_t kTable[256] = {};
 const uint16_t kFrame16[17 * 5] = {};
 
-// Every entry with good arguments (on the upper ends of their ranges), and with one bad one.
+// Every entry with good arguments (at the ends of their ranges), and with one bad one just past an end.
 #define KMM_CALLS(what, f, good, bad) {what, [](auto p) { return kmm_pipeline_##f good; }, \
                                       [](auto p) { return kmm_pipeline_##f bad; }}
 const struct { const char* what; Call good, bad; } kCalls[] = {
-    KMM_CALLS("flat field", set_flat_field, (p, 1), (p, 2)),
-    KMM_CALLS("bad pixels", set_bad_pixel_repair, (p, 1), (p, -1)),
+    KMM_CALLS("flat field", set_flat_field, (p, 1), (p, 2)), KMM_CALLS("bad pixels", set_bad_pixel_repair, (p, 1), (p, -1)),
     KMM_CALLS("temporal", set_temporal_filter, (p, 1, 1000), (p, 1, 1001)),
     KMM_CALLS("column stripes", set_column_stripes, (p, 1, 11, 4096, 32767), (p, 1, 12, 3500, 20)),
     KMM_CALLS("row stripes", set_row_stripes, (p, 1, 1, 3500, 20), (p, 1, 9, 4097, 20)),
     KMM_CALLS("stripe clamp", set_row_stripes, (p, 1, 1, 0, 0), (p, 1, 1, 0, 32768)),
     KMM_CALLS("smoothing", set_smoothing, (p, 1, 1, 1000), (p, 1, 2, 5)),
-    KMM_CALLS("mirror", set_mirror, (p, 1, 2), (p, 1, 3)),
-    KMM_CALLS("rotation", set_rotation, (p, 1, 2), (p, 1, 3)),
-    KMM_CALLS("mapping", set_mapping, (p, 3), (p, 4)),
-    KMM_CALLS("window", set_window, (p, 101, 100), (p, 100, 100)),
+    KMM_CALLS("smoothing sigma", set_smoothing, (p, 0, 0, 1), (p, 1, 1, 1001)),
+    KMM_CALLS("mirror", set_mirror, (p, 1, 2), (p, 1, 3)), KMM_CALLS("rotation", set_rotation, (p, 1, 2), (p, 1, 3)),
+    KMM_CALLS("mapping", set_mapping, (p, 3), (p, 4)), KMM_CALLS("window", set_window, (p, 101, 100), (p, 100, 100)),
     KMM_CALLS("linear", set_linear, (p, 500, 255, 1024), (p, 501, 20, 200)),
     KMM_CALLS("linear brightness", set_linear, (p, 0, 0, 0), (p, 0, 256, 0)),
+    KMM_CALLS("linear contrast", set_linear, (p, 0, 0, 0), (p, 10, 20, 1025)),
     KMM_CALLS("equalised", set_equalised, (p, 255, 1000000, 255), (p, 80, 0, 230)),
     KMM_CALLS("equalised range", set_equalised, (p, 0, 1, 0), (p, 80, 100, 256)),
     KMM_CALLS("equalised brightness", set_equalised, (p, 255, 1, 0), (p, 256, 100, 230)),
     KMM_CALLS("detail", set_detail, (p, 1, 11, 65535), (p, 1, 12, 48)),
     KMM_CALLS("detail gain", set_detail, (p, 1, 1, 65535), (p, 1, 1, 65536)),
     KMM_CALLS("adaptive", set_adaptive_equalisation, (p, 1, 16, 16, 100), (p, 1, 17, 2, 5)),
+    KMM_CALLS("adaptive rows", set_adaptive_equalisation, (p, 1, 1, 16, 1), (p, 1, 2, 17, 5)),
     KMM_CALLS("adaptive clip", set_adaptive_equalisation, (p, 1, 1, 1, 1), (p, 1, 2, 2, 101)),
-    KMM_CALLS("lut", set_lut, (p, 1), (p, 7)),
-    KMM_CALLS("sharpen", set_sharpen, (p, 1, 16.0f), (p, 1, NAN)),
+    KMM_CALLS("lut", set_lut, (p, 1), (p, 7)), KMM_CALLS("sharpen", set_sharpen, (p, 1, 16.0f), (p, 1, NAN)),
     KMM_CALLS("sharpen amount", set_sharpen, (p, 1, 0.0f), (p, 1, 16.5f)),
     KMM_CALLS("contrast", set_contrast, (p, 1, 255, 1024), (p, 1, 256, 128)),
-    KMM_CALLS("zoom mode", set_zoom_mode, (p, 1), (p, 2)),
+    KMM_CALLS("contrast gain", set_contrast, (p, 0, 0, 0), (p, 1, 128, 1025)),
     KMM_CALLS("colour", set_colour, (p, 1, 11, KMM_COLOUR_YV12, 1), (p, 1, 12, KMM_COLOUR_RGBA32, 0)),
     KMM_CALLS("colour format", set_colour, (p, 1, 0, KMM_COLOUR_YV12, 0), (p, 1, 0, kmm_colour_format(12), 0)),
     KMM_CALLS("marks", set_marks, (p, 3, 900, 100, 0xFF0000, 0), (p, 4, 900, 100, 0, 0)),
-    KMM_CALLS("load lut", load_lut, (p, kTable), (p, nullptr)),
+    KMM_CALLS("zoom mode", set_zoom_mode, (p, 1), (p, 2)), KMM_CALLS("load lut", load_lut, (p, kTable), (p, nullptr)),
     {"load flat field", [](auto p) {
          kmm_pipeline_set_bad_pixel_repair(p, 1);
          return kmm_pipeline_load_flat_field(p, nullptr, kFrame16, nullptr);
@@ -145,19 +144,20 @@ TEST(PipelineApi, ColouringAGreyImageIsTheColourStage) {
     const auto frame = streetCrop(w, h);
     auto grey = create(w, h), coloured = create(w, h);
     ASSERT_EQ(kmm_pipeline_set_colour(grey.get(), 0, 0, KMM_COLOUR_BGR24, 0), KMM_OK);
-    ASSERT_EQ(kmm_pipeline_set_colour(coloured.get(), 1, 4, KMM_COLOUR_I420, 0), KMM_OK);
+    ASSERT_EQ(kmm_pipeline_set_colour(coloured.get(), 1, 11, KMM_COLOUR_I420, 0), KMM_OK);
     const auto image = runOnce(grey.get(), frame);
     std::vector<uint8_t> out(runOnce(coloured.get(), frame).size() + 1, 0xA5);
     size_t written = 0;
-    for (auto [g, width, palette, o, capacity, status] : {
-             std::tuple(image.data(), w, 4u, out.data(), out.size() - 2, KMM_ERROR_BUFFER_TOO_SMALL),
-             {image.data(), w, 12u, out.data(), out.size(), KMM_ERROR_BAD_VALUE},
-             {image.data(), 0, 4u, out.data(), out.size(), KMM_ERROR_BAD_SIZE},
-             {nullptr, w, 4u, out.data(), out.size(), KMM_ERROR_NULL_ARGUMENT},
-             {image.data(), w, 4u, nullptr, out.size(), KMM_ERROR_NULL_ARGUMENT}})
-        EXPECT_EQ(kmm_colour_image(g, width, h, palette, KMM_COLOUR_I420, o, capacity, &written), status);
+    for (auto [g, width, palette, format, o, capacity, status] : {
+             std::tuple(image.data(), w, 4u, KMM_COLOUR_I420, out.data(), out.size() - 2, KMM_ERROR_BUFFER_TOO_SMALL),
+             {image.data(), w, 12u, KMM_COLOUR_I420, out.data(), out.size(), KMM_ERROR_BAD_VALUE},
+             {image.data(), w, 4u, kmm_colour_format(12), out.data(), out.size(), KMM_ERROR_BAD_VALUE},
+             {image.data(), 0, 4u, KMM_COLOUR_I420, out.data(), out.size(), KMM_ERROR_BAD_SIZE},
+             {nullptr, w, 4u, KMM_COLOUR_I420, out.data(), out.size(), KMM_ERROR_NULL_ARGUMENT},
+             {image.data(), w, 4u, KMM_COLOUR_I420, nullptr, out.size(), KMM_ERROR_NULL_ARGUMENT}})
+        EXPECT_EQ(kmm_colour_image(g, width, h, palette, format, o, capacity, &written), status);
     EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 0xA5));
-    ASSERT_EQ(kmm_colour_image(image.data(), w, h, 4, KMM_COLOUR_I420, out.data(), out.size(), &written), KMM_OK);
+    ASSERT_EQ(kmm_colour_image(image.data(), w, h, 11, KMM_COLOUR_I420, out.data(), out.size() - 1, &written), KMM_OK);
     EXPECT_EQ(written, out.size() - 1);
     out.pop_back();
     EXPECT_EQ(out, runOnce(coloured.get(), frame));
