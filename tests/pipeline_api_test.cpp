@@ -41,7 +41,7 @@ using Call = std::function<kmm_status(kmm_pipeline*)>;
 const uint8_t kTable[256] = {};
 const uint16_t kFrame16[17 * 5] = {};
 
-// Every entry with good arguments (at the ends of their ranges), and with one bad one just past an end.
+// Every entry with good arguments (at the ends of their ranges), and with one bad one.
 #define KMM_CALLS(what, f, good, bad) {what, [](auto p) { return kmm_pipeline_##f good; }, \
                                       [](auto p) { return kmm_pipeline_##f bad; }}
 const struct { const char* what; Call good, bad; } kCalls[] = {
